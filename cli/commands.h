@@ -1,0 +1,20 @@
+#pragma once
+// lumaro-cli: the core without windows, for scripts, checks and benchmarks.
+// Each command takes its own arguments (the command word and --settings-dir already removed)
+// and returns the exit code: 0 on success, 1 on an error.
+#include <QString>
+#include <QStringList>
+
+class ConsoleUserInterface;
+
+struct CliContext {
+    QString settingsFolder; // with its trailing "/"
+    ConsoleUserInterface &ui;
+};
+
+// Takes "--name VALUE" out of args; false when absent. Throws LumaroError when VALUE is missing.
+bool takeOption(QStringList &args, const QString &name, QString *value);
+// Takes a bare "--name" flag out of args.
+bool takeFlag(QStringList &args, const QString &name);
+
+int commandSettings(CliContext &context, QStringList args);

@@ -1,0 +1,74 @@
+#include "cli/commands.h"
+#include "cli/consoleui.h"
+#include "core/error.h"
+#include "core/paths.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <functional>
+#include <map>
+
+namespace {
+
+const char Usage[] =
+    "Utilisation : lumaro-cli COMMANDE [--settings-dir DOSSIER] [--yes] ...\n"
+    "Commandes :\n"
+    "  settings [--write]   affiche chaque paramètre (Section/Clé=valeur), puis l'écrit avec --write\n";
+
+using Command = std::function<int(CliContext &, QStringList)>;
+
+const std::map<QString, Command> &commands()
+{
+    static const std::map<QString, Command> table = {
+        {QStringLiteral("settings"), commandSettings},
+    };
+    return table;
+}
+
+} // namespace
+
+bool takeOption(QStringList &args, const QString &name, QString *value)
+{
+    const qsizetype i = args.indexOf(name);
+    if (i < 0)
+        return false;
+    if (i + 1 >= args.size())
+        throw LumaroError(QStringLiteral("L'option %1 attend une valeur.").arg(name));
+    *value = args.at(i + 1);
+    args.remove(i, 2);
+    return true;
+}
+
+bool takeFlag(QStringList &args, const QString &name)
+{
+    return args.removeAll(name) > 0;
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    QTextStream err(stderr);
+    if (args.isEmpty() || !commands().count(args.front())) {
+        err << QString::fromUtf8(Usage);
+        return 1;
+    }
+    const Command command = commands().at(args.takeFirst());
+    ConsoleUserInterface ui;
+    try {
+        QString folder;
+        if (!takeOption(args, QStringLiteral("--settings-dir"), &folder))
+            folder = Paths::settingsFolder(QCoreApplication::applicationDirPath());
+        ui.answerYes = takeFlag(args, QStringLiteral("--yes"));
+        CliContext context{Paths::withSeparator(folder), ui};
+        const int code = command(context, args);
+        return code != 0 ? code : (ui.errorCount() > 0 ? 1 : 0);
+    } catch (const LumaroError &error) {
+        ui.showError(error.message());
+    } catch (const std::exception &error) {
+        ui.showError(QString::fromLocal8Bit(error.what()));
+    }
+    return 1;
+}

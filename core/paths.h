@@ -1,0 +1,22 @@
+#pragma once
+// Folder paths end with "/" wherever the program adds or tests the separator; "\" from
+// Windows settings files counts as a separator too.
+#include <QString>
+
+namespace Paths {
+
+bool endsWithSeparator(const QString &path);
+// The path with a trailing "/" added when it has none; an empty path gives "/".
+QString withSeparator(const QString &path);
+// "\" turned into "/" (masks and paths written on the old platform).
+QString toSlashes(const QString &path);
+
+// The folder that plays the role of the program folder: the executable's folder when it holds
+// "Lumaro.ini" (portable installation), otherwise $XDG_CONFIG_HOME/lumaro/ (default
+// ~/.config/lumaro/). Always ends with "/"; it is not created here.
+QString settingsFolder(const QString &executableFolder);
+
+// The folder under which the desktop mounts this user's cards: "/media/<login>/".
+QString defaultCardReader();
+
+} // namespace Paths

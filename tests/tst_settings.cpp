@@ -1,0 +1,222 @@
+// The settings store and the profile-file rules it relies on.
+#include "core/error.h"
+#include "core/paramappli.h"
+#include "core/paths.h"
+#include "core/profilefile.h"
+#include "core/textfile.h"
+#include "tests/testsupport.h"
+
+#include <QFile>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString ini() const { return m_dir.filePath(QStringLiteral("Lumaro.ini")); }
+
+private slots:
+    void initTestCase() { TestSupport::isolateEnvironment(); }
+    void cleanup() { QFile::remove(ini()); }
+
+    void missingFileGivesEveryDefault()
+    {
+        TParamAppli p(ini());
+        QCOMPARE(p.LecteurCarte, Paths::defaultCardReader());
+        QVERIFY(p.LecteurCarte.startsWith(QLatin1String("/media/")) && p.LecteurCarte.endsWith(u'/'));
+        QCOMPARE(p.RepertoirePhoto, QString());
+        QCOMPARE(p.MasqueNomPhoto, QStringLiteral("#AAAA-#M-#J - #THEME #N"));
+        QVERIFY(!p.RotationAuto && !p.ExportInfoExif && !p.RepertoireSpecif && !p.SupprimerPhoto);
+        QVERIFY(p.MiniatureBatch());
+        QCOMPARE(p.Qualite, 40);
+        QCOMPARE(p.Suffixe, QStringLiteral("Low"));
+        QCOMPARE(p.Repertoire, QStringLiteral("Basse Resolution"));
+        QVERIFY(!p.ActiverLowQ && !p.Redimensionner && p.GarderInfoEXIF && !p.GarderInfoDateEXIF);
+        QVERIFY(p.Executer && p.ActiverDiaporama && !p.AfficherNom && !p.Boucler && p.CacherCurseur);
+        QCOMPARE(p.Tempo, 5);
+        QVERIFY(p.GestionEXIF);
+        QCOMPARE(p.describe().size(), 27);
+        QVERIFY(!QFile::exists(ini()));
+    }
+
+    void firstSaveWritesKeysInTableOrder()
+    {
+        TParamAppli p(ini());
+        p.RepertoirePhoto.clear();
+        p.EcrireParametres();
+        const QByteArray bytes = readFile(ini());
+        QVERIFY(bytes.contains("\r\n"));
+        QVERIFY(!bytes.contains("GestionEXIF"));
+        QStringList keys;
+        QStringList sections;
+        for (const QString &line : TextFile::splitLines(QString::fromUtf8(bytes))) {
+            if (line.startsWith(u'['))
+                sections << line;
+            else if (line.contains(u'='))
+                keys << line.section(u'=', 0, 0);
+        }
+        QCOMPARE(sections, (QStringList{"[General]", "[ImagesLowQ]", "[Diaporama]"}));
+        QCOMPARE(keys.size(), 26);
+        QCOMPARE(keys.first(), QStringLiteral("LecteurCarte"));
+        QCOMPARE(keys.at(8), QStringLiteral("MiniatureBatch"));
+        QCOMPARE(keys.at(12), QStringLiteral("Qualite"));
+        QCOMPARE(keys.last(), QStringLiteral("CacherCurseur"));
+        QVERIFY(bytes.contains("RepertoirePhoto=/\r\n"));
+        // What was written reads back the same.
+        TParamAppli again(ini());
+        QCOMPARE(again.describe(), p.describe());
+    }
+
+    void valuesFollowTheProfileRules_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("expected"); // a line of describe()
+        QTest::newRow("hex 0x") << QByteArray("[General]\r\nModeAffichagePP=0x2\r\n") << "General/ModeAffichagePP=2";
+        QTest::newRow("hex $") << QByteArray("[General]\nModeAffichagePP=$1F\n") << "General/ModeAffichagePP=31";
+        QTest::newRow("not a number") << QByteArray("[Diaporama]\r\nTempo=abc\r\n") << "Diaporama/Tempo=5";
+        QTest::newRow("negative") << QByteArray("[Diaporama]\r\nTempo=-3\r\n") << "Diaporama/Tempo=-3";
+        QTest::newRow("out of range kept") << QByteArray("[ImagesLowQ]\r\nQualite=250\r\n") << "ImagesLowQ/Qualite=250";
+        QTest::newRow("overflow") << QByteArray("[ImagesLowQ]\r\nQualite=99999999999\r\n") << "ImagesLowQ/Qualite=40";
+        QTest::newRow("bool 1") << QByteArray("[General]\r\nRotationAuto=1\r\n") << "General/RotationAuto=1";
+        QTest::newRow("bool 256") << QByteArray("[General]\r\nRotationAuto=256\r\n") << "General/RotationAuto=0";
+        QTest::newRow("bool 257") << QByteArray("[General]\r\nRotationAuto=257\r\n") << "General/RotationAuto=1";
+        QTest::newRow("bool true") << QByteArray("[General]\r\nRotationAuto=true\r\n") << "General/RotationAuto=0";
+        QTest::newRow("bool word keeps true default") << QByteArray("[Diaporama]\r\nExecuter=false\r\n") << "Diaporama/Executer=1";
+        QTest::newRow("drive gets separator") << QByteArray("[General]\r\nLecteurCarte=E:\r\n") << "General/LecteurCarte=E:/";
+        QTest::newRow("blanks and quotes") << QByteArray("[general]\r\n  masquenomphoto =  \" #AAAA #N \"  \r\n")
+                                           << "General/MasqueNomPhoto= #AAAA #N ";
+        QTest::newRow("windows-1252") << QByteArray("[ImagesLowQ]\r\nRepertoire=R\xe9" "duites\r\n")
+                                      << QString::fromUtf8("ImagesLowQ/Repertoire=Réduites");
+        QTest::newRow("same key in other section") << QByteArray("[Diaporama]\r\nActiver=0\r\n[ImagesLowQ]\r\nActiver=1\r\n")
+                                                   << "Diaporama/Activer=0";
+        QTest::newRow("gestion exif read") << QByteArray("[General]\r\nGestionEXIF=0\r\n") << "General/GestionEXIF=0";
+    }
+    void valuesFollowTheProfileRules()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, expected);
+        writeFile(ini(), content);
+        TParamAppli p(ini());
+        QVERIFY2(p.describe().contains(expected), qPrintable(p.describe().join(u'\n')));
+    }
+
+    void longValuesAreCut()
+    {
+        writeFile(ini(), "[General]\r\nMasqueRepertoire=" + QByteArray(3000, 'x') + "\r\n");
+        TParamAppli p(ini());
+        QCOMPARE(p.MasqueRepertoire.size(), 2047);
+    }
+
+    void savingKeepsForeignKeysAndReplacesInPlace()
+    {
+        writeFile(ini(), "; mine\r\n[Perso]\r\nA=1\r\n\r\n[General]\r\nGestionEXIF=0\r\nTempo=9\r\nRotationAuto=1\r\nAutre=x\r\n\r\n[Diaporama]\r\nTempo=7\r\n");
+        TParamAppli p(ini());
+        QVERIFY(!p.GestionEXIF);
+        QCOMPARE(p.Tempo, 7);
+        p.RotationAuto = false;
+        p.EcrireParametres();
+        p.EcrireParametres();
+        const QStringList lines = TextFile::splitLines(QString::fromUtf8(readFile(ini())));
+        QCOMPARE(lines.mid(0, 3), (QStringList{"; mine", "[Perso]", "A=1"}));
+        // Replaced where it stood, foreign keys untouched, new keys after the section's last key.
+        const qsizetype general = lines.indexOf(QStringLiteral("[General]"));
+        QCOMPARE(lines.at(general + 1), QStringLiteral("GestionEXIF=0"));
+        QCOMPARE(lines.at(general + 2), QStringLiteral("Tempo=9"));
+        QCOMPARE(lines.at(general + 3), QStringLiteral("RotationAuto=0"));
+        QCOMPARE(lines.at(general + 4), QStringLiteral("Autre=x"));
+        QCOMPARE(lines.at(general + 5), QStringLiteral("LecteurCarte=") + p.LecteurCarte);
+        QCOMPARE(lines.count(QStringLiteral("RotationAuto=0")), 1);
+        const qsizetype diaporama = lines.indexOf(QStringLiteral("[Diaporama]"));
+        QCOMPARE(lines.at(diaporama + 1), QStringLiteral("Tempo=7"));
+        QVERIFY(lines.indexOf(QStringLiteral("[ImagesLowQ]")) > diaporama);
+        TParamAppli again(ini());
+        QVERIFY(!again.GestionEXIF);
+    }
+
+    void miniatureBatchIsWrittenAtOnce()
+    {
+        TParamAppli p(ini());
+        p.setMiniatureBatch(false);
+        QCOMPARE(readFile(ini()), QByteArray("[General]\r\nMiniatureBatch=0\r\n"));
+        QVERIFY(!TParamAppli(ini()).MiniatureBatch());
+        // A later full save keeps it first, where it was written.
+        p.EcrireParametres();
+        QVERIFY(readFile(ini()).startsWith("[General]\r\nMiniatureBatch=0\r\nLecteurCarte="));
+    }
+
+    void failedWriteLeavesTheOldFileWhole()
+    {
+        const QByteArray before = "[General]\r\nTempo=3\r\n" + QByteArray(20000, ';') + "\r\n";
+        writeFile(ini(), before);
+        TParamAppli p(ini());
+        p.MasqueNomPhoto = QString(1, u'x');
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit tiny = old;
+        tiny.rlim_cur = 4096;
+        signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &tiny);
+        QString message;
+        try {
+            p.EcrireParametres();
+        } catch (const LumaroError &e) {
+            message = e.message();
+        }
+        setrlimit(RLIMIT_FSIZE, &old);
+        QCOMPARE(message, QStringLiteral("Impossible d'écrire dans %1").arg(ini()));
+        QCOMPARE(readFile(ini()), before);
+    }
+
+    void unwritableFolderReportsThePath()
+    {
+        // A file stands where the folder should be.
+        const QString blocker = m_dir.filePath(QStringLiteral("blocker"));
+        writeFile(blocker, "x");
+        const QString path = blocker + QStringLiteral("/Lumaro.ini");
+        TParamAppli p(path);
+        QVERIFY_THROWS_EXCEPTION(LumaroError, p.setMiniatureBatch(false));
+    }
+
+    void settingsFolderPrefersAPortableInstallation()
+    {
+        QTemporaryDir exe;
+        QCOMPARE(Paths::settingsFolder(exe.path()), qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/lumaro/"));
+        writeFile(exe.filePath(QStringLiteral("Lumaro.ini")), "");
+        QCOMPARE(Paths::settingsFolder(exe.path()), exe.path() + u'/');
+        QCOMPARE(Paths::withSeparator(QString()), QStringLiteral("/"));
+        QCOMPARE(Paths::withSeparator(QStringLiteral("C:\\")), QStringLiteral("C:\\"));
+    }
+
+    void cliPrintsAndWritesTheSettings()
+    {
+        QTemporaryDir folder;
+        QString out;
+        QCOMPARE(TestSupport::runCli({"settings", "--settings-dir", folder.path()}, &out), 0);
+        const QStringList lines = out.trimmed().split(u'\n');
+        QCOMPARE(lines.size(), 27);
+        QCOMPARE(lines.first(), QStringLiteral("General/LecteurCarte=") + Paths::defaultCardReader());
+        QCOMPARE(lines.last(), QStringLiteral("General/GestionEXIF=1"));
+        QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("Lumaro.ini"))));
+        QCOMPARE(TestSupport::runCli({"settings", "--write", "--settings-dir", folder.path()}), 0);
+        QVERIFY(readFile(folder.filePath(QStringLiteral("Lumaro.ini"))).contains("RepertoirePhoto=/\r\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "tst_settings.moc"
