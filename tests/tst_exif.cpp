@@ -98,6 +98,10 @@ void addBlobs(const QString &path)
     Exiv2::DataValue profile(Exiv2::undefined);
     profile.read(blob.data(), long(blob.size()));
     exif["Exif.Image.InterColorProfile"] = profile;
+    // An old camera's Latin-1 text, followed by left-over bytes after its zero.
+    Exiv2::AsciiValue description;
+    description.read(std::string("Caf\xE9\0reste", 10));
+    exif["Exif.Image.ImageDescription"] = description;
     image->writeMetadata();
 }
 
@@ -354,6 +358,8 @@ private slots:
         QCOMPARE(AngleOrientation(list), 270);
         QCOMPARE(list.Chercher(QStringLiteral("Manufacturer"))->Valeur, QStringLiteral("Probe"));
         QCOMPARE(list.Chercher(QStringLiteral("User Comment"))->Valeur, QStringLiteral("Noël"));
+        QVERIFY(list.Chercher(QStringLiteral("Image Description")));
+        QCOMPARE(list.Chercher(QStringLiteral("Image Description"))->Valeur, QStringLiteral("Café"));
         QCOMPARE(list.Chercher(QStringLiteral("Compression"))->Flag, quint32(ExifReader::IfdThumbnail));
         QCOMPARE(list.Chercher(QStringLiteral("GPS Latitude"))->Flag, quint32(ExifReader::IfdGps));
         // No maker note, colour profile, thumbnail bytes or links between the IFDs.
