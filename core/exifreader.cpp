@@ -223,7 +223,7 @@ QList<Entry> readWith(Open open, QString *error)
     if (error)
         error->clear();
     try {
-        Exiv2::Image::AutoPtr image = open();
+        const auto image = open();
         if (!image.get() || image->imageType() != Exiv2::ImageType::jpeg) {
             if (error)
                 *error = QStringLiteral("Ce fichier n'est pas une image JPEG");
