@@ -248,6 +248,9 @@ private slots:
         QTest::newRow("leap day") << "2004:02:29 23:59:59" << QDateTime(QDate(2004, 2, 29), QTime(23, 59, 59), Qt::UTC);
         QTest::newRow("not a leap year") << "2003:02:29 00:00:00" << none;
         QTest::newRow("the no-date value") << "1899:12:29 00:00:00" << none;
+        // Earlier dates would be negative values, which the program reads as "no date".
+        QTest::newRow("before the epoch") << "1899:12:29 12:00:00" << none;
+        QTest::newRow("long before") << "1800:01:01 00:00:00" << none;
         QTest::newRow("epoch") << "1899:12:30 00:00:00" << QDateTime(QDate(1899, 12, 30), QTime(0, 0), Qt::UTC);
         // A wall-clock time that does not exist in Paris (clocks went forward): kept as written.
         QTest::newRow("daylight-saving gap") << "2004:03:28 02:30:00" << QDateTime(QDate(2004, 3, 28), QTime(2, 30), Qt::UTC);
