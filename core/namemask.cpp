@@ -65,8 +65,9 @@ QString padded(qint64 number, int width)
 
 QString capitalised(QString name)
 {
-    if (!name.isEmpty() && !name.at(0).isSurrogate())
-        name[0] = name.at(0).toUpper();
+    // Only a to z: other first letters stay as the locale writes them.
+    if (!name.isEmpty() && name.at(0) >= u'a' && name.at(0) <= u'z')
+        name[0] = QChar(name.at(0).unicode() - u'a' + u'A');
     return name;
 }
 
