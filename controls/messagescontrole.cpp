@@ -5,9 +5,10 @@
 
 namespace MessagesControle {
 
-void avertir(const QString &texte)
+void avertir(const QString &texte, bool bip)
 {
-    QApplication::beep();
+    if (bip)
+        QApplication::beep();
     QMessageBox boite(QMessageBox::Warning, QStringLiteral("Erreur"), texte, QMessageBox::Ok,
                       QApplication::activeWindow());
     boite.setObjectName(QStringLiteral("boiteAvertissement"));

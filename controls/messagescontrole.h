@@ -5,7 +5,8 @@
 
 namespace MessagesControle {
 
-// Beeps, then shows a modal box titled "Erreur" with a warning icon and one "OK" button.
-void avertir(const QString &texte);
+// Beeps (unless told not to), then shows a modal box titled "Erreur" with a warning icon and
+// one "OK" button.
+void avertir(const QString &texte, bool bip = true);
 
 } // namespace MessagesControle

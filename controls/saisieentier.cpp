@@ -117,7 +117,8 @@ bool TSaisieEntier::accepterCaractere(QChar caractere)
     if (m_valeurMax < 0 && !texte.startsWith(QLatin1Char('-')) && caractere != QLatin1Char('-')) {
         MessagesControle::avertir(QStringLiteral("La valeur doit être comprise entre %1 et %2.")
                                       .arg(m_valeurMin)
-                                      .arg(m_valeurMax));
+                                      .arg(m_valeurMax),
+                                  Beep());
         return false;
     }
 
@@ -144,7 +145,7 @@ void TSaisieEntier::signalerMax()
         emit depassementMax();
         return;
     }
-    MessagesControle::avertir(QStringLiteral("La valeur doit être inférieure ou égale à %1.").arg(m_valeurMax));
+    MessagesControle::avertir(QStringLiteral("La valeur doit être inférieure ou égale à %1.").arg(m_valeurMax), Beep());
 }
 
 void TSaisieEntier::signalerMin()
@@ -153,7 +154,7 @@ void TSaisieEntier::signalerMin()
         emit depassementMin();
         return;
     }
-    MessagesControle::avertir(QStringLiteral("La valeur doit être supérieure ou égale à %1.").arg(m_valeurMin));
+    MessagesControle::avertir(QStringLiteral("La valeur doit être supérieure ou égale à %1.").arg(m_valeurMin), Beep());
 }
 
 QString TSaisieEntier::sansZerosDeTete(const QString &texte)

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
@@ -138,13 +139,24 @@ private slots:
         QCOMPARE(champ->text(), QStringLiteral("Ab"));
         QCOMPARE(refus.size(), 3);
 
+        // A character composed by an input method goes through the same filter.
+        QInputMethodEvent compose;
+        compose.setCommitString(QStringLiteral("é"));
+        QApplication::sendEvent(champ, &compose);
+        QCOMPARE(champ->text(), QStringLiteral("Ab"));
+        QCOMPARE(refus.size(), 4);
+        compose.setCommitString(QStringLiteral("z"));
+        QApplication::sendEvent(champ, &compose);
+        QCOMPARE(champ->text(), QStringLiteral("Abz"));
+        QTest::keyClick(champ, Qt::Key_Backspace);
+
         // Pasted or assigned text is not filtered, and the paste shortcut still works.
         QApplication::clipboard()->setText(QStringLiteral("9/"));
         QTest::keyClick(champ, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(champ->text(), QStringLiteral("Ab9/"));
         champ->AffecterTexte(QStringLiteral("1 2"));
         QCOMPARE(champ->text(), QStringLiteral("1 2"));
-        QCOMPARE(refus.size(), 3);
+        QCOMPARE(refus.size(), 4);
     }
 
     void completion_data()
