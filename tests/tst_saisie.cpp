@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
@@ -54,7 +55,7 @@ QStringList messagesDe(const std::function<void()> &action)
     *veille = [&textes, veille] {
         if (auto *boite = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
             textes << boite->windowTitle() + QLatin1Char('|') + boite->text();
-            boite->button(QMessageBox::Ok)->click();
+            boite->defaultButton()->click();
         }
         QTimer::singleShot(10, [veille] { (*veille)(); });
     };

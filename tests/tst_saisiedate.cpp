@@ -182,6 +182,8 @@ private slots:
         date.EcrireDate(-1.0);
         QCOMPARE(date.displayText().trimmed(), QStringLiteral("/  /"));
         QCOMPARE(date.LireDate(), -1.0);
+        date.setText(QStringLiteral("29/12/1899")); // the day before the epoch is no date either
+        QCOMPARE(date.LireDate(), -1.0);
         date.EcrireDate(DateValue::fromDate(QDate(2004, 2, 14)) + 0.75);
         QCOMPARE(date.text(), QStringLiteral("14/02/2004"));
         QCOMPARE(date.LireDate(), DateValue::fromDate(QDate(2004, 2, 14)));
