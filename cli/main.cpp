@@ -15,7 +15,10 @@ namespace {
 const char Usage[] =
     "Utilisation : lumaro-cli COMMANDE [--settings-dir DOSSIER] [--yes] ...\n"
     "Commandes :\n"
-    "  settings [--write]   affiche chaque paramètre (Section/Clé=valeur), puis l'écrit avec --write\n";
+    "  settings [--write]   affiche chaque paramètre (Section/Clé=valeur), puis l'écrit avec --write\n"
+    "  search [--no-subfolders] DOSSIER   cherche les photos comme le programme (avec le filtre\n"
+    "                       de Filtre.ini), écrit l'historique, affiche les photos, \"--\", puis les\n"
+    "                       fichiers des extensions supplémentaires\n";
 
 using Command = std::function<int(CliContext &, QStringList)>;
 
@@ -23,6 +26,7 @@ const std::map<QString, Command> &commands()
 {
     static const std::map<QString, Command> table = {
         {QStringLiteral("settings"), commandSettings},
+        {QStringLiteral("search"), commandSearch},
     };
     return table;
 }
