@@ -142,11 +142,11 @@ std::optional<BlockIdentity> probeDevice(const QString &devicePath)
 namespace {
 
 // The UUID that udev published for that device number, if any.
-std::optional<QString> uuidFromDiskLinks(unsigned major, unsigned minor)
+std::optional<QString> uuidFromDiskLinks(const QString &folder, unsigned major, unsigned minor)
 {
     if (major == 0) // not a block device (tmpfs, FUSE, network)
         return std::nullopt;
-    const QDir links(QStringLiteral("/dev/disk/by-uuid"));
+    const QDir links(folder);
     for (const QString &name : links.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
         struct stat target {};
         if (stat(QFile::encodeName(links.filePath(name)).constData(), &target) == 0 && S_ISBLK(target.st_mode)
@@ -170,7 +170,7 @@ bool isReadableSource(const QString &source)
 
 std::optional<quint32> VolumeLocator::serialOf(const MountEntry &mount, const QString &folder) const
 {
-    if (const std::optional<QString> uuid = uuidFromDiskLinks(mount.major, mount.minor)) {
+    if (const std::optional<QString> uuid = uuidFromDiskLinks(m_uuidLinks, mount.major, mount.minor)) {
         if (const std::optional<quint32> serial = VolumeIdentity::serialFromUuid(*uuid, mount.fsType))
             return serial;
     }

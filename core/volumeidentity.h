@@ -50,7 +50,11 @@ std::optional<BlockIdentity> probeDevice(const QString &devicePath);
 class VolumeLocator {
 public:
     VolumeLocator() = default;
-    explicit VolumeLocator(QByteArray mountInfo) : m_mountInfo(std::move(mountInfo)), m_fixed(true) {}
+    // A fixed mount table, and the folder of UUID links that udev keeps for the block devices.
+    explicit VolumeLocator(QByteArray mountInfo, QString uuidLinks = QStringLiteral("/dev/disk/by-uuid"))
+        : m_mountInfo(std::move(mountInfo)), m_uuidLinks(std::move(uuidLinks)), m_fixed(true)
+    {
+    }
 
     // Empty when the folder does not exist or its volume gives no serial.
     std::optional<VolumeLocation> locate(const QString &folder) const;
@@ -59,5 +63,6 @@ private:
     std::optional<quint32> serialOf(const MountEntry &mount, const QString &folder) const;
 
     QByteArray m_mountInfo;
+    QString m_uuidLinks = QStringLiteral("/dev/disk/by-uuid");
     bool m_fixed = false;
 };

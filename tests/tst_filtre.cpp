@@ -198,7 +198,7 @@ private slots:
         dialog.AfficherFiltre();
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        for (const char *name : {"saiNom", "butValider", "butAnnuler", "butDefault", "cbFiltreNom"}) {
+        for (const char *name : {"saiNom", "sdDate", "cbNouvellePhoto", "butValider", "butAnnuler", "butDefault", "cbFiltreNom"}) {
             QWidget *widget = child<QWidget>(&dialog, name);
             widget->setFocus();
             for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {

@@ -18,6 +18,7 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/statvfs.h>
 
 namespace {
@@ -330,6 +331,41 @@ private slots:
                                                      "20040214103014%1/DCIM/100 CANON/IMG_0002.JPG\r\n")
                                           .arg(mountPoint)
                                           .toUtf8()));
+    }
+
+    void uuidFromTheDiskLinks()
+    {
+        // Any block device of this machine stands for the card; its link names the UUID.
+        QString device;
+        struct stat info {};
+        for (const QString &name : QDir(QStringLiteral("/dev")).entryList(QDir::System | QDir::Files)) {
+            const QString path = QStringLiteral("/dev/") + name;
+            if (stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISBLK(info.st_mode) && major(info.st_rdev) != 0) {
+                device = path;
+                break;
+            }
+        }
+        if (device.isEmpty())
+            QSKIP("no block device to link to");
+        const QString links = m_dir->filePath(QStringLiteral("by-uuid"));
+        QVERIFY(QDir().mkpath(links));
+        QVERIFY(QFile::link(device, links + QStringLiteral("/4A3B-0C2D")));
+        const QString mountPoint = m_dir->filePath(QStringLiteral("CARTE"));
+        QVERIFY(QDir().mkpath(mountPoint + QStringLiteral("/DCIM")));
+        const QByteArray table = QStringLiteral("26 1 254:0 / / rw - ext4 /dev/vda rw\n"
+                                                "40 26 %1:%2 / %3 rw - vfat /dev/absent rw\n")
+                                     .arg(major(info.st_rdev))
+                                     .arg(minor(info.st_rdev))
+                                     .arg(mountPoint)
+                                     .toUtf8();
+        const std::optional<VolumeLocation> location = VolumeLocator(table, links).locate(mountPoint + QStringLiteral("/DCIM/"));
+        QVERIFY(location);
+        QCOMPARE(location->serial, 0x4A3B0C2Du);
+        QCOMPARE(location->relativePath, QStringLiteral("/DCIM/"));
+        // Without the link, nothing names the device: the folder's own file system id is used.
+        QVERIFY(QFile::remove(links + QStringLiteral("/4A3B-0C2D")));
+        const std::optional<VolumeLocation> other = VolumeLocator(table, links).locate(mountPoint + QStringLiteral("/DCIM/"));
+        QVERIFY(!other || other->serial != 0x4A3B0C2Du);
     }
 
     void historyOnLocalDisk()

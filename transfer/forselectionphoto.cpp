@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
@@ -177,5 +178,8 @@ void LancerSelectionPhoto(TFiltrePhoto &filter, QWidget *parent)
 {
     TforSelectionPhoto dialog(filter, parent);
     dialog.AfficherFiltre();
+    // Centred on the screen, not over the window that opened it.
+    if (const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        dialog.move(screen->availableGeometry().center() - dialog.rect().center());
     dialog.exec();
 }
