@@ -98,11 +98,10 @@ void PhotoScanner::scanFolder(const QString &folder)
     if (fstat(fd, &self) == 0) {
         // A folder reached twice through links is listed once: no loops, no photo twice.
         const std::pair<unsigned long long, unsigned long long> id(self.st_dev, self.st_ino);
-        if (std::find(m_visited.begin(), m_visited.end(), id) != m_visited.end()) {
+        if (!m_visited.insert(id).second) {
             close(fd);
             return;
         }
-        m_visited.push_back(id);
     }
     std::unique_ptr<DIR, DirCloser> dir(fdopendir(fd));
     if (!dir) {

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <set>
 #include <vector>
 
 struct FoundPhoto {
@@ -48,7 +49,7 @@ private:
     ScanRules m_rules;
     std::vector<FoundPhoto> m_photos;
     QStringList m_extras;
-    std::vector<std::pair<unsigned long long, unsigned long long>> m_visited; // device, inode
+    std::set<std::pair<unsigned long long, unsigned long long>> m_visited; // device, inode
     std::function<void()> m_progress;
 
 };

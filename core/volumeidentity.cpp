@@ -10,6 +10,8 @@
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 
+#include <vector>
+
 namespace VolumeIdentity {
 
 namespace {
@@ -141,19 +143,29 @@ std::optional<BlockIdentity> probeDevice(const QString &devicePath)
 
 namespace {
 
-// The UUID that udev published for that device number, if any.
-std::optional<QString> uuidFromDiskLinks(const QString &folder, unsigned major, unsigned minor)
+// The UUID that udev published for that block device number, if any.
+std::optional<QString> uuidFromDiskLinks(const QString &folder, dev_t device)
 {
-    if (major == 0) // not a block device (tmpfs, FUSE, network)
+    if (::major(device) == 0) // not a block device (tmpfs, FUSE, network)
         return std::nullopt;
     const QDir links(folder);
     for (const QString &name : links.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
         struct stat target {};
         if (stat(QFile::encodeName(links.filePath(name)).constData(), &target) == 0 && S_ISBLK(target.st_mode)
-            && ::major(target.st_rdev) == major && ::minor(target.st_rdev) == minor)
+            && target.st_rdev == device)
             return name;
     }
     return std::nullopt;
+}
+
+// The device number of the mount's source when it is a block device (FUSE and btrfs mounts show
+// an anonymous number in the table, their source names the real device).
+std::optional<dev_t> sourceDevice(const QString &source)
+{
+    struct stat info {};
+    if (!source.startsWith(u'/') || stat(QFile::encodeName(source).constData(), &info) != 0 || !S_ISBLK(info.st_mode))
+        return std::nullopt;
+    return info.st_rdev;
 }
 
 bool isReadableSource(const QString &source)
@@ -170,9 +182,14 @@ bool isReadableSource(const QString &source)
 
 std::optional<quint32> VolumeLocator::serialOf(const MountEntry &mount, const QString &folder) const
 {
-    if (const std::optional<QString> uuid = uuidFromDiskLinks(m_uuidLinks, mount.major, mount.minor)) {
-        if (const std::optional<quint32> serial = VolumeIdentity::serialFromUuid(*uuid, mount.fsType))
-            return serial;
+    std::vector<dev_t> devices{makedev(mount.major, mount.minor)};
+    if (const std::optional<dev_t> source = sourceDevice(mount.source); source && *source != devices.front())
+        devices.push_back(*source);
+    for (const dev_t device : devices) {
+        if (const std::optional<QString> uuid = uuidFromDiskLinks(m_uuidLinks, device)) {
+            if (const std::optional<quint32> serial = VolumeIdentity::serialFromUuid(*uuid, mount.fsType))
+                return serial;
+        }
     }
     if (isReadableSource(mount.source)) {
         if (const std::optional<BlockIdentity> identity = VolumeIdentity::probeDevice(mount.source)) {

@@ -352,6 +352,12 @@ private slots:
         QVERIFY(QFile::link(device, links + QStringLiteral("/4A3B-0C2D")));
         const QString mountPoint = m_dir->filePath(QStringLiteral("CARTE"));
         QVERIFY(QDir().mkpath(mountPoint + QStringLiteral("/DCIM")));
+        // A FUSE mount shows an anonymous device number; its source names the device.
+        const QByteArray fuseTable = QStringLiteral("26 1 254:0 / / rw - ext4 /dev/vda rw\n"
+                                                    "40 26 0:77 / %1 rw - fuseblk %2 rw\n")
+                                         .arg(mountPoint, device)
+                                         .toUtf8();
+        QCOMPARE(VolumeLocator(fuseTable, links).locate(mountPoint)->serial, 0x4A3B0C2Du);
         const QByteArray table = QStringLiteral("26 1 254:0 / / rw - ext4 /dev/vda rw\n"
                                                 "40 26 %1:%2 / %3 rw - vfat /dev/absent rw\n")
                                      .arg(major(info.st_rdev))
