@@ -55,13 +55,13 @@ void avecCalendrier(const std::function<void()> &action,
     *attendre = [&vu, &dansCalendrier, attendre] {
         auto *fenetre = qobject_cast<TforCalendrier *>(QApplication::activeModalWidget());
         if (!fenetre) {
-            QTimer::singleShot(10, *attendre);
+            QTimer::singleShot(10, [attendre] { (*attendre)(); });
             return;
         }
         vu = true;
         dansCalendrier(fenetre);
     };
-    QTimer::singleShot(0, *attendre);
+    QTimer::singleShot(0, [attendre] { (*attendre)(); });
     action();
     QVERIFY(vu);
     *attendre = [] {};
