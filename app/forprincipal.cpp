@@ -1,0 +1,262 @@
+#include "app/forprincipal.h"
+
+#include "app/commandline.h"
+#include "app/helpwindow.h"
+#include "app/lancertransfert.h"
+#include "app/messages.h"
+#include "core/cryptertexte.h"
+#include "core/paramappli.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+const QColor Navy(0, 0, 128);
+
+// The version line is kept enciphered: two pieces under one key, joined in order.
+const char VersionKey[] = "k7#Qm!Vz2@pLr9$Tx4&Hn8*Wc5Y";
+const char VersionPiece1[] = "5FC0014DFF1FAF99BCEE";
+const char VersionPiece2[] = "3EFF52E70A1EAC4D177AE869";
+
+QFont fontWithPixelSize(QFont font, int pixels, bool bold = false)
+{
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+} // namespace
+
+TforPrincipal::TforPrincipal(const QString &settingsFolder, QWidget *parent)
+    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint)
+{
+    setObjectName(QStringLiteral("TforPrincipal"));
+    setWindowTitle(QStringLiteral("Lumaro"));
+    setProperty("helpContext", 2);
+    setFont(fontWithPixelSize(font(), 11));
+
+    m_params = std::make_unique<TParamAppli>(settingsFolder + QStringLiteral("Lumaro.ini"));
+
+    QAction *batch = createAction("actModebatch", QStringLiteral("&Mode Batch"),
+        QStringLiteral("Permet de traiter les photos présentes sur le lecteur en une fois suivant un paramétrage identique pour chaque photo"),
+        QStringLiteral("batch"));
+    QAction *photo = createAction("actModePhotoPhoto", QStringLiteral("M&ode Photo/Photo"),
+        QStringLiteral("Permet de traiter les photos une par une, ce qui permet d'avoir un paramétrage spécifique pour chaque photo"),
+        QStringLiteral("photophoto"));
+    QAction *diaporama = createAction("actDiaporama", QStringLiteral("&Diaporama"),
+        QStringLiteral("Réaliser un diaporama à partir des photos présentes sur la carte"), QStringLiteral("diaporama"));
+    QAction *parametrage = createAction("actParametrage", QStringLiteral("&Paramétrage"),
+        QStringLiteral("Paramétrage d'Lumaro"), QStringLiteral("parametrage"));
+    QAction *apropos = createAction("actAPropos", QStringLiteral("&A Propos"), QStringLiteral("A propos de Lumaro"),
+        QStringLiteral("apropos"));
+    QAction *aide = createAction("actAide", QStringLiteral("A&ide"), QStringLiteral("Optenir de l'aide sur Lumaro"),
+        QStringLiteral("aide"));
+    QAction *quitter = createAction("actQuitter", QStringLiteral("&Quitter"), QStringLiteral("Quitter Lumaro"),
+        QStringLiteral("quitter"));
+
+    connect(batch, &QAction::triggered, this, &TforPrincipal::actModebatchExecute);
+    connect(photo, &QAction::triggered, this, &TforPrincipal::actModePhotoPhotoExecute);
+    connect(aide, &QAction::triggered, this, &TforPrincipal::actAideExecute);
+    connect(quitter, &QAction::triggered, this, &TforPrincipal::actQuitterExecute);
+    // Their windows are not part of the program yet.
+    for (QAction *pending : {batch, photo, diaporama, parametrage, apropos})
+        pending->setEnabled(false);
+
+    auto *separator1 = new QAction(this);
+    separator1->setSeparator(true);
+    auto *separator2 = new QAction(this);
+    separator2->setSeparator(true);
+    QToolBar *options = createToolBar("atbOptions", Qt::Vertical, {batch, photo, separator1, diaporama, separator2, parametrage});
+    options->setMinimumWidth(163);
+
+    auto *top = new QHBoxLayout;
+    top->setContentsMargins(0, 0, 0, 0);
+    top->setSpacing(0);
+    top->addWidget(options);
+    top->addWidget(createInfoPanel(), 1);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addLayout(top, 1);
+    QWidget *bottom = createBottomPanel();
+    auto *bar = createToolBar("atbBoutonsBas", Qt::Horizontal, {apropos, aide, quitter});
+    bottom->layout()->addWidget(bar);
+    layout->addWidget(bottom);
+
+    // The window keeps the size its bars need with this system's fonts, never less than its design.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    setMinimumSize(416, 255);
+}
+
+TforPrincipal::~TforPrincipal() = default;
+
+QAction *TforPrincipal::createAction(const char *name, const QString &caption, const QString &hint, const QString &icon)
+{
+    auto *action = new QAction(QIcon(QStringLiteral(":/icons/%1.svg").arg(icon)), caption, this);
+    action->setObjectName(QLatin1String(name));
+    action->setStatusTip(hint);
+    action->setToolTip(QString());
+    return action;
+}
+
+QToolBar *TforPrincipal::createToolBar(const char *name, Qt::Orientation orientation, const QList<QAction *> &actions)
+{
+    auto *bar = new QToolBar(this);
+    bar->setObjectName(QLatin1String(name));
+    bar->setOrientation(orientation);
+    bar->setIconSize(QSize(32, 32));
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    bar->setFont(fontWithPixelSize(font(), 13));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->addActions(actions);
+    // Never fold buttons behind the extension arrow.
+    if (orientation == Qt::Horizontal)
+        bar->setMinimumWidth(bar->sizeHint().width());
+    for (QAction *action : actions) {
+        if (QWidget *button = bar->widgetForAction(action)) {
+            button->installEventFilter(this); // hints go to labHint, never to a tool tip
+            if (orientation == Qt::Vertical)
+                button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        }
+    }
+    return bar;
+}
+
+QWidget *TforPrincipal::createInfoPanel()
+{
+    auto *panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("panInfo"));
+    panel->setFixedSize(253, 214);
+    const QFont title = fontWithPixelSize(QFont(QStringLiteral("Arial")), 21, true);
+    auto *shadow = new QLabel(QStringLiteral("Lumaro"), panel);
+    shadow->setObjectName(QStringLiteral("Label2"));
+    shadow->setFont(title);
+    shadow->setStyleSheet(QStringLiteral("color: white;"));
+    shadow->move(26, 8);
+    auto *label = new QLabel(QStringLiteral("Lumaro"), panel);
+    label->setObjectName(QStringLiteral("Label1"));
+    label->setFont(title);
+    label->setStyleSheet(QStringLiteral("color: blue;"));
+    label->move(28, 10);
+
+    m_hint = new QLabel(texteInitial(), panel);
+    m_hint->setObjectName(QStringLiteral("labHint"));
+    m_hint->setGeometry(24, 48, 225, 97);
+    m_hint->setFont(fontWithPixelSize(font(), 13));
+    m_hint->setAlignment(Qt::AlignCenter);
+    m_hint->setWordWrap(true);
+    QPalette palette = m_hint->palette();
+    palette.setColor(QPalette::WindowText, Navy);
+    m_hint->setPalette(palette);
+    return panel;
+}
+
+QWidget *TforPrincipal::createBottomPanel()
+{
+    auto *panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setMinimumHeight(41);
+    auto *row = new QHBoxLayout(panel);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto *left = new QWidget(panel);
+    left->setObjectName(QStringLiteral("panBidonBas2"));
+    left->setFixedWidth(145);
+    auto *version = new QLabel(texteVersion(), left);
+    version->setObjectName(QStringLiteral("labInfoVersion"));
+    QFont italic = font();
+    italic.setItalic(true);
+    version->setFont(italic);
+    version->setAlignment(Qt::AlignCenter);
+    version->setGeometry(3, 14, 139, 16);
+    QPalette palette = version->palette();
+    palette.setColor(QPalette::WindowText, Navy);
+    version->setPalette(palette);
+    row->addWidget(left);
+    return panel;
+}
+
+QString TforPrincipal::texteRepos()
+{
+    return QStringLiteral("Grâce à Lumaro, transférez facilement toutes vos photos sur votre disque dur ! Nommez vos images "
+                          "facilement, enregistrez certaines photos en qualité basse pour l'envoi par mail, etc");
+}
+
+QString TforPrincipal::texteInitial()
+{
+    return QStringLiteral("Grâce à Lumaro, transférer facilement toutes vos photos sur votre disque dur ! Nommer vos images "
+                          "facilement, enregistrer certaines photos en qualité basse pour l'envoi par mail, etc");
+}
+
+QString TforPrincipal::texteVersion()
+{
+    const QString key = QLatin1String(VersionKey);
+    return CrypterTexte(QStringLiteral("D"), QLatin1String(VersionPiece1), key)
+         + CrypterTexte(QStringLiteral("D"), QLatin1String(VersionPiece2), key);
+}
+
+void TforPrincipal::setHint(const QString &hint)
+{
+    m_hint->setText(hint.isEmpty() ? texteRepos() : hint);
+}
+
+bool TforPrincipal::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *button = qobject_cast<QToolButton *>(watched);
+    if (button && button->defaultAction()) {
+        switch (event->type()) {
+        case QEvent::ToolTip:
+            return true;
+        case QEvent::Enter:
+            setHint(button->defaultAction()->statusTip());
+            break;
+        case QEvent::Leave:
+            setHint(QString());
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TforPrincipal::lireLigneCommande(const QStringList &parameters)
+{
+    const CommandeLancement commande = analyserLigneCommande(parameters);
+    switch (commande.action) {
+    case CommandeLancement::Action::Aucune:
+        break;
+    case CommandeLancement::Action::Transfert:
+        LancerTransfert(*m_params, commande.mode, commande.chemin);
+        break;
+    case CommandeLancement::Action::Usage:
+        MessageErreur(messageUsage());
+        break;
+    }
+}
+
+void TforPrincipal::actModebatchExecute()
+{
+    LancerTransfert(*m_params, int(ModeTransfert::Batch), QString());
+}
+
+void TforPrincipal::actModePhotoPhotoExecute()
+{
+    LancerTransfert(*m_params, int(ModeTransfert::PhotoPhoto), QString());
+}
+
+void TforPrincipal::actAideExecute()
+{
+    AfficherAide(1, this);
+}
+
+void TforPrincipal::actQuitterExecute()
+{
+    close();
+}

@@ -1,0 +1,57 @@
+#include "app/lumaroapplication.h"
+
+#include "app/helpwindow.h"
+#include "app/messages.h"
+#include "core/error.h"
+
+#include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+LumaroApplication::LumaroApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Lumaro"));
+    setApplicationDisplayName(QStringLiteral("Lumaro"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/lumaro.svg")));
+    installFrenchTranslation(*this);
+    installEventFilter(this);
+}
+
+bool LumaroApplication::installFrenchTranslation(QApplication &app)
+{
+    auto *translator = new QTranslator(&app);
+    if (!translator->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QApplication::installTranslator(translator);
+}
+
+bool LumaroApplication::notify(QObject *receiver, QEvent *event)
+{
+    // An error that no handler caught is shown, and the program goes on.
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const LumaroError &error) {
+        MessageErreur(error.message());
+    } catch (const std::exception &error) {
+        MessageErreur(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        MessageErreur(QStringLiteral("Erreur inattendue."));
+    }
+    return false;
+}
+
+bool LumaroApplication::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_F1) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->isWindow() == false)
+            widget = widget->window();
+        if (widget && widget->objectName() != QLatin1String("HelpWindow")) {
+            AfficherAide(contexteAide(widget), widget);
+            return true;
+        }
+    }
+    return QApplication::eventFilter(watched, event);
+}

@@ -1,0 +1,11 @@
+#pragma once
+// The message boxes every window uses, so errors, questions and progress look the same everywhere.
+#include <QString>
+
+void MessageErreur(const QString &text);
+void MessageInformation(const QString &text);
+// True only when the user answers "&Oui"; Escape, "&Non" and closing the box are refusals.
+bool MessageConfirmation(const QString &text);
+
+// "\r", "\n" and "\r\n" all become line breaks.
+QString normaliserLignes(const QString &text);
