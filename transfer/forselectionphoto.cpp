@@ -1,18 +1,18 @@
 #include "transfer/forselectionphoto.h"
 
+#include "app/messages.h"
 #include "controls/saisie.h"
 #include "controls/saisiedate.h"
 #include "core/error.h"
 #include "core/filtrephoto.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
+#include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -36,13 +36,6 @@ QPushButton *makeButton(const QString &name, const QString &caption, QWidget *pa
 void chooseItem(QComboBox *list, int index)
 {
     list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
-}
-
-void showWriteError(QWidget *parent, const QString &text)
-{
-    QApplication::beep();
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Erreur"), text, QMessageBox::Ok, parent);
-    box.exec();
 }
 
 } // namespace
@@ -170,7 +163,8 @@ void TforSelectionPhoto::butDefaultClick()
     try {
         FiltreEdite.EnregistrerFiltre();
     } catch (const LumaroError &error) {
-        showWriteError(this, error.message());
+        // The values taken from the controls stay in force for this run.
+        MessageErreur(error.message());
     }
 }
 
