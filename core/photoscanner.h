@@ -51,5 +51,4 @@ private:
     QStringList m_extras;
     std::set<std::pair<unsigned long long, unsigned long long>> m_visited; // device, inode
     std::function<void()> m_progress;
-
 };
