@@ -1,6 +1,7 @@
 #include "controls/saisie.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMetaMethod>
@@ -118,6 +119,18 @@ void TCustomSaisie::keyPressEvent(QKeyEvent *event)
         }
     }
     QLineEdit::keyPressEvent(event);
+}
+
+void TCustomSaisie::inputMethodEvent(QInputMethodEvent *event)
+{
+    // Characters composed by an input method are typed characters too.
+    const QString texte = event->commitString();
+    for (const QChar c : texte)
+        if (!accepterCaractere(c)) {
+            event->setCommitString(QString());
+            break;
+        }
+    QLineEdit::inputMethodEvent(event);
 }
 
 bool TCustomSaisie::accepterCaractere(QChar caractere)

@@ -45,7 +45,9 @@ void TSaisieDate::EcrireDate(double date)
 
 double TSaisieDate::LireDate() const
 {
-    return DateValue::fromDate(m_format.lire(displayText()));
+    // Days before 30 December 1899 have no value distinct from "no date".
+    const double date = DateValue::fromDate(m_format.lire(displayText()));
+    return DateValue::isNone(date) ? DateValue::None : date;
 }
 
 void TSaisieDate::ecrireJour(const QDate &jour)

@@ -1,6 +1,6 @@
 #include "controls/saisieentier.h"
 
-#include "controls/messagescontrole.h"
+#include "app/messages.h"
 
 #include <QApplication>
 #include <QMetaMethod>
@@ -115,9 +115,9 @@ bool TSaisieEntier::accepterCaractere(QChar caractere)
         return true;
 
     if (m_valeurMax < 0 && !texte.startsWith(QLatin1Char('-')) && caractere != QLatin1Char('-')) {
-        MessagesControle::avertir(QStringLiteral("La valeur doit être comprise entre %1 et %2.")
-                                      .arg(m_valeurMin)
-                                      .arg(m_valeurMax));
+        MessageErreur(QStringLiteral("La valeur doit être comprise entre %1 et %2.")
+                          .arg(m_valeurMin)
+                          .arg(m_valeurMax));
         return false;
     }
 
@@ -144,7 +144,7 @@ void TSaisieEntier::signalerMax()
         emit depassementMax();
         return;
     }
-    MessagesControle::avertir(QStringLiteral("La valeur doit être inférieure ou égale à %1.").arg(m_valeurMax));
+    MessageErreur(QStringLiteral("La valeur doit être inférieure ou égale à %1.").arg(m_valeurMax));
 }
 
 void TSaisieEntier::signalerMin()
@@ -153,7 +153,7 @@ void TSaisieEntier::signalerMin()
         emit depassementMin();
         return;
     }
-    MessagesControle::avertir(QStringLiteral("La valeur doit être supérieure ou égale à %1.").arg(m_valeurMin));
+    MessageErreur(QStringLiteral("La valeur doit être supérieure ou égale à %1.").arg(m_valeurMin));
 }
 
 QString TSaisieEntier::sansZerosDeTete(const QString &texte)

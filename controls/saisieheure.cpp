@@ -234,9 +234,11 @@ void TSaisieHeure::keyPressEvent(QKeyEvent *event)
     default:
         break;
     }
-    if (!texte.isEmpty() && texte.at(0).isDigit() && !hasSelectedText()) {
-        // The mask skips the separator: a digit typed on it lands in the minutes.
-        m_positionFrappe = curseur == 2 ? 3 : curseur;
+    if (!texte.isEmpty() && texte.at(0).isDigit()) {
+        // A digit replaces the selection from its start; the mask skips the separator, so a
+        // digit typed on it lands in the minutes.
+        const int position = hasSelectedText() ? selectionStart() : curseur;
+        m_positionFrappe = position == 2 ? 3 : position;
     }
     QLineEdit::keyPressEvent(event);
     m_positionFrappe = -1;
@@ -289,7 +291,9 @@ void TSaisieHeure::pas(int sens)
 {
     Decouper();
     ranger();
-    // After a step the field stepped is selected: its start is where the caret stands.
+    // After a step the field stepped is selected: its start is where the caret stands. The
+    // masked edit never leaves the caret on the separator (position 2), so every step moves
+    // either the hours or the minutes.
     const int curseur = hasSelectedText() ? selectionStart() : cursorPosition();
     if (curseur < 2) {
         int heures = m_heures.toInt();

@@ -6,9 +6,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
@@ -53,7 +55,7 @@ QStringList messagesDe(const std::function<void()> &action)
     *veille = [&textes, veille] {
         if (auto *boite = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
             textes << boite->windowTitle() + QLatin1Char('|') + boite->text();
-            boite->button(QMessageBox::Ok)->click();
+            boite->defaultButton()->click();
         }
         QTimer::singleShot(10, [veille] { (*veille)(); });
     };
@@ -138,13 +140,24 @@ private slots:
         QCOMPARE(champ->text(), QStringLiteral("Ab"));
         QCOMPARE(refus.size(), 3);
 
+        // A character composed by an input method goes through the same filter.
+        QInputMethodEvent compose;
+        compose.setCommitString(QStringLiteral("é"));
+        QApplication::sendEvent(champ, &compose);
+        QCOMPARE(champ->text(), QStringLiteral("Ab"));
+        QCOMPARE(refus.size(), 4);
+        compose.setCommitString(QStringLiteral("z"));
+        QApplication::sendEvent(champ, &compose);
+        QCOMPARE(champ->text(), QStringLiteral("Abz"));
+        QTest::keyClick(champ, Qt::Key_Backspace);
+
         // Pasted or assigned text is not filtered, and the paste shortcut still works.
         QApplication::clipboard()->setText(QStringLiteral("9/"));
         QTest::keyClick(champ, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(champ->text(), QStringLiteral("Ab9/"));
         champ->AffecterTexte(QStringLiteral("1 2"));
         QCOMPARE(champ->text(), QStringLiteral("1 2"));
-        QCOMPARE(refus.size(), 3);
+        QCOMPARE(refus.size(), 4);
     }
 
     void completion_data()

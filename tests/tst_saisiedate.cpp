@@ -141,6 +141,7 @@ private slots:
         const int annee = QDate::currentDate().year();
         const QString courte = QString::number(annee / 10) + QLatin1Char('4');
         QTest::newRow("année d'un chiffre") << "31124" << "31/12/" + courte;
+        QTest::newRow("jour et mois d'un chiffre") << "3/1/2004" << "03/01/2004";
         QTest::newRow("29 février bissextile") << "29022004" << "29/02/2004";
         QTest::newRow("31 février") << "31022004" << "";
         QTest::newRow("29 février non bissextile") << "29022005" << "";
@@ -181,6 +182,8 @@ private slots:
         TSaisieDate date;
         date.EcrireDate(-1.0);
         QCOMPARE(date.displayText().trimmed(), QStringLiteral("/  /"));
+        QCOMPARE(date.LireDate(), -1.0);
+        date.setText(QStringLiteral("29/12/1899")); // the day before the epoch is no date either
         QCOMPARE(date.LireDate(), -1.0);
         date.EcrireDate(DateValue::fromDate(QDate(2004, 2, 14)) + 0.75);
         QCOMPARE(date.text(), QStringLiteral("14/02/2004"));

@@ -107,6 +107,20 @@ private slots:
         QCOMPARE(vus.last(), attendu);
     }
 
+    void frappeSurLesHeuresSelectionnees()
+    {
+        Fenetre f;
+        f.heure->EcrireHeure(heure(10, 30));
+        f.heure->setCursorPosition(0);
+        f.heure->PasHaut();
+        QCOMPARE(f.heure->selectedText(), QStringLiteral("11"));
+        QTest::keyClicks(f.heure, QStringLiteral("27"));
+        QCOMPARE(f.heure->text(), QStringLiteral("11:30"));
+        f.heure->setSelection(0, 2);
+        QTest::keyClicks(f.heure, QStringLiteral("21"));
+        QCOMPARE(f.heure->text(), QStringLiteral("21:30"));
+    }
+
     void flecheDroiteControleLesHeures()
     {
         Fenetre f;
