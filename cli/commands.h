@@ -21,3 +21,4 @@ int commandSettings(CliContext &context, QStringList args);
 int commandExif(CliContext &context, QStringList args);
 int commandDate(CliContext &context, QStringList args);
 int commandName(CliContext &context, QStringList args);
+int commandSearch(CliContext &context, QStringList args);

@@ -19,7 +19,10 @@ const char Usage[] =
     "  exif PHOTO [--no-exif]   affiche le fichier texte EXIF que la photo donnerait\n"
     "  date PHOTO   affiche la date de la photo (AAAA:MM:JJ HH:MM:SS), une tabulation et la rotation automatique\n"
     "  name [--theme T] [--date \"AAAA:MM:JJ HH:MM:SS\"] [--counter N] [--low] PHOTO DESTINATION\n"
-    "               affiche le chemin que les masques de nom donnent à la photo (--low : copie basse qualité)\n";
+    "               affiche le chemin que les masques de nom donnent à la photo (--low : copie basse qualité)\n"
+    "  search [--no-subfolders] DOSSIER\n"
+    "               cherche les photos comme le programme (filtre de Filtre.ini), écrit l'historique,\n"
+    "               affiche les photos, une ligne \"--\", puis les fichiers des extensions supplémentaires\n";
 
 using Command = std::function<int(CliContext &, QStringList)>;
 
@@ -30,6 +33,7 @@ const std::map<QString, Command> &commands()
         {QStringLiteral("exif"), commandExif},
         {QStringLiteral("date"), commandDate},
         {QStringLiteral("name"), commandName},
+        {QStringLiteral("search"), commandSearch},
     };
     return table;
 }

@@ -1,0 +1,54 @@
+#pragma once
+// Walks a source folder and sorts out its photos (".JPG"/".JPEG") and the extra files whose
+// extension the user listed, with the folder rules of the search. No filtering, no history.
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <set>
+#include <vector>
+
+struct FoundPhoto {
+    QString dateKey; // "YYYYMMDDHHNNSS" of the local last-write time, seconds rounded down to even
+    QString path;    // the searched folder as given, the sub-folders, the name as listed
+    QString entry() const { return dateKey + path; }
+};
+
+struct ScanRules {
+    bool withSubfolders = true;
+    QString lowQualityFolder; // a sub-folder of this exact name is skipped
+    QString ignoredFolder;    // a sub-folder of this exact full path (no trailing "/") is skipped
+    QString extraExtensions;  // a file is extra when its upper-cased extension occurs in this text
+};
+
+class PhotoScanner {
+public:
+    explicit PhotoScanner(ScanRules rules);
+
+    // Lists the folder (which must end with "/"). A folder that cannot be listed adds nothing.
+    // progress, if given, is called once per folder listed.
+    void scan(const QString &folder, const std::function<void()> &progress = {});
+
+    // The photos by date key, then by path ignoring letter case (then exactly, so that two names
+    // differing only by case both stay, in a fixed order); the same path never twice.
+    std::vector<FoundPhoto> sortedPhotos() const;
+    // The extra files in the order they were met (each folder's entries by name, a sub-folder's
+    // content where the sub-folder comes).
+    const QStringList &extraFiles() const { return m_extras; }
+
+    static bool isPhotoName(const QString &name);
+    // The upper-cased extension of a name without its dot; empty when it has none.
+    static QString extensionOf(const QString &name);
+    // The date key of a time in seconds since 1970.
+    static QString dateKey(qint64 secondsSinceEpoch);
+
+private:
+    void scanFolder(const QString &folder);
+    bool enterSubfolder(const QString &parent, const QString &name) const;
+
+    ScanRules m_rules;
+    std::vector<FoundPhoto> m_photos;
+    QStringList m_extras;
+    std::set<std::pair<unsigned long long, unsigned long long>> m_visited; // device, inode
+    std::function<void()> m_progress;
+};

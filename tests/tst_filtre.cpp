@@ -1,0 +1,300 @@
+// The photo filter: its file "Filtre.ini" and the dialog that edits it.
+#include "controls/saisie.h"
+#include "controls/saisiedate.h"
+#include "core/error.h"
+#include "core/filtrephoto.h"
+#include "core/profilefile.h"
+#include "core/textfile.h"
+#include "tests/testsupport.h"
+#include "transfer/forselectionphoto.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+constexpr double Feb25th2004 = 38042.0;
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+template<class T>
+T *child(QWidget *parent, const char *name)
+{
+    T *widget = parent->findChild<T *>(QLatin1String(name));
+    if (!widget)
+        qWarning("missing widget %s", name);
+    return widget;
+}
+
+} // namespace
+
+class TestFiltre : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir *m_dir = nullptr;
+    QString m_folder;
+    QString file() const { return m_folder + QStringLiteral("Filtre.ini"); }
+
+private slots:
+    void initTestCase() { TestSupport::isolateEnvironment(); }
+    void init()
+    {
+        m_dir = new QTemporaryDir;
+        m_folder = m_dir->path() + u'/';
+    }
+    void cleanup()
+    {
+        delete m_dir;
+        m_dir = nullptr;
+    }
+
+    void missingFileGivesDefaults()
+    {
+        const TFiltrePhoto filter(m_folder);
+        QCOMPARE(filter.filePath(), file());
+        QVERIFY(!filter.NouvellePhoto);
+        QCOMPARE(filter.FiltreNom, QString());
+        QCOMPARE(filter.TypeFiltreNom, 0);
+        QCOMPARE(filter.TypeFiltreDate, 0);
+        QCOMPARE(filter.FiltreDate, -1.0);
+        QVERIFY(!QFile::exists(file()));
+    }
+
+    void reading_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("nouvelle");
+        QTest::addColumn<int>("typeNom");
+        QTest::addColumn<double>("date");
+        QTest::newRow("stored day") << QByteArray("FiltreDate=25022004") << false << 0 << Feb25th2004;
+        QTest::newRow("impossible day") << QByteArray("FiltreDate=31022004") << false << 0 << -1.0;
+        QTest::newRow("four digits") << QByteArray("FiltreDate=2502") << false << 0 << -1.0;
+        QTest::newRow("letters") << QByteArray("FiltreDate=abcdefgh") << false << 0 << -1.0;
+        QTest::newRow("sign inside") << QByteArray("FiltreDate=-1022004") << false << 0 << -1.0;
+        QTest::newRow("no-date form") << QByteArray("FiltreDate=29121899") << false << 0 << -1.0;
+        QTest::newRow("first day") << QByteArray("FiltreDate=31121899") << false << 0 << 1.0;
+        QTest::newRow("256 is false") << QByteArray("NouvellePhoto=256") << false << 0 << -1.0;
+        QTest::newRow("3 is true") << QByteArray("NouvellePhoto=3") << true << 0 << -1.0;
+        QTest::newRow("not a number") << QByteArray("NouvellePhoto=oui\r\nTypeFiltreNom=x") << false << 0 << -1.0;
+        QTest::newRow("hexadecimal") << QByteArray("TypeFiltreNom=0x2") << false << 2 << -1.0;
+        QTest::newRow("other section") << QByteArray("[Autre]\r\nNouvellePhoto=1\r\nTypeFiltreNom=1") << false << 0 << -1.0;
+    }
+    void reading()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, nouvelle);
+        QFETCH(int, typeNom);
+        QFETCH(double, date);
+        writeFile(file(), "[Filtre]\r\n" + content + "\r\n");
+        const TFiltrePhoto filter(m_folder);
+        QCOMPARE(filter.NouvellePhoto, nouvelle);
+        QCOMPARE(filter.TypeFiltreNom, typeNom);
+        QCOMPARE(filter.FiltreDate, date);
+    }
+
+    void writingRoundTripsAndKeepsOtherKeys()
+    {
+        writeFile(file(), "; mes réglages\r\n[Filtre]\r\nNouvellePhoto=3\r\nAutreCle=garde\r\n[Autre]\r\nX=1\r\n");
+        TFiltrePhoto filter(m_folder);
+        QVERIFY(filter.NouvellePhoto);
+        filter.FiltreNom = QStringLiteral("Vacances été");
+        filter.TypeFiltreNom = -1;
+        filter.TypeFiltreDate = 1;
+        filter.FiltreDate = Feb25th2004;
+        filter.EnregistrerFiltre();
+        QCOMPARE(readFile(file()), QStringLiteral("; mes réglages\r\n[Filtre]\r\nNouvellePhoto=1\r\nAutreCle=garde\r\n"
+                                                  "FiltreNom=Vacances été\r\nTypeFiltreNom=-1\r\nTypeFiltreDate=1\r\n"
+                                                  "FiltreDate=25022004\r\n[Autre]\r\nX=1\r\n")
+                                       .toUtf8());
+        const TFiltrePhoto again(m_folder);
+        QVERIFY(again.NouvellePhoto);
+        QCOMPARE(again.FiltreNom, filter.FiltreNom);
+        QCOMPARE(again.TypeFiltreNom, -1);
+        QCOMPARE(again.TypeFiltreDate, 1);
+        QCOMPARE(again.FiltreDate, Feb25th2004);
+    }
+
+    void noDateIsWrittenAsTheDayBeforeTheFirst()
+    {
+        TFiltrePhoto filter(m_folder);
+        filter.EnregistrerFiltre();
+        QCOMPARE(readFile(file()), QByteArray("[Filtre]\r\nNouvellePhoto=0\r\nFiltreNom=\r\nTypeFiltreNom=0\r\n"
+                                              "TypeFiltreDate=0\r\nFiltreDate=29121899\r\n"));
+        QCOMPARE(TFiltrePhoto(m_folder).FiltreDate, -1.0);
+    }
+
+    void fileThatCannotBeWritten()
+    {
+        QVERIFY(QDir().mkpath(file())); // a folder where the file should be
+        TFiltrePhoto filter(m_folder);
+        filter.FiltreNom = QStringLiteral("x");
+        try {
+            filter.EnregistrerFiltre();
+            QFAIL("no error");
+        } catch (const LumaroError &error) {
+            QCOMPARE(error.message(), QStringLiteral("Impossible d'écrire dans %1").arg(file()));
+        }
+        QCOMPARE(filter.FiltreNom, QStringLiteral("x"));
+    }
+
+    // The dialog.
+
+    void dialogShowsTheDefaults()
+    {
+        TFiltrePhoto filter(m_folder);
+        TforSelectionPhoto dialog(filter);
+        dialog.AfficherFiltre();
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Filtrer les photos"));
+        QCOMPARE(dialog.size(), QSize(460, 204));
+        QVERIFY(!(dialog.windowFlags() & Qt::WindowCloseButtonHint));
+        QVERIFY(child<QGroupBox>(&dialog, "gbSelection"));
+        QVERIFY(!child<QCheckBox>(&dialog, "cbNouvellePhoto")->isChecked());
+        QCOMPARE(child<QCheckBox>(&dialog, "cbNouvellePhoto")->text(),
+                 QStringLiteral("Ne transférer que les nouvelles photos (depuis le dernier transfert)"));
+        QCOMPARE(child<TSaisie>(&dialog, "saiNom")->text(), QString());
+        QComboBox *nameList = child<QComboBox>(&dialog, "cbFiltreNom");
+        QComboBox *dateList = child<QComboBox>(&dialog, "cbFiltreDate");
+        QVERIFY(!nameList->isEditable() && !dateList->isEditable());
+        QCOMPARE(nameList->currentText(), QStringLiteral("N'accepter que les photos"));
+        QCOMPARE(nameList->itemText(1), QStringLiteral("Ignorer les photos"));
+        QCOMPARE(dateList->currentText(), QStringLiteral("du"));
+        QCOMPARE(dateList->itemText(1), QStringLiteral("supérieures au"));
+        QCOMPARE(child<TSaisieDate>(&dialog, "sdDate")->LireDate(), -1.0);
+        QStringList labels;
+        for (const QLabel *label : dialog.findChildren<QLabel *>())
+            labels << label->text();
+        QVERIFY(labels.contains(QStringLiteral("dont le nom contient ")));
+        QVERIFY(labels.contains(QStringLiteral("N'accepter que les photos ")));
+        QCOMPARE(child<QPushButton>(&dialog, "butDefault")->text(), QStringLiteral("&Défaut"));
+        QCOMPARE(child<QPushButton>(&dialog, "butDefault")->toolTip(), QStringLiteral("Définir ce filtre comme filtre par défaut"));
+        QCOMPARE(child<QPushButton>(&dialog, "butValider")->text(), QStringLiteral("&Valider"));
+        QCOMPARE(child<QPushButton>(&dialog, "butAnnuler")->text(), QStringLiteral("&Annuler"));
+    }
+
+    void enterAndEscapeDoNotClose()
+    {
+        TFiltrePhoto filter(m_folder);
+        TforSelectionPhoto dialog(filter);
+        dialog.AfficherFiltre();
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        for (const char *name : {"saiNom", "sdDate", "cbNouvellePhoto", "butValider", "butAnnuler", "butDefault", "cbFiltreNom"}) {
+            QWidget *widget = child<QWidget>(&dialog, name);
+            widget->setFocus();
+            for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+                QTest::keyClick(widget, key);
+                QVERIFY2(dialog.isVisible(), name);
+            }
+        }
+        QVERIFY(!QFile::exists(file()));
+        QCOMPARE(filter.FiltreNom, QString());
+    }
+
+    void validerKeepsTheChangeInMemoryOnly()
+    {
+        writeFile(file(), "[Filtre]\r\nTypeFiltreNom=2\r\nFiltreDate=25022004\r\n");
+        TFiltrePhoto filter(m_folder);
+        bool checked = false;
+        QTimer::singleShot(0, this, [&] {
+            auto *dialog = qobject_cast<TforSelectionPhoto *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QComboBox *nameList = child<QComboBox>(dialog, "cbFiltreNom");
+            QCOMPARE(nameList->currentIndex(), -1); // 2 is no item of the list
+            QCOMPARE(child<TSaisieDate>(dialog, "sdDate")->LireDate(), Feb25th2004);
+            child<TSaisie>(dialog, "saiNom")->setText(QStringLiteral("IMG"));
+            child<QCheckBox>(dialog, "cbNouvellePhoto")->setChecked(true);
+            child<QComboBox>(dialog, "cbFiltreDate")->setCurrentIndex(1);
+            QTest::mouseClick(child<QPushButton>(dialog, "butValider"), Qt::LeftButton);
+            checked = true;
+        });
+        LancerSelectionPhoto(filter);
+        QVERIFY(checked);
+        QCOMPARE(filter.FiltreNom, QStringLiteral("IMG"));
+        QVERIFY(filter.NouvellePhoto);
+        QCOMPARE(filter.TypeFiltreNom, -1);
+        QCOMPARE(filter.TypeFiltreDate, 1);
+        QCOMPARE(filter.FiltreDate, Feb25th2004);
+        QCOMPARE(readFile(file()), QByteArray("[Filtre]\r\nTypeFiltreNom=2\r\nFiltreDate=25022004\r\n"));
+        QCOMPARE(TFiltrePhoto(m_folder).FiltreNom, QString());
+    }
+
+    void annulerLeavesTheFilter()
+    {
+        TFiltrePhoto filter(m_folder);
+        filter.FiltreNom = QStringLiteral("avant");
+        QTimer::singleShot(0, this, [&] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog);
+            child<TSaisie>(dialog, "saiNom")->setText(QStringLiteral("après"));
+            QTest::mouseClick(child<QPushButton>(dialog, "butAnnuler"), Qt::LeftButton);
+        });
+        LancerSelectionPhoto(filter);
+        QCOMPARE(filter.FiltreNom, QStringLiteral("avant"));
+    }
+
+    void defautSavesAndStaysOpen()
+    {
+        TFiltrePhoto filter(m_folder);
+        filter.FiltreDate = Feb25th2004;
+        TforSelectionPhoto dialog(filter);
+        dialog.AfficherFiltre();
+        dialog.show();
+        child<TSaisieDate>(&dialog, "sdDate")->EcrireDate(-1.0); // the user empties the date
+        child<TSaisie>(&dialog, "saiNom")->setText(QStringLiteral("DCIM"));
+        QTest::mouseClick(child<QPushButton>(&dialog, "butDefault"), Qt::LeftButton);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(filter.FiltreDate, -1.0);
+        const QByteArray saved = readFile(file());
+        QVERIFY(saved.contains("FiltreDate=29121899\r\n"));
+        QVERIFY(saved.contains("FiltreNom=DCIM\r\n"));
+        const TFiltrePhoto later(m_folder);
+        QCOMPARE(later.FiltreNom, QStringLiteral("DCIM"));
+        QCOMPARE(later.FiltreDate, -1.0);
+    }
+
+    void defautReportsAWriteFailure()
+    {
+        QVERIFY(QDir().mkpath(file()));
+        TFiltrePhoto filter(m_folder);
+        TforSelectionPhoto dialog(filter);
+        dialog.AfficherFiltre();
+        dialog.show();
+        child<TSaisie>(&dialog, "saiNom")->setText(QStringLiteral("IMG"));
+        QString title, text;
+        QTimer::singleShot(0, this, [&] {
+            QTRY_VERIFY(qobject_cast<QMessageBox *>(QApplication::activeModalWidget()));
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            title = box->windowTitle();
+            text = box->text();
+            box->accept();
+        });
+        QTest::mouseClick(child<QPushButton>(&dialog, "butDefault"), Qt::LeftButton);
+        QCOMPARE(title, QStringLiteral("Erreur"));
+        QCOMPARE(text, QStringLiteral("Impossible d'écrire dans %1").arg(file()));
+        QCOMPARE(filter.FiltreNom, QStringLiteral("IMG"));
+        QVERIFY(dialog.isVisible());
+    }
+};
+
+QTEST_MAIN(TestFiltre)
+#include "tst_filtre.moc"
