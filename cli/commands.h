@@ -18,3 +18,4 @@ bool takeOption(QStringList &args, const QString &name, QString *value);
 bool takeFlag(QStringList &args, const QString &name);
 
 int commandSettings(CliContext &context, QStringList args);
+int commandDemoCard(CliContext &context, QStringList args);

@@ -15,7 +15,8 @@ namespace {
 const char Usage[] =
     "Utilisation : lumaro-cli COMMANDE [--settings-dir DOSSIER] [--yes] ...\n"
     "Commandes :\n"
-    "  settings [--write]   affiche chaque paramètre (Section/Clé=valeur), puis l'écrit avec --write\n";
+    "  settings [--write]   affiche chaque paramètre (Section/Clé=valeur), puis l'écrit avec --write\n"
+    "  demo-card DOSSIER [--count N] [--size LxH]   écrit une fausse carte mémoire (photos de démonstration)\n";
 
 using Command = std::function<int(CliContext &, QStringList)>;
 
@@ -23,6 +24,7 @@ const std::map<QString, Command> &commands()
 {
     static const std::map<QString, Command> table = {
         {QStringLiteral("settings"), commandSettings},
+        {QStringLiteral("demo-card"), commandDemoCard},
     };
     return table;
 }
