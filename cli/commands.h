@@ -19,3 +19,6 @@ bool takeFlag(QStringList &args, const QString &name);
 
 int commandSettings(CliContext &context, QStringList args);
 int commandDemoCard(CliContext &context, QStringList args);
+int commandRotate(CliContext &context, QStringList args);
+int commandLowQuality(CliContext &context, QStringList args);
+int commandTransfer(CliContext &context, QStringList args);

@@ -16,7 +16,10 @@ const char Usage[] =
     "Utilisation : lumaro-cli COMMANDE [--settings-dir DOSSIER] [--yes] ...\n"
     "Commandes :\n"
     "  settings [--write]   affiche chaque paramètre (Section/Clé=valeur), puis l'écrit avec --write\n"
-    "  demo-card DOSSIER [--count N] [--size LxH]   écrit une fausse carte mémoire (photos de démonstration)\n";
+    "  demo-card DOSSIER [--count N] [--size LxH]   écrit une fausse carte mémoire (photos de démonstration)\n"
+    "  rotate PHOTO ANGLE   tourne la photo sans perte (90, 180 ou 270 degrés)\n"
+    "  lowq PHOTO CIBLE [--angle A]   écrit la copie basse qualité de la photo\n"
+    "  transfer SOURCE DESTINATION [--angle A] [--export-exif] [--low]   transfère une photo\n";
 
 using Command = std::function<int(CliContext &, QStringList)>;
 
@@ -25,6 +28,9 @@ const std::map<QString, Command> &commands()
     static const std::map<QString, Command> table = {
         {QStringLiteral("settings"), commandSettings},
         {QStringLiteral("demo-card"), commandDemoCard},
+        {QStringLiteral("rotate"), commandRotate},
+        {QStringLiteral("lowq"), commandLowQuality},
+        {QStringLiteral("transfer"), commandTransfer},
     };
     return table;
 }
