@@ -38,9 +38,10 @@ private:
     ErrorCode m_code;
 };
 
-// Largest picture accepted, checked on the file's header before any allocation.
+// Largest picture accepted, checked on the file's header before any allocation. The side
+// limit is libjpeg-turbo's own, a little below the 65,535 that a JPEG header can state.
 inline constexpr qint64 MaximumPixels = 300'000'000;
-inline constexpr int MaximumSide = 65'535;
+inline constexpr int MaximumSide = 65'500;
 
 // The metadata of a photo as it was stored in its file (EXIF block and colour profile), kept
 // as bytes so that it can be written unchanged, or with its dimensions and orientation
@@ -48,6 +49,8 @@ inline constexpr int MaximumSide = 65'535;
 class Metadata {
 public:
     Metadata() = default;
+    Metadata(QByteArray exifBlock, QByteArray iccProfile)
+        : m_exif(std::move(exifBlock)), m_iccProfile(std::move(iccProfile)) {}
 
     bool isEmpty() const { return m_exif.isEmpty() && m_iccProfile.isEmpty(); }
     bool hasExif() const { return !m_exif.isEmpty(); }
@@ -135,9 +138,12 @@ void transformLosslessly(const QString &path, int angle);
 class LibraryScope {
 public:
     LibraryScope();
-    ~LibraryScope();
+    ~LibraryScope(); // gives the metadata library its former message level back
     LibraryScope(const LibraryScope &) = delete;
     LibraryScope &operator=(const LibraryScope &) = delete;
+
+private:
+    int m_previousLevel;
 };
 
 } // namespace Imaging
