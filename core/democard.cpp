@@ -59,21 +59,31 @@ struct Scene {
         std::uint32_t noise = 2463534242u + std::uint32_t(index) * 7919u;
         const float aspect = float(width) / float(height);
         std::vector<float> hill(static_cast<size_t>(width));
+        // The ground's stripes, sin(40u + 30v + c), split into a column part and a row part so
+        // that no sine is computed per pixel.
+        std::vector<float> sinU(static_cast<size_t>(width)), cosU(static_cast<size_t>(width));
         for (int x = 0; x < width; ++x) {
             const float u = float(x) / float(width);
             hill[size_t(x)] = horizon - 0.08f * std::sin(u * 6.0f + hillPhase) - 0.04f * std::sin(u * 17.0f);
+            sinU[size_t(x)] = 25.0f * std::sin(u * 40.0f);
+            cosU[size_t(x)] = 25.0f * std::cos(u * 40.0f);
         }
         unsigned char *p = pixels.data();
         for (int y = 0; y < height; ++y) {
             const float v = float(y) / float(height);
             const float dy = (v - sunY);
+            float sinV[3], cosV[3];
+            for (int c = 0; c < 3; ++c) {
+                sinV[c] = std::sin(v * 30.0f + float(c));
+                cosV[c] = std::cos(v * 30.0f + float(c));
+            }
             for (int x = 0; x < width; ++x) {
                 const float u = float(x) / float(width);
                 float rgb[3];
                 if (v > hill[size_t(x)]) {
                     const float shade = 0.7f + 0.3f * (1.0f - v);
                     for (int c = 0; c < 3; ++c)
-                        rgb[c] = ground[c] * shade + 25.0f * std::sin(u * 40.0f + v * 30.0f + float(c));
+                        rgb[c] = ground[c] * shade + sinU[size_t(x)] * cosV[c] + cosU[size_t(x)] * sinV[c];
                 } else {
                     const float dx = (u - sunX) * aspect;
                     if (dx * dx + dy * dy < sunRadius * sunRadius) {

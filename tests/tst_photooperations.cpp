@@ -348,6 +348,9 @@ private slots:
         if (keep) {
             QCOMPARE(entryValue(target, QStringLiteral("Orientation")), QStringLiteral("top-left (1)"));
             QCOMPARE(entryValue(target, QStringLiteral("Manufacturer")), entryValue(source, QStringLiteral("Manufacturer")));
+            // The copy records its own size, not the source's.
+            QCOMPARE(entryValue(target, QStringLiteral("Pixel X Dimension")), QStringLiteral("240"));
+            QCOMPARE(entryValue(target, QStringLiteral("Pixel Y Dimension")), QStringLiteral("320"));
         }
         const qint64 sourceTime = modificationSeconds(source);
         if (garderDate)
