@@ -18,6 +18,9 @@ bool takeOption(QStringList &args, const QString &name, QString *value);
 bool takeFlag(QStringList &args, const QString &name);
 
 int commandSettings(CliContext &context, QStringList args);
+int commandExif(CliContext &context, QStringList args);
+int commandDate(CliContext &context, QStringList args);
+int commandName(CliContext &context, QStringList args);
 int commandDemoCard(CliContext &context, QStringList args);
 int commandRotate(CliContext &context, QStringList args);
 int commandLowQuality(CliContext &context, QStringList args);

@@ -16,6 +16,10 @@ const char Usage[] =
     "Utilisation : lumaro-cli COMMANDE [--settings-dir DOSSIER] [--yes] ...\n"
     "Commandes :\n"
     "  settings [--write]   affiche chaque paramètre (Section/Clé=valeur), puis l'écrit avec --write\n"
+    "  exif PHOTO [--no-exif]   affiche le fichier texte EXIF que la photo donnerait\n"
+    "  date PHOTO   affiche la date de la photo (AAAA:MM:JJ HH:MM:SS), une tabulation et la rotation automatique\n"
+    "  name [--theme T] [--date \"AAAA:MM:JJ HH:MM:SS\"] [--counter N] [--low] PHOTO DESTINATION\n"
+    "               affiche le chemin que les masques de nom donnent à la photo (--low : copie basse qualité)\n"
     "  demo-card DOSSIER [--count N] [--size LxH]   écrit une fausse carte mémoire (photos de démonstration)\n"
     "  rotate PHOTO ANGLE   tourne la photo sans perte (90, 180 ou 270 degrés)\n"
     "  lowq PHOTO CIBLE [--angle A]   écrit la copie basse qualité de la photo\n"
@@ -27,6 +31,9 @@ const std::map<QString, Command> &commands()
 {
     static const std::map<QString, Command> table = {
         {QStringLiteral("settings"), commandSettings},
+        {QStringLiteral("exif"), commandExif},
+        {QStringLiteral("date"), commandDate},
+        {QStringLiteral("name"), commandName},
         {QStringLiteral("demo-card"), commandDemoCard},
         {QStringLiteral("rotate"), commandRotate},
         {QStringLiteral("lowq"), commandLowQuality},

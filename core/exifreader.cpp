@@ -1,5 +1,7 @@
 #include "core/exifreader.h"
 
+#include "core/textfile.h"
+
 #include <QFile>
 
 #include <exiv2/exiv2.hpp>
@@ -154,13 +156,13 @@ bool isBlob(const Exiv2::Exifdatum &datum)
     }
 }
 
+// EXIF texts end at their first zero byte: fixed-size fields are padded with zeros, and what
+// follows the first one is left-over memory of the camera. Cameras write UTF-8 or, for older
+// ones, Latin-1 / Windows-1252 in their text fields.
 QString textOf(const std::string &text)
 {
-    QString result = QString::fromUtf8(text.data(), qsizetype(text.size()));
-    // Fixed-size text fields are often padded with zeros.
-    while (result.endsWith(QChar(0)))
-        result.chop(1);
-    return result;
+    const size_t end = text.find('\0');
+    return TextFile::decode(QByteArray(text.data(), qsizetype(end == std::string::npos ? text.size() : end)));
 }
 
 // What makes no sense as text: the maker note and its decoded groups, links, blobs.
@@ -221,7 +223,7 @@ QList<Entry> readWith(Open open, QString *error)
     if (error)
         error->clear();
     try {
-        Exiv2::Image::AutoPtr image = open();
+        const auto image = open();
         if (!image.get() || image->imageType() != Exiv2::ImageType::jpeg) {
             if (error)
                 *error = QStringLiteral("Ce fichier n'est pas une image JPEG");

@@ -6,10 +6,6 @@
 #include "core/exifreader.h"
 #include "core/textfile.h"
 
-#include <QFileInfo>
-
-#include <typeinfo>
-
 // --- TInformationExif -----------------------------------------------------------------------
 
 TInformationExif::TInformationExif(quint32 tag, quint32 flag, QString nom, QString valeur)
