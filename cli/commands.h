@@ -18,3 +18,6 @@ bool takeOption(QStringList &args, const QString &name, QString *value);
 bool takeFlag(QStringList &args, const QString &name);
 
 int commandSettings(CliContext &context, QStringList args);
+int commandExif(CliContext &context, QStringList args);
+int commandDate(CliContext &context, QStringList args);
+int commandName(CliContext &context, QStringList args);

@@ -15,7 +15,11 @@ namespace {
 const char Usage[] =
     "Utilisation : lumaro-cli COMMANDE [--settings-dir DOSSIER] [--yes] ...\n"
     "Commandes :\n"
-    "  settings [--write]   affiche chaque paramètre (Section/Clé=valeur), puis l'écrit avec --write\n";
+    "  settings [--write]   affiche chaque paramètre (Section/Clé=valeur), puis l'écrit avec --write\n"
+    "  exif PHOTO [--no-exif]   affiche le fichier texte EXIF que la photo donnerait\n"
+    "  date PHOTO   affiche la date de la photo (AAAA:MM:JJ HH:MM:SS), une tabulation et la rotation automatique\n"
+    "  name [--theme T] [--date \"AAAA:MM:JJ HH:MM:SS\"] [--counter N] [--low] PHOTO DESTINATION\n"
+    "               affiche le chemin que les masques de nom donnent à la photo (--low : copie basse qualité)\n";
 
 using Command = std::function<int(CliContext &, QStringList)>;
 
@@ -23,6 +27,9 @@ const std::map<QString, Command> &commands()
 {
     static const std::map<QString, Command> table = {
         {QStringLiteral("settings"), commandSettings},
+        {QStringLiteral("exif"), commandExif},
+        {QStringLiteral("date"), commandDate},
+        {QStringLiteral("name"), commandName},
     };
     return table;
 }

@@ -1,0 +1,55 @@
+// name [--theme T] [--date "YYYY:MM:DD HH:NN:SS"] [--counter N] [--low] PHOTO DESTINATION
+#include "cli/commands.h"
+#include "core/error.h"
+#include "core/exifdate.h"
+#include "core/informationexif.h"
+#include "core/namemask.h"
+#include "core/paramappli.h"
+
+#include <QFileInfo>
+#include <QTextStream>
+
+int commandName(CliContext &context, QStringList args)
+{
+    QString theme;
+    takeOption(args, QStringLiteral("--theme"), &theme);
+    QString dateText;
+    const bool hasDate = takeOption(args, QStringLiteral("--date"), &dateText);
+    QString counterText = QStringLiteral("1");
+    takeOption(args, QStringLiteral("--counter"), &counterText);
+    const bool low = takeFlag(args, QStringLiteral("--low"));
+    for (const QString &arg : args)
+        if (arg.startsWith(QLatin1String("--")))
+            throw LumaroError(QStringLiteral("Option inconnue : %1").arg(arg));
+    if (args.size() != 2)
+        throw LumaroError(QStringLiteral("Utilisation : lumaro-cli name [--theme T] [--date \"AAAA:MM:JJ HH:MM:SS\"] "
+                                         "[--counter N] [--low] PHOTO DESTINATION"));
+    const QString photo = args.at(0);
+    const QString destination = args.at(1);
+    if (destination.isEmpty())
+        throw LumaroError(QStringLiteral("Le dossier de destination est vide."));
+
+    bool counterOk = false;
+    const int counter = counterText.toInt(&counterOk);
+    if (!counterOk || counter < 0)
+        throw LumaroError(QStringLiteral("Compteur invalide : %1").arg(counterText));
+
+    double date = -1.0;
+    if (hasDate) {
+        date = ExifDate::parse(dateText);
+        if (date < 0)
+            throw LumaroError(QStringLiteral("Date invalide : %1 (attendu AAAA:MM:JJ HH:MM:SS)").arg(dateText));
+    } else {
+        if (!QFileInfo(photo).isFile())
+            throw LumaroError(QStringLiteral("Fichier introuvable : %1").arg(photo));
+        TListeInformationExif list;
+        LireInformationsExif(list, photo, true);
+        date = DatePhoto(list, photo);
+    }
+
+    const TParamAppli settings(context.settingsFolder + QStringLiteral("Lumaro.ini"));
+    const QString path = low ? CalculerNomBasseQualite(settings, theme, photo, destination, date, counter)
+                             : CalculerNomPhoto(settings, theme, photo, destination, date, false, counter);
+    QTextStream(stdout) << path << '\n';
+    return 0;
+}

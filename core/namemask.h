@@ -1,0 +1,34 @@
+#pragma once
+// The names of transferred photos: the photo-name mask and the folder mask of the settings,
+// expanded for one photo, give the full path to write, a free one when the file already exists.
+// Nothing is created or written here.
+//
+// Tags (any letter case): #HH #MI #SS hour, minutes, seconds; #AAAA #AA year; #MMM #MM month
+// name, long and short; #M month number; #JJJ #JJ day name, long and short; #J day of the month;
+// #THEME the theme; #ORIG the source name without extension; #CPTx the counter on x digits;
+// #Nx the smallest free number on x digits. "\" and "/" both separate sub-folders.
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+class TParamAppli;
+
+// Replaces, tag after tag in list order, every occurrence of the tag (letters a-z in any case)
+// by its value. The text a tag brings is searched for the later tags only, and never for its own
+// tag: a value that contains its own tag keeps it as text.
+QString RemplacerTags(const QString &texte, const QStringList &tags, const QStringList &valeurs);
+
+// The full path for the photo (or its low-quality copy) with the masks of the settings
+// (MasqueNomPhoto; MasqueRepertoire when RepertoireSpecif is on; Repertoire and Suffixe of the
+// low-quality copies). destination is the transfer's root folder, with or without its final "/".
+// date is the photo's date (ExifDate values). Month and day names come from the locale: the
+// user's (QLocale() follows the system unless a default was set) or one given by the caller.
+// The name always ends with ".JPG".
+QString CalculerNomPhoto(const TParamAppli &param, const QString &theme, const QString &cheminPhoto,
+                         const QString &destination, double date, bool basseQualite, int compteur,
+                         const QLocale &locale = QLocale());
+
+// CalculerNomPhoto for the low-quality copy.
+QString CalculerNomBasseQualite(const TParamAppli &param, const QString &theme, const QString &cheminPhoto,
+                                const QString &destination, double date, int compteur,
+                                const QLocale &locale = QLocale());
