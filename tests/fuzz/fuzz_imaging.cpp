@@ -1,7 +1,8 @@
-// Feeds arbitrary bytes to every path of the imaging layer that reads a photo: metadata,
+// Feeds arbitrary bytes to every path that reads a photo: the EXIF entries, metadata,
 // thumbnail (stored EXIF thumbnail or reduced decode), full and reduced decoding, the
 // lossless turn with its EXIF rewrite, and a save that carries the metadata over.
 // Any result is fine as long as it is a value or an ImagingError.
+#include "core/exifreader.h"
 #include "core/imaging.h"
 
 #include <QByteArray>
@@ -23,8 +24,11 @@ qint64 pixels(QSize size)
 
 void exercise(const QByteArray &bytes)
 {
-    const Imaging::Metadata metadata = Imaging::Metadata::fromJpeg(bytes);
-    (void)metadata.hasExif();
+    // The reader never throws: damaged blocks give fewer entries and a French reason.
+    QString error;
+    (void)ExifReader::readEntries(bytes, &error);
+    (void)ExifReader::hasExif(bytes);
+    (void)Imaging::Metadata::fromJpeg(bytes).hasExif();
 
     Imaging::Photo thumbnail;
     try {
