@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -195,23 +196,34 @@ private slots:
         QCOMPARE(corners(photo.picture), (QList<Colour>{Colour::Red, Colour::Green, Colour::Blue, Colour::White}));
     }
 
-    // The stored EXIF thumbnail is used when it decodes, the photo otherwise.
+    // The stored EXIF thumbnail is used when it decodes, the photo otherwise; a large photo is
+    // read only as far as its thumbnail when that is enough.
     void thumbnailPrefersStoredOne_data()
     {
         QTest::addColumn<bool>("goodThumbnail");
-        QTest::newRow("stored thumbnail used") << true;
-        QTest::newRow("damaged stored thumbnail ignored") << false;
+        QTest::addColumn<bool>("large");
+        QTest::newRow("stored thumbnail used") << true << false;
+        QTest::newRow("stored thumbnail of a large photo") << true << true;
+        QTest::newRow("damaged stored thumbnail ignored") << false << false;
+        QTest::newRow("damaged stored thumbnail of a large photo") << false << true;
     }
     void thumbnailPrefersStoredOne()
     {
         if (!haveExiftool())
             QSKIP("exiftool is not installed");
         QFETCH(bool, goodThumbnail);
-        const QString file = path(goodThumbnail ? "stored-thumb.jpg" : "bad-thumb.jpg");
-        QImage red(640, 480, QImage::Format_RGB888);
-        red.fill(qRgb(220, 0, 0));
-        saveJpeg(file, red, SaveOptions{90, {}, false});
-        const QString thumb = path("blue-thumb.jpg");
+        QFETCH(bool, large);
+        const QString file = path(QStringLiteral("stored-thumb.jpg"));
+        // Red with noise: a large photo then weighs far more than the head read for thumbnails.
+        QImage red(large ? 1600 : 640, large ? 1200 : 480, QImage::Format_RGB888);
+        QRandomGenerator noise(7);
+        for (int y = 0; y < red.height(); ++y)
+            for (int x = 0; x < red.width(); ++x)
+                red.setPixel(x, y, qRgb(200 + int(noise.bounded(40)), int(noise.bounded(40)), int(noise.bounded(40))));
+        saveJpeg(file, red, SaveOptions{95, {}, false});
+        if (large)
+            QVERIFY(QFileInfo(file).size() > 512 * 1024);
+        const QString thumb = path(QStringLiteral("blue-thumb.jpg"));
         if (goodThumbnail) {
             QImage blue(160, 120, QImage::Format_RGB888);
             blue.fill(qRgb(0, 0, 220));
@@ -223,10 +235,32 @@ private slots:
 
         const Photo photo = loadThumbnail(file, QSize(105, 105), MetadataChoice::Load);
         QCOMPARE(photo.picture.size(), QSize(105, 79));
-        QCOMPARE(photo.storedSize, QSize(640, 480));
+        QCOMPARE(photo.storedSize, red.size());
         QCOMPARE(colourAt(photo.picture, 0.5, 0.5), goodThumbnail ? Colour::Blue : Colour::Red);
         QVERIFY(photo.metadata.hasExif());
         QVERIFY(!loadThumbnail(file, QSize(105, 105)).metadata.hasExif());
+        QCOMPARE(loadMetadata(file).exifBlock(), photo.metadata.exifBlock());
+    }
+
+    // A colour profile split over several segments comes back whole and goes into the copy.
+    void colourProfileCarriedOver()
+    {
+        const QByteArray plain = encodeJpeg(quadrants(64, 48), SaveOptions{80, {}, false});
+        QByteArray profile;
+        for (int i = 0; i < 70000; ++i)
+            profile.append(char(i * 7 % 251));
+        const Metadata given(QByteArray(), profile);
+        const QByteArray withProfile = encodeJpeg(quadrants(64, 48), SaveOptions{80, given, false});
+        QVERIFY(withProfile.size() > plain.size() + profile.size());
+        const QString file = path(QStringLiteral("profile.jpg"));
+        writeAll(file, withProfile);
+
+        const Photo photo = loadPhoto(file, MetadataChoice::Load);
+        QCOMPARE(photo.metadata.iccProfile(), profile);
+        QVERIFY(!photo.metadata.hasExif());
+        const QByteArray copy = encodeJpeg(rotated(photo.picture, 90), SaveOptions{40, photo.metadata, true});
+        QCOMPARE(Metadata::fromJpeg(copy).iccProfile(), profile);
+        QVERIFY(loadPhoto(file).metadata.isEmpty());
     }
 
     // Every damaged or foreign input gives its French text, whatever the operation.
