@@ -308,8 +308,9 @@ QByteArray transformJpeg(const QByteArray &jpeg, int angle)
     if (a == 0)
         return jpeg;
 
-    const QByteArray turned = turnJpegData(jpeg, a);
+    QByteArray turned = turnJpegData(jpeg, a);
     const JpegLayout after = scanJpegLayout(turned);
+    resetXmpOrientation(turned, after); // same length: the offsets in `after` still hold
     if (after.exif.isEmpty())
         return turned;
 

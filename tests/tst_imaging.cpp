@@ -474,8 +474,8 @@ private slots:
         QVERIFY(ours.picture.height() <= expected.height() && ours.picture.height() > expected.height() - 16);
     }
 
-    // After a turn the EXIF says "top-left", the recorded size follows and the stored
-    // thumbnail shows the picture the same way round as the photo.
+    // After a turn the EXIF (and XMP) says "top-left", the recorded size follows and the
+    // stored thumbnail shows the picture the same way round as the photo.
     void losslessTurnUpdatesExif_data()
     {
         QTest::addColumn<int>("orientation");
@@ -497,12 +497,14 @@ private slots:
         const QString thumb = path(QStringLiteral("exif-turn-thumb.jpg"));
         saveJpeg(thumb, quadrants(160, 120), SaveOptions{80, {}, false});
         run(tool("exiftool"), {"-q", "-overwrite_original", "-Make=Lumaro", "-DateTimeOriginal=2004:02:14 10:30:12",
-                               QStringLiteral("-Orientation#=%1").arg(orientation), "-ExifImageWidth=320",
+                               QStringLiteral("-Orientation#=%1").arg(orientation),
+                               QStringLiteral("-XMP-tiff:Orientation#=%1").arg(orientation), "-ExifImageWidth=320",
                                "-ExifImageHeight=240", "-ThumbnailImage<=" + thumb, file});
 
         transformLosslessly(file, angle);
 
-        QCOMPARE(exifTag(file, "Orientation"), QStringLiteral("1"));
+        QCOMPARE(exifTag(file, "EXIF:Orientation"), QStringLiteral("1"));
+        QCOMPARE(exifTag(file, "XMP-tiff:Orientation"), QStringLiteral("1"));
         const QSize expected = angle == 180 ? QSize(320, 240) : QSize(240, 320);
         QCOMPARE(exifTag(file, "ExifImageWidth").toInt(), expected.width());
         QCOMPARE(exifTag(file, "ExifImageHeight").toInt(), expected.height());
