@@ -103,13 +103,14 @@ Photo thumbnailFromWholeFile(const QByteArray &jpeg, const JpegLayout &layout, Q
 QByteArray turnedThumbnail(const QByteArray &thumbnail, int angle)
 {
     try {
-        return turnJpegData(thumbnail, angle, PartialBlocks::Refuse);
-    } catch (const ImagingError &) {
-    }
-    try {
+        // Sized first: the transform allocates for whatever size the header claims.
         const JpegLayout layout = scanJpegLayout(thumbnail);
         if (!plausibleThumbnailSize(checkedJpegSize(thumbnail, layout)))
             return {};
+        try {
+            return turnJpegData(thumbnail, angle, PartialBlocks::Refuse);
+        } catch (const ImagingError &) {
+        }
         const DecodedPicture decoded = decodeJpeg(thumbnail, layout, QSize(), DecodeQuality::Accurate, Warnings::Refuse);
         return compressPicture(rotated(decoded.picture, angle), StoredThumbnailQuality);
     } catch (const ImagingError &) {
