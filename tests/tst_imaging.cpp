@@ -501,8 +501,15 @@ private slots:
                                QStringLiteral("-XMP-tiff:Orientation#=%1").arg(orientation), "-ExifImageWidth=320",
                                "-ExifImageHeight=240", "-ThumbnailImage<=" + thumb, file});
 
+        const QString jpegtran = tool("jpegtran");
+        const QByteArray reference = jpegtran.isEmpty()
+            ? QByteArray()
+            : run(jpegtran, {"-rotate", QString::number(angle), "-trim", "-copy", "all", file});
+
         transformLosslessly(file, angle);
 
+        if (!reference.isEmpty())
+            QCOMPARE(loadPhoto(file).picture, decodePhoto(reference).picture);
         QCOMPARE(exifTag(file, "EXIF:Orientation"), QStringLiteral("1"));
         QCOMPARE(exifTag(file, "XMP-tiff:Orientation"), QStringLiteral("1"));
         const QSize expected = angle == 180 ? QSize(320, 240) : QSize(240, 320);
