@@ -32,8 +32,14 @@ void setDimension(Exiv2::ExifData &exif, const char *key, int value, bool addWhe
 
 QByteArray encoded(const QByteArray &original, Exiv2::ByteOrder order, const Exiv2::ExifData &exif)
 {
+    // When the changes fit in place, Exiv2 writes them into the buffer it was given (maker
+    // notes then keep their offsets) and leaves the blob empty: give it a private copy.
+    QByteArray inPlace(original.constData(), original.size());
     Exiv2::Blob blob;
-    Exiv2::ExifParser::encode(blob, bytesOf(original), uint32_t(original.size()), order, exif);
+    const Exiv2::WriteMethod method = Exiv2::ExifParser::encode(
+        blob, reinterpret_cast<Exiv2::byte *>(inPlace.data()), uint32_t(inPlace.size()), order, exif);
+    if (method == Exiv2::wmNonIntrusive)
+        return inPlace;
     if (blob.empty())
         return {};
     return QByteArray(reinterpret_cast<const char *>(blob.data()), qsizetype(blob.size()));

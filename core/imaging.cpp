@@ -23,6 +23,14 @@ constexpr qint64 HeadReadSize = 128 * 1024;
 // The size of the thumbnail written into a copy whose picture was turned.
 constexpr QSize StoredThumbnailBox(160, 160);
 constexpr int StoredThumbnailQuality = 80;
+// A stored thumbnail fits in the 64 KiB of an EXIF block; one claiming more pixels than this
+// is damaged or a trap, and is not decoded.
+constexpr int StoredThumbnailMaximumSide = 2048;
+
+bool plausibleThumbnailSize(QSize size)
+{
+    return size.width() <= StoredThumbnailMaximumSide && size.height() <= StoredThumbnailMaximumSide;
+}
 
 int normalisedAngle(int angle)
 {
@@ -59,6 +67,8 @@ QImage embeddedThumbnail(const JpegLayout &layout, QSize box)
     try {
         const JpegLayout thumbnailLayout = scanJpegLayout(jpeg);
         const QSize size = checkedJpegSize(jpeg, thumbnailLayout);
+        if (!plausibleThumbnailSize(size))
+            return {};
         const QSize fit = fittedSize(size, box);
         DecodedPicture decoded = decodeJpeg(jpeg, thumbnailLayout, fit, DecodeQuality::Fast, Warnings::Refuse);
         return smoothlyReduced(decoded.picture, fit);
@@ -84,6 +94,28 @@ Photo thumbnailFromWholeFile(const QByteArray &jpeg, const JpegLayout &layout, Q
     photo.storedSize = decoded.storedSize;
     photo.picture = smoothlyReduced(decoded.picture, fit);
     return photo;
+}
+
+// A stored thumbnail turned with the photo. Losslessly when its size is whole blocks;
+// otherwise decoded, turned and compressed again, since trimming would cut a visible strip
+// off so small a picture. Empty when it cannot be read: a thumbnail showing the photo the
+// wrong way round is worse than none.
+QByteArray turnedThumbnail(const QByteArray &thumbnail, int angle)
+{
+    try {
+        // Sized first: the transform allocates for whatever size the header claims.
+        const JpegLayout layout = scanJpegLayout(thumbnail);
+        if (!plausibleThumbnailSize(checkedJpegSize(thumbnail, layout)))
+            return {};
+        try {
+            return turnJpegData(thumbnail, angle, PartialBlocks::Refuse);
+        } catch (const ImagingError &) {
+        }
+        const DecodedPicture decoded = decodeJpeg(thumbnail, layout, QSize(), DecodeQuality::Accurate, Warnings::Refuse);
+        return compressPicture(rotated(decoded.picture, angle), StoredThumbnailQuality);
+    } catch (const ImagingError &) {
+        return {};
+    }
 }
 
 } // namespace
@@ -277,21 +309,16 @@ QByteArray transformJpeg(const QByteArray &jpeg, int angle)
     if (a == 0)
         return jpeg;
 
-    const QByteArray turned = turnJpegData(jpeg, a);
+    QByteArray turned = turnJpegData(jpeg, a);
     const JpegLayout after = scanJpegLayout(turned);
+    resetXmpOrientation(turned, after); // same length: the offsets in `after` still hold
     if (after.exif.isEmpty())
         return turned;
 
     ExifUpdate update;
     update.pixelSize = QSize(after.frameWidth, after.frameHeight);
     update.resetOrientation = true;
-    update.rewriteThumbnail = [a](const QByteArray &thumbnail) -> QByteArray {
-        try {
-            return turnJpegData(thumbnail, a);
-        } catch (const ImagingError &) {
-            return {}; // a thumbnail that cannot be turned would show the photo the wrong way
-        }
-    };
+    update.rewriteThumbnail = [a](const QByteArray &thumbnail) { return turnedThumbnail(thumbnail, a); };
     const QByteArray exif = updatedExif(after.exif, update);
     const QByteArray segment = exifSegment(exif);
     if (segment.isEmpty())

@@ -1,6 +1,7 @@
 #include "core/jpegsegments.h"
 
 #include <map>
+#include <string_view>
 
 namespace Imaging::Detail {
 
@@ -10,6 +11,8 @@ constexpr char ExifSignature[] = "Exif\0\0";        // 6 bytes
 constexpr char IccSignature[] = "ICC_PROFILE\0";    // 12 bytes, then chunk number and count
 constexpr qsizetype ExifSignatureSize = 6;
 constexpr qsizetype IccSignatureSize = 12;
+constexpr char XmpSignature[] = "http://ns.adobe.com/xap/1.0/"; // then a zero byte
+constexpr qsizetype XmpSignatureSize = 29;
 constexpr qsizetype IccChunkPayload = MaximumSegmentPayload - IccSignatureSize - 2;
 
 unsigned byteAt(const QByteArray &bytes, qsizetype i)
@@ -79,6 +82,10 @@ JpegLayout scanJpegLayout(const QByteArray &jpeg)
             layout.exifSegmentStart = markerStart;
             layout.exifSegmentEnd = pos + length;
             layout.exif = jpeg.mid(payload + ExifSignatureSize, payloadSize - ExifSignatureSize);
+        } else if (marker == 0xE1 && layout.xmpPayloadStart < 0 && payloadSize > XmpSignatureSize
+                   && jpeg.mid(payload, XmpSignatureSize) == QByteArray(XmpSignature, XmpSignatureSize)) {
+            layout.xmpPayloadStart = payload + XmpSignatureSize;
+            layout.xmpPayloadEnd = pos + length;
         } else if (marker == 0xE2 && payloadSize > IccSignatureSize + 2
                    && jpeg.mid(payload, IccSignatureSize) == QByteArray(IccSignature, IccSignatureSize)) {
             const int number = int(byteAt(jpeg, payload + IccSignatureSize));
@@ -98,6 +105,29 @@ JpegLayout scanJpegLayout(const QByteArray &jpeg)
             layout.iccProfile += chunk;
     }
     return layout;
+}
+
+void resetXmpOrientation(QByteArray &jpeg, const JpegLayout &layout)
+{
+    if (layout.xmpPayloadStart < 0 || layout.xmpPayloadEnd > jpeg.size())
+        return;
+    // The two spellings of RDF: an attribute tiff:Orientation="6" or an element
+    // <tiff:Orientation>6</tiff:Orientation>.
+    static constexpr std::string_view forms[] = {"tiff:Orientation=\"", "tiff:Orientation='",
+                                                 "<tiff:Orientation>"};
+    char *data = jpeg.data();
+    const std::string_view packet(data + layout.xmpPayloadStart,
+                                  size_t(layout.xmpPayloadEnd - layout.xmpPayloadStart));
+    for (const std::string_view form : forms) {
+        for (size_t at = packet.find(form); at != std::string_view::npos; at = packet.find(form, at + 1)) {
+            const size_t digit = at + form.size();
+            if (digit + 1 >= packet.size())
+                break;
+            const char value = packet[digit], closing = packet[digit + 1];
+            if (value >= '2' && value <= '8' && (closing == '"' || closing == '\'' || closing == '<'))
+                data[layout.xmpPayloadStart + qsizetype(digit)] = '1';
+        }
+    }
 }
 
 QByteArray exifSegment(const QByteArray &tiff)

@@ -14,6 +14,8 @@ struct JpegLayout {
     int frameWidth = -1;   // as the first frame header states them, before any check
     int frameHeight = -1;
     QByteArray iccProfile; // joined from its APP2 chunks when they are complete
+    qsizetype xmpPayloadStart = -1; // the packet of the first APP1 XMP segment
+    qsizetype xmpPayloadEnd = -1;
 };
 
 // Never throws and never reads past the bytes: a damaged marker ends the walk.
@@ -27,6 +29,10 @@ QByteArray iccSegments(const QByteArray &profile);
 // The JPEG with its APP1 Exif segment replaced by `segment` (or `segment` inserted after the
 // JFIF header when it had none; an empty segment removes it).
 QByteArray withExifSegment(const QByteArray &jpeg, const JpegLayout &layout, const QByteArray &segment);
+
+// Sets an orientation recorded in the XMP packet to "1", in place: one digit for another, so
+// that no segment changes length. Editors read it beside the EXIF one.
+void resetXmpOrientation(QByteArray &jpeg, const JpegLayout &layout);
 
 inline constexpr qsizetype MaximumSegmentPayload = 65533; // 65535 minus the length field
 

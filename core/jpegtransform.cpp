@@ -5,7 +5,7 @@
 
 namespace Imaging::Detail {
 
-QByteArray turnJpegData(const QByteArray &jpeg, int angle)
+QByteArray turnJpegData(const QByteArray &jpeg, int angle, PartialBlocks partial)
 {
     tjtransform transform{};
     switch (angle) {
@@ -21,7 +21,7 @@ QByteArray turnJpegData(const QByteArray &jpeg, int angle)
     default:
         throw ImagingError(ErrorCode::UnsupportedAngle);
     }
-    transform.options = TJXOPT_TRIM;
+    transform.options = partial == PartialBlocks::Trim ? TJXOPT_TRIM : TJXOPT_PERFECT;
 
     TurboJpegHandle handle(TurboJpegHandle::Kind::Transform);
     TurboJpegBuffer output;
