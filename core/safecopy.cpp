@@ -7,10 +7,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace SafeCopy {
 
@@ -112,17 +112,18 @@ ssize_t readFull(int fd, char *data, std::size_t size)
 // follows finds most of the file already written instead of starting from nothing.
 bool copyByReading(int in, int out, Checksum *checksum, bool startWriteback = false)
 {
-    std::vector<char> buffer(BufferSize);
+    // Not zero-filled: every byte used is read first.
+    const std::unique_ptr<char[]> buffer(new char[BufferSize]);
     off_t written = 0;
     for (;;) {
-        const ssize_t n = readFull(in, buffer.data(), buffer.size());
+        const ssize_t n = readFull(in, buffer.get(), BufferSize);
         if (n < 0)
             return false;
         if (n == 0)
             return true;
         if (checksum)
-            checksum->add(buffer.data(), std::size_t(n));
-        if (!writeAll(out, buffer.data(), std::size_t(n)))
+            checksum->add(buffer.get(), std::size_t(n));
+        if (!writeAll(out, buffer.get(), std::size_t(n)))
             return false;
         if (startWriteback)
             ::sync_file_range(out, written, n, SYNC_FILE_RANGE_WRITE);
@@ -163,15 +164,15 @@ bool checksumFromDisk(const QString &path, std::uint64_t *value, off_t *size)
     // that readahead would issue piece by piece.
     ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_WILLNEED);
     Checksum checksum;
-    std::vector<char> buffer(BufferSize);
+    const std::unique_ptr<char[]> buffer(new char[BufferSize]);
     off_t total = 0;
     for (;;) {
-        const ssize_t n = readFull(fd.get(), buffer.data(), buffer.size());
+        const ssize_t n = readFull(fd.get(), buffer.get(), BufferSize);
         if (n < 0)
             return false;
         if (n == 0)
             break;
-        checksum.add(buffer.data(), std::size_t(n));
+        checksum.add(buffer.get(), std::size_t(n));
         total += n;
     }
     *value = checksum.value();
