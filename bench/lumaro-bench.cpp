@@ -10,6 +10,7 @@
 #include "core/exifreader.h"
 #include "core/imaging.h"
 #include "core/informationexif.h"
+#include "core/memorytuning.h"
 #include "core/paramappli.h"
 #include "core/paths.h"
 #include "core/photooperations.h"
@@ -81,6 +82,8 @@ QByteArray withoutExif(const QByteArray &jpeg)
 
 int main(int argc, char *argv[])
 {
+    // As the program and lumaro-cli do.
+    MemoryTuning::reuseLargeBlocks();
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.size() != 3) {

@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 #include "cli/consoleui.h"
 #include "core/error.h"
+#include "core/memorytuning.h"
 #include "core/paths.h"
 
 #include <QCoreApplication>
@@ -63,6 +64,7 @@ bool takeFlag(QStringList &args, const QString &name)
 
 int main(int argc, char *argv[])
 {
+    MemoryTuning::reuseLargeBlocks();
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     QTextStream err(stderr);
