@@ -28,7 +28,9 @@ struct Contents {
 
 // Writes the card into `folder` (created if needed; existing files of the same names are
 // replaced). Photo k is taken at firstShot + (k-1) * a step that spreads the photos over
-// about four days; its file time is its date taken, so file times are distinct and ordered.
+// about four days, plus a few seconds (often odd) when the step allows; its file time is its
+// date taken, so file times are distinct and ordered. Photo 2 has no EXIF; photos 3, 8, 13...
+// are recorded with orientation 6 and photos 5, 10, 15... with orientation 8.
 // Every photo with EXIF records its make, model, date taken, pixel size and an embedded
 // thumbnail. Throws LumaroError with a French message when a file cannot be written.
 Contents write(const QString &folder, const Options &options);
