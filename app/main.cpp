@@ -1,10 +1,15 @@
 #include "app/forprincipal.h"
 #include "app/lumaroapplication.h"
+#include "core/imaging.h"
+#include "core/memorytuning.h"
 #include "core/paths.h"
 
 int main(int argc, char *argv[])
 {
+    // Large photo buffers are reused rather than handed back to the system after every photo.
+    MemoryTuning::reuseLargeBlocks();
     LumaroApplication app(argc, argv);
+    const Imaging::LibraryScope imaging;
     TforPrincipal principal(Paths::settingsFolder(QCoreApplication::applicationDirPath()));
     principal.lireLigneCommande(app.arguments().mid(1));
     principal.show();

@@ -22,3 +22,7 @@ int commandExif(CliContext &context, QStringList args);
 int commandDate(CliContext &context, QStringList args);
 int commandName(CliContext &context, QStringList args);
 int commandSearch(CliContext &context, QStringList args);
+int commandDemoCard(CliContext &context, QStringList args);
+int commandRotate(CliContext &context, QStringList args);
+int commandLowQuality(CliContext &context, QStringList args);
+int commandTransfer(CliContext &context, QStringList args);

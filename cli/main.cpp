@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 #include "cli/consoleui.h"
 #include "core/error.h"
+#include "core/memorytuning.h"
 #include "core/paths.h"
 
 #include <QCoreApplication>
@@ -22,7 +23,11 @@ const char Usage[] =
     "               affiche le chemin que les masques de nom donnent à la photo (--low : copie basse qualité)\n"
     "  search [--no-subfolders] DOSSIER\n"
     "               cherche les photos comme le programme (filtre de Filtre.ini), écrit l'historique,\n"
-    "               affiche les photos, une ligne \"--\", puis les fichiers des extensions supplémentaires\n";
+    "               affiche les photos, une ligne \"--\", puis les fichiers des extensions supplémentaires\n"
+    "  demo-card DOSSIER [--count N] [--size LxH]   écrit une fausse carte mémoire (photos de démonstration)\n"
+    "  rotate PHOTO ANGLE   tourne la photo sans perte (90, 180 ou 270 degrés)\n"
+    "  lowq PHOTO CIBLE [--angle A]   écrit la copie basse qualité de la photo\n"
+    "  transfer SOURCE DESTINATION [--angle A] [--export-exif] [--low]   transfère une photo\n";
 
 using Command = std::function<int(CliContext &, QStringList)>;
 
@@ -34,6 +39,10 @@ const std::map<QString, Command> &commands()
         {QStringLiteral("date"), commandDate},
         {QStringLiteral("name"), commandName},
         {QStringLiteral("search"), commandSearch},
+        {QStringLiteral("demo-card"), commandDemoCard},
+        {QStringLiteral("rotate"), commandRotate},
+        {QStringLiteral("lowq"), commandLowQuality},
+        {QStringLiteral("transfer"), commandTransfer},
     };
     return table;
 }
@@ -59,6 +68,7 @@ bool takeFlag(QStringList &args, const QString &name)
 
 int main(int argc, char *argv[])
 {
+    MemoryTuning::reuseLargeBlocks();
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     QTextStream err(stderr);

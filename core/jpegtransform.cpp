@@ -1,0 +1,36 @@
+#include "core/jpegtransform.h"
+
+#include "core/imaging.h"
+#include "core/turbojpeghandle.h"
+
+namespace Imaging::Detail {
+
+QByteArray turnJpegData(const QByteArray &jpeg, int angle, PartialBlocks partial)
+{
+    tjtransform transform{};
+    switch (angle) {
+    case 90:
+        transform.op = TJXOP_ROT90;
+        break;
+    case 180:
+        transform.op = TJXOP_ROT180;
+        break;
+    case 270:
+        transform.op = TJXOP_ROT270;
+        break;
+    default:
+        throw ImagingError(ErrorCode::UnsupportedAngle);
+    }
+    transform.options = partial == PartialBlocks::Trim ? TJXOPT_TRIM : TJXOPT_PERFECT;
+
+    TurboJpegHandle handle(TurboJpegHandle::Kind::Transform);
+    TurboJpegBuffer output;
+    const int rc = tjTransform(handle.get(), reinterpret_cast<const unsigned char *>(jpeg.constData()),
+                               static_cast<unsigned long>(jpeg.size()), 1, output.dataPointer(),
+                               output.sizePointer(), &transform, TJFLAG_LIMITSCANS);
+    if ((rc != 0 && !handle.lastErrorIsWarning()) || *output.sizePointer() == 0)
+        throw ImagingError(ErrorCode::DamagedJpeg);
+    return output.toByteArray();
+}
+
+} // namespace Imaging::Detail

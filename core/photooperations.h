@@ -1,0 +1,56 @@
+#pragma once
+// What a transfer does to one photo once its new name is known: the copy under that name, the
+// lossless turn, the low-quality copy for e-mail, the EXIF text file and the deletion of the
+// source. The user's photo comes first: a copy is never half-written under its final name, a
+// source is deleted only after its copy was read back from the disk and found identical, and a
+// file rewritten in place is replaced whole or not at all.
+#include "core/safecopy.h"
+
+#include <QDateTime>
+#include <QSize>
+#include <QString>
+
+class TParamAppli;
+class UserInterface;
+class TListeInformationExif;
+
+// Size of the low-quality copy for the size index IndiceNewDim and the picture as it will be
+// saved (after any turn): the landscape size of the table for a picture wider than high, the
+// same exchanged (portrait) otherwise. An invalid QSize for an index outside 0..5.
+QSize TailleBasseQualite(int indiceNewDim, QSize picture);
+// The landscape size of the table (320 x 240 ... 1280 x 1024); invalid outside 0..5.
+QSize TailleBasseQualitePaysage(int indiceNewDim);
+// JPEG quality brought into 1..100.
+int QualiteBornee(int qualite);
+
+// Copy, turn, low-quality copy, EXIF text file, then deletion of the source when SupprimerPhoto
+// is on. On the first failing step the rest is skipped, the information box shows
+// "Erreur pendant le transfert de la photo : " + line break + the error's message, and the
+// result is false; files written by earlier steps stay. A failed deletion is not reported.
+// `copyHooks` lets tests damage the copy before it is read back.
+bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QString &source,
+                     const QString &destination, int angle, const TListeInformationExif &exif, bool exportExif,
+                     bool lowQuality, const SafeCopy::Hooks &copyHooks = {});
+
+// Creates the destination's folder, copies the source there (verified when the source is to be
+// deleted) and turns the copy without loss when angle is not 0. Throws LumaroError.
+void CopierEtTourner(const QString &source, const QString &destination, int angle,
+                     SafeCopy::Mode mode = SafeCopy::Mode::Plain, const SafeCopy::Hooks &copyHooks = {});
+
+// Turns a JPEG file clockwise by 90, 180 or 270 degrees without recompression, in place and
+// safely; its EXIF orientation becomes "top-left (1)" and its last-write time is kept. Other
+// angles do nothing. Throws LumaroError "Erreur pendant la rotation sans perte. " + reason.
+void RotationSansPerte(const QString &path, int angle);
+
+// Writes the low-quality copy of source at lowQualityPath (folder created), turned by angle.
+// Throws LumaroError with the copy error or one of the "sauvegarde basse résolution" errors.
+void EnregistrerBasseQualite(const TParamAppli &settings, const QString &source, const QString &lowQualityPath,
+                             int angle);
+
+// Reduces and recompresses the copy at path in place, as the ImagesLowQ settings say;
+// sourceDate is the source's last-write time, given to the copy when GarderInfoDateEXIF is on.
+void ReduirePhoto(const TParamAppli &settings, const QString &path, int angle, const QDateTime &sourceDate);
+
+// The path of a photo's low-quality copy: its folder, the sub-folder Repertoire, its name less
+// its last four characters, a blank, Suffixe and ".JPG".
+QString NomBasseQualite(const TParamAppli &settings, const QString &photoPath);

@@ -1,0 +1,518 @@
+// The operations a transfer applies to one photo: what they write, what they say when a step
+// fails, and above all that a failure never costs the user a photo.
+#include "core/democard.h"
+#include "core/error.h"
+#include "core/exifreader.h"
+#include "core/informationexif.h"
+#include "core/paramappli.h"
+#include "core/photooperations.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QSize pictureSize(const QString &path)
+{
+    return QImageReader(path).size();
+}
+
+qint64 modificationSeconds(const QString &path)
+{
+    struct stat status {};
+    ::stat(QFile::encodeName(path).constData(), &status);
+    return qint64(status.st_mtim.tv_sec);
+}
+
+QString entryValue(const QString &path, const QString &name)
+{
+    for (const ExifReader::Entry &entry : ExifReader::readEntries(path))
+        if (entry.name == name && entry.flag == ExifReader::IfdImage)
+            return entry.value;
+    for (const ExifReader::Entry &entry : ExifReader::readEntries(path))
+        if (entry.name == name)
+            return entry.value;
+    return QString();
+}
+
+// Bytes that rlimit lets a process write, for the time of one scope.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        struct rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_old); }
+
+private:
+    struct rlimit m_old {};
+};
+
+const QString TransferError = QStringLiteral("Erreur pendant le transfert de la photo : \n");
+
+} // namespace
+
+class TestPhotoOperations : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    DemoCard::Contents m_card;
+
+    // A settings store on a file that does not exist: every setting at its default.
+    TParamAppli defaults() const { return TParamAppli(m_dir.filePath(QStringLiteral("settings/Lumaro.ini"))); }
+
+    QString photo(int k) const { return m_card.photos.at(k - 1); }
+
+    // A plain JPEG of the given size, without EXIF.
+    QString jpegOfSize(QSize size, const QString &name)
+    {
+        QImage image(size, QImage::Format_RGB888);
+        image.fill(QColor(40, 120, 200));
+        const QString path = m_dir.filePath(name);
+        image.save(path, "JPEG", 90);
+        return path;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        TestSupport::isolateEnvironment();
+        DemoCard::Options options;
+        options.count = 6;
+        // Sides that are whole 16-pixel blocks, so that lossless turns trim nothing.
+        options.size = QSize(400, 304);
+        m_card = DemoCard::write(m_dir.filePath(QStringLiteral("card")), options);
+    }
+
+    void lowQualitySizeTable_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QSize>("expected");
+        QTest::newRow("3000x2000, 1") << 1 << QSize(3000, 2000) << QSize(640, 480);
+        QTest::newRow("2000x3000, 1") << 1 << QSize(2000, 3000) << QSize(480, 640);
+        QTest::newRow("square is portrait") << 1 << QSize(1000, 1000) << QSize(480, 640);
+        QTest::newRow("0") << 0 << QSize(4000, 3000) << QSize(320, 240);
+        QTest::newRow("2") << 2 << QSize(4000, 3000) << QSize(720, 576);
+        QTest::newRow("3") << 3 << QSize(4000, 3000) << QSize(800, 600);
+        QTest::newRow("4 portrait") << 4 << QSize(3000, 4000) << QSize(768, 1024);
+        QTest::newRow("5") << 5 << QSize(4000, 3000) << QSize(1280, 1024);
+        QTest::newRow("6: no resizing") << 6 << QSize(4000, 3000) << QSize();
+        QTest::newRow("-1: no resizing") << -1 << QSize(4000, 3000) << QSize();
+    }
+
+    void lowQualitySizeTable()
+    {
+        QFETCH(int, index);
+        QFETCH(QSize, picture);
+        QFETCH(QSize, expected);
+        QCOMPARE(TailleBasseQualite(index, picture), expected);
+    }
+
+    void qualityIsClamped_data()
+    {
+        QTest::addColumn<int>("quality");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("-5") << -5 << 1;
+        QTest::newRow("0") << 0 << 1;
+        QTest::newRow("40") << 40 << 40;
+        QTest::newRow("100") << 100 << 100;
+        QTest::newRow("65536 + 40") << 65576 << 100;
+    }
+
+    void qualityIsClamped()
+    {
+        QFETCH(int, quality);
+        QFETCH(int, expected);
+        QCOMPARE(QualiteBornee(quality), expected);
+        // And the copy is written with it, not refused.
+        TParamAppli settings = defaults();
+        settings.Qualite = quality;
+        const QString target = m_dir.filePath(QStringLiteral("quality/%1.JPG").arg(quality));
+        EnregistrerBasseQualite(settings, photo(1), target, 0);
+        QCOMPARE(pictureSize(target), QSize(400, 304));
+    }
+
+    void lowQualityName_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("photo");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("defaults") << QString() << QStringLiteral("/p/2004/Noel 005.JPG")
+                                  << QStringLiteral("/p/2004/Basse Resolution/Noel 005 Low.JPG");
+        QTest::newRow(".jpeg keeps its dot") << QString() << QStringLiteral("/p/IMG_1.jpeg")
+                                             << QStringLiteral("/p/Basse Resolution/IMG_1. Low.JPG");
+        QTest::newRow("folder with separator") << QStringLiteral("Mail/") << QStringLiteral("/p/a.JPG")
+                                               << QStringLiteral("/p/Mail/a Low.JPG");
+        QTest::newRow("backslash folder") << QStringLiteral("Mail\\Petit") << QStringLiteral("/p/a.JPG")
+                                          << QStringLiteral("/p/Mail/Petit/a Low.JPG");
+    }
+
+    void lowQualityName()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, photo);
+        QFETCH(QString, expected);
+        TParamAppli settings = defaults();
+        if (!folder.isEmpty())
+            settings.Repertoire = folder;
+        QCOMPARE(NomBasseQualite(settings, photo), expected);
+    }
+
+    void plainTransfer_data()
+    {
+        QTest::addColumn<bool>("deleteSource");
+        QTest::newRow("source stays") << false;
+        QTest::newRow("source deleted") << true;
+    }
+
+    void plainTransfer()
+    {
+        QFETCH(bool, deleteSource);
+        const QString source = m_dir.filePath(QStringLiteral("plain-src.JPG"));
+        QFile::remove(source);
+        QVERIFY(QFile::copy(photo(1), source));
+        const QByteArray bytes = readFile(source);
+        const qint64 time = modificationSeconds(source);
+        TParamAppli settings = defaults();
+        settings.SupprimerPhoto = deleteSource;
+        RecordingUserInterface ui;
+        TListeInformationExif exif;
+        const QString destination = m_dir.filePath(QStringLiteral("plain/2024/07/Vacances 1.JPG"));
+        QVERIFY(TransfererPhoto(settings, ui, source, destination, 0, exif, false, false));
+        QVERIFY(ui.informations.isEmpty());
+        QCOMPARE(readFile(destination), bytes);
+        QCOMPARE(modificationSeconds(destination), time);
+        QCOMPARE(QFile::exists(source), !deleteSource);
+        QCOMPARE(QDir(QFileInfo(destination).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("Vacances 1.JPG")});
+        QFile::remove(destination);
+    }
+
+    void failedStepKeepsSource_data()
+    {
+        QTest::addColumn<QString>("situation");
+        QTest::newRow("destination folder is a file") << QStringLiteral("blocked");
+        QTest::newRow("copy damaged on the disk") << QStringLiteral("damaged");
+        QTest::newRow("low-quality folder is a file") << QStringLiteral("lowq");
+        QTest::newRow("low-quality copy is no JPEG") << QStringLiteral("notjpeg");
+    }
+
+    void failedStepKeepsSource()
+    {
+        QFETCH(QString, situation);
+        QTemporaryDir dir;
+        const QString source = dir.filePath(QStringLiteral("card/IMG_0001.JPG"));
+        writeFile(source, situation == QStringLiteral("notjpeg") ? QByteArray("not a photo") : readFile(photo(1)));
+        QString destination = dir.filePath(QStringLiteral("out/Noel 1.JPG"));
+        TParamAppli settings = defaults();
+        settings.SupprimerPhoto = true;
+        SafeCopy::Hooks hooks;
+        QString expected;
+        bool lowQuality = false;
+        if (situation == QStringLiteral("blocked")) {
+            writeFile(dir.filePath(QStringLiteral("out")), "a file where the folder should be");
+            expected = SafeCopy::copyErrorMessage(source, destination);
+        } else if (situation == QStringLiteral("damaged")) {
+            hooks.afterWrite = [](const QString &temporary) {
+                QFile file(temporary);
+                if (file.open(QIODevice::ReadWrite)) {
+                    file.seek(file.size() / 2);
+                    file.write("XXXX");
+                }
+            };
+            expected = SafeCopy::copyErrorMessage(source, destination);
+        } else if (situation == QStringLiteral("lowq")) {
+            writeFile(dir.filePath(QStringLiteral("out/Basse Resolution")), "a file where the folder should be");
+            lowQuality = true;
+            expected = SafeCopy::copyErrorMessage(source, dir.filePath(QStringLiteral("out/Basse Resolution/Noel 1 Low.JPG")));
+        } else {
+            lowQuality = true;
+            expected = QStringLiteral("Erreur pendant la sauvegarde basse résolution (1). ");
+        }
+        RecordingUserInterface ui;
+        TListeInformationExif exif;
+        exif.Ajouter(0, 0, QStringLiteral("Date taken"), QStringLiteral("2004:02:14 10:30:12"));
+        QVERIFY(!TransfererPhoto(settings, ui, source, destination, 0, exif, true, lowQuality, hooks));
+        QCOMPARE(ui.informations.size(), 1);
+        QVERIFY2(ui.informations.front().startsWith(TransferError + expected), qPrintable(ui.informations.front()));
+        QVERIFY(ui.errors.isEmpty());
+        QVERIFY(QFile::exists(source));
+        // Later steps were skipped: no EXIF text file.
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("out/Noel 1.txt"))));
+        // Nothing undone: a photo copied before the failing step stays.
+        const bool copied = situation == QStringLiteral("lowq") || situation == QStringLiteral("notjpeg");
+        QCOMPARE(QFile::exists(destination), copied);
+    }
+
+    void exifTextFileReplacesOldOne()
+    {
+        QTemporaryDir dir;
+        const QString destination = dir.filePath(QStringLiteral("Noel 1.JPG"));
+        writeFile(dir.filePath(QStringLiteral("Noel 1.txt")), "old text that is longer than the new one\r\n\r\n\r\n");
+        TListeInformationExif exif;
+        exif.Ajouter(271, 1, QStringLiteral("Manufacturer"), QStringLiteral("DEMO"));
+        exif.Ajouter(36867, 2, QStringLiteral("Date taken"), QStringLiteral("2004:02:14 10:30:12"));
+        exif.Ajouter(1, 1, QStringLiteral("Comment"), QStringLiteral(" deux\nlignes é "));
+        RecordingUserInterface ui;
+        QVERIFY(TransfererPhoto(defaults(), ui, photo(1), destination, 0, exif, true, false));
+        QCOMPARE(readFile(dir.filePath(QStringLiteral("Noel 1.txt"))),
+                 QByteArray("Manufacturer=DEMO\r\nDate taken=2004:02:14 10:30:12\r\nComment= deux\nlignes \xC3\xA9 \r\n"));
+    }
+
+    void lowQualityCopy_data()
+    {
+        QTest::addColumn<QSize>("source");
+        QTest::addColumn<int>("angle");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QSize>("expected");
+        QTest::newRow("landscape 1") << QSize(600, 400) << 0 << 1 << QSize(640, 480);
+        QTest::newRow("portrait 1") << QSize(400, 600) << 0 << 1 << QSize(480, 640);
+        QTest::newRow("square gives portrait") << QSize(500, 500) << 0 << 1 << QSize(480, 640);
+        QTest::newRow("landscape turned 90 gives portrait") << QSize(400, 300) << 90 << 0 << QSize(240, 320);
+        QTest::newRow("turned 180 stays landscape") << QSize(400, 300) << 180 << 0 << QSize(320, 240);
+        QTest::newRow("index 6 keeps the size") << QSize(600, 400) << 0 << 6 << QSize(600, 400);
+        QTest::newRow("index 6 turned 270") << QSize(600, 400) << 270 << 6 << QSize(400, 600);
+    }
+
+    void lowQualityCopy()
+    {
+        QFETCH(QSize, source);
+        QFETCH(int, angle);
+        QFETCH(int, index);
+        QFETCH(QSize, expected);
+        const QString path = jpegOfSize(source, QStringLiteral("sized.jpg"));
+        TParamAppli settings = defaults();
+        settings.Redimensionner = true;
+        settings.IndiceNewDim = index;
+        const QString target = m_dir.filePath(QStringLiteral("lowq/sized Low.JPG"));
+        EnregistrerBasseQualite(settings, path, target, angle);
+        QCOMPARE(pictureSize(target), expected);
+    }
+
+    void lowQualityExifAndDate_data()
+    {
+        QTest::addColumn<bool>("gestionExif");
+        QTest::addColumn<bool>("garderExif");
+        QTest::addColumn<bool>("garderDate");
+        QTest::newRow("EXIF kept, date kept") << true << true << true;
+        QTest::newRow("EXIF dropped") << true << false << false;
+        QTest::newRow("EXIF management off") << false << true << false;
+    }
+
+    void lowQualityExifAndDate()
+    {
+        QFETCH(bool, gestionExif);
+        QFETCH(bool, garderExif);
+        QFETCH(bool, garderDate);
+        TParamAppli settings = defaults();
+        settings.GestionEXIF = gestionExif;
+        settings.GarderInfoEXIF = garderExif;
+        settings.GarderInfoDateEXIF = garderDate;
+        settings.Redimensionner = true;
+        settings.IndiceNewDim = 0;
+        // Photo 3 is recorded with orientation 6, and its date has odd seconds.
+        const QString source = m_card.orientation6.front();
+        const QString target = m_dir.filePath(QStringLiteral("lowqexif/turned Low.JPG"));
+        EnregistrerBasseQualite(settings, source, target, 90);
+        QCOMPARE(pictureSize(target), QSize(240, 320));
+        const bool keep = gestionExif && garderExif;
+        QCOMPARE(ExifReader::hasExif(target), keep);
+        if (keep) {
+            QCOMPARE(entryValue(target, QStringLiteral("Orientation")), QStringLiteral("top-left (1)"));
+            QCOMPARE(entryValue(target, QStringLiteral("Manufacturer")), entryValue(source, QStringLiteral("Manufacturer")));
+            // The copy records its own size, not the source's.
+            QCOMPARE(entryValue(target, QStringLiteral("Pixel X Dimension")), QStringLiteral("240"));
+            QCOMPARE(entryValue(target, QStringLiteral("Pixel Y Dimension")), QStringLiteral("320"));
+        }
+        const qint64 sourceTime = modificationSeconds(source);
+        if (garderDate)
+            QCOMPARE(modificationSeconds(target), sourceTime - sourceTime % 2);
+        else
+            QVERIFY(modificationSeconds(target) > sourceTime + 86400);
+    }
+
+    void rotationResetsOrientation()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("turn.JPG"));
+        QFile::remove(path);
+        QVERIFY(QFile::copy(m_card.orientation6.front(), path));
+        const qint64 time = modificationSeconds(path);
+        QCOMPARE(entryValue(path, QStringLiteral("Orientation")), QStringLiteral("right-top (6)"));
+        RotationSansPerte(path, 90);
+        QCOMPARE(pictureSize(path), QSize(304, 400));
+        QCOMPARE(entryValue(path, QStringLiteral("Orientation")), QStringLiteral("top-left (1)"));
+        QCOMPARE(modificationSeconds(path), time);
+        // Angles that are no right angle do nothing.
+        const QByteArray before = readFile(path);
+        RotationSansPerte(path, 45);
+        RotationSansPerte(path, 0);
+        QCOMPARE(readFile(path), before);
+    }
+
+    void inPlaceRewriteSurvivesFailure_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::newRow("lossless rotation") << QStringLiteral("rotate");
+        QTest::newRow("low-quality reduction") << QStringLiteral("reduce");
+        QTest::newRow("rotation of no JPEG") << QStringLiteral("notjpeg");
+    }
+
+    void inPlaceRewriteSurvivesFailure()
+    {
+        QFETCH(QString, operation);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("only copy.JPG"));
+        writeFile(path, operation == QStringLiteral("notjpeg") ? QByteArray(5000, 'x') : readFile(photo(4)));
+        const QByteArray before = readFile(path);
+        QString message;
+        {
+            // Big enough for nothing: every write of the new file fails half-way.
+            FileSizeLimit limit(2000);
+            try {
+                if (operation == QStringLiteral("reduce"))
+                    ReduirePhoto(defaults(), path, 0, QDateTime());
+                else
+                    RotationSansPerte(path, 90);
+            } catch (const LumaroError &error) {
+                message = error.message();
+            }
+        }
+        const QString expected = operation == QStringLiteral("reduce")
+                                     ? QStringLiteral("Erreur pendant la sauvegarde basse résolution (2). ")
+                                     : QStringLiteral("Erreur pendant la rotation sans perte. ");
+        QVERIFY2(message.startsWith(expected) && message.size() > expected.size(), qPrintable(message));
+        QCOMPARE(readFile(path), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("only copy.JPG")});
+    }
+
+    void sameSourceAndDestinationIsNotDeleted()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("IMG.JPG"));
+        writeFile(path, readFile(photo(1)));
+        TParamAppli settings = defaults();
+        settings.SupprimerPhoto = true;
+        RecordingUserInterface ui;
+        TListeInformationExif exif;
+        QVERIFY(TransfererPhoto(settings, ui, path, path, 0, exif, false, false));
+        QCOMPARE(readFile(path), readFile(photo(1)));
+    }
+
+    void demoCardContents()
+    {
+        QCOMPARE(m_card.photos.size(), 6);
+        QCOMPARE(m_card.photos.filter(QStringLiteral("/DCIM/100DEMO/")).size(), 3);
+        QCOMPARE(m_card.photos.filter(QStringLiteral("/DCIM/101DEMO/")).size(), 3);
+        QCOMPARE(m_card.withoutExif.size(), 1);
+        QVERIFY(!m_card.orientation6.isEmpty());
+        QVERIFY(!m_card.orientation8.isEmpty());
+        qint64 previous = 0;
+        for (const QString &path : m_card.photos) {
+            QCOMPARE(pictureSize(path), QSize(400, 304));
+            QCOMPARE(ExifReader::hasExif(path), !m_card.withoutExif.contains(path));
+            const qint64 time = modificationSeconds(path);
+            QVERIFY(time > previous);
+            previous = time;
+        }
+        TListeInformationExif exif;
+        LireInformationsExif(exif, photo(1), true);
+        QVERIFY(exif.Chercher(QStringLiteral("Date taken")));
+        QCOMPARE(exif.Chercher(QStringLiteral("Date taken"))->Valeur, QStringLiteral("2024:07:12 09:15:07"));
+        QCOMPARE(AngleOrientation(exif), 0);
+        LireInformationsExif(exif, m_card.orientation8.front(), true);
+        QCOMPARE(AngleOrientation(exif), 270);
+        bool thumbnailDescribed = false;
+        for (const ExifReader::Entry &entry : ExifReader::readEntries(photo(1)))
+            thumbnailDescribed = thumbnailDescribed || entry.flag == ExifReader::IfdThumbnail;
+        QVERIFY(thumbnailDescribed);
+        QVERIFY(!QDir(m_card.thumbnailFolder).entryList({QStringLiteral("*.JPG")}, QDir::Files).isEmpty());
+        for (const QString &extra : m_card.extraFiles)
+            QVERIFY(QFileInfo(extra).size() > 0);
+        QVERIFY(m_card.extraFiles.filter(QStringLiteral(".AVI")).size() == 1);
+        QVERIFY(m_card.extraFiles.filter(QStringLiteral(".GIF")).size() == 1);
+    }
+
+    void commandLine()
+    {
+        QTemporaryDir dir;
+        const QString settings = dir.filePath(QStringLiteral("settings"));
+        QString out, err;
+        QCOMPARE(TestSupport::runCli({QStringLiteral("demo-card"), dir.filePath(QStringLiteral("card")),
+                                      QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--size"),
+                                      QStringLiteral("320x240"), QStringLiteral("--settings-dir"), settings},
+                                     &out, &err),
+                 0);
+        const QString source = dir.filePath(QStringLiteral("card/DCIM/100DEMO/IMG_0001.JPG"));
+        QCOMPARE(pictureSize(source), QSize(320, 240));
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("card/DCIM/101DEMO/IMG_0003.JPG"))));
+
+        const QString destination = dir.filePath(QStringLiteral("photos/Noel 1.JPG"));
+        QCOMPARE(TestSupport::runCli({QStringLiteral("transfer"), source, destination, QStringLiteral("--angle"),
+                                      QStringLiteral("90"), QStringLiteral("--export-exif"), QStringLiteral("--low"),
+                                      QStringLiteral("--settings-dir"), settings},
+                                     &out, &err),
+                 0);
+        QCOMPARE(pictureSize(destination), QSize(240, 320));
+        QCOMPARE(pictureSize(dir.filePath(QStringLiteral("photos/Basse Resolution/Noel 1 Low.JPG"))), QSize(240, 320));
+        QVERIFY(readFile(dir.filePath(QStringLiteral("photos/Noel 1.txt"))).contains("Date taken=2024:07:12 09:15:07\r\n"));
+        QVERIFY(QFile::exists(source));
+
+        QCOMPARE(TestSupport::runCli({QStringLiteral("rotate"), destination, QStringLiteral("270"),
+                                      QStringLiteral("--settings-dir"), settings}),
+                 0);
+        QCOMPARE(pictureSize(destination), QSize(320, 240));
+        QCOMPARE(TestSupport::runCli({QStringLiteral("lowq"), source, dir.filePath(QStringLiteral("small.JPG")),
+                                      QStringLiteral("--settings-dir"), settings}),
+                 0);
+        QCOMPARE(pictureSize(dir.filePath(QStringLiteral("small.JPG"))), QSize(320, 240));
+
+        // Errors: exit code 1, a French message, nothing crashes.
+        QCOMPARE(TestSupport::runCli({QStringLiteral("rotate"), destination, QStringLiteral("45"),
+                                      QStringLiteral("--settings-dir"), settings},
+                                     &out, &err),
+                 1);
+        QVERIFY(err.contains(QStringLiteral("Angle incorrect")));
+        writeFile(dir.filePath(QStringLiteral("blocked")), "file");
+        QCOMPARE(TestSupport::runCli({QStringLiteral("transfer"), source, dir.filePath(QStringLiteral("blocked/x.JPG")),
+                                      QStringLiteral("--settings-dir"), settings},
+                                     &out, &err),
+                 1);
+        QVERIFY2(err.contains(QStringLiteral("Erreur pendant le transfert de la photo")), qPrintable(err));
+        QCOMPARE(TestSupport::runCli({QStringLiteral("lowq"), dir.filePath(QStringLiteral("none.JPG")),
+                                      dir.filePath(QStringLiteral("x.JPG")), QStringLiteral("--settings-dir"), settings},
+                                     &out, &err),
+                 1);
+        QVERIFY(err.contains(QStringLiteral("Erreur pendant la copie du fichier")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPhotoOperations)
+#include "tst_photooperations.moc"
