@@ -110,6 +110,13 @@ QByteArray withStatedSize(QByteArray jpeg, int width, int height)
     return jpeg;
 }
 
+long peakMemoryKiB()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
 struct FileSizeLimit {
     rlimit previous{};
     explicit FileSizeLimit(rlim_t bytes)
@@ -529,6 +536,32 @@ private slots:
         QCOMPARE(::corners(thumbnail.picture), corners);
         // The layer's own thumbnail comes from it too and is upright like the photo.
         QCOMPARE(::corners(loadThumbnail(file, QSize(105, 105)).picture), corners);
+    }
+
+    // Found by the fuzzer: a stored thumbnail whose header claims 60000 x 60000 pixels made the
+    // turn allocate gigabytes for it. Such a thumbnail is now ignored when loading and dropped
+    // when turning; the photo itself is unaffected.
+    void implausibleStoredThumbnailIsDropped()
+    {
+        if (!haveExiftool())
+            QSKIP("exiftool is not installed");
+        const QString file = makePhoto(QStringLiteral("trap-thumb.jpg"), 320, 240);
+        const QString thumb = path(QStringLiteral("trap-thumb-small.jpg"));
+        writeAll(thumb, withStatedSize(encodeJpeg(quadrants(160, 120), SaveOptions{80, {}, false}), 60000, 60000));
+        run(tool("exiftool"), {"-q", "-overwrite_original", "-Orientation#=6", "-ThumbnailImage<=" + thumb, file});
+        QVERIFY(!run(tool("exiftool"), {"-b", "-ThumbnailImage", file}).isEmpty());
+
+        const Photo before = loadThumbnail(file, QSize(105, 105));
+        QCOMPARE(before.picture.size(), QSize(105, 79));
+        QCOMPARE(corners(before.picture), (QList<Colour>{Colour::Red, Colour::Green, Colour::Blue, Colour::White}));
+
+        const long peakBefore = peakMemoryKiB();
+        transformLosslessly(file, 90);
+        // The high-water mark of this process: a few megabytes for this photo, not gigabytes.
+        QVERIFY2(peakMemoryKiB() - peakBefore < 512 * 1024, "the turn used far more memory than the photo needs");
+        QCOMPARE(exifTag(file, "EXIF:Orientation"), QStringLiteral("1"));
+        QVERIFY(run(tool("exiftool"), {"-b", "-ThumbnailImage", file}).isEmpty());
+        QCOMPARE(loadThumbnail(file, QSize(105, 105)).picture.size(), QSize(79, 105));
     }
 
     // A rewrite in place that fails leaves the photo exactly as it was, and no stray file.
