@@ -1,4 +1,6 @@
 #include "core/safecopy.h"
+
+#include "core/posixfile.h"
 #include "core/error.h"
 
 #include <QFile>
@@ -48,46 +50,8 @@ inline std::uint64_t mergeRound(std::uint64_t acc, std::uint64_t lane)
     return acc * P1 + P4;
 }
 
-// Closes a descriptor on every path out of a function.
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
-    ~Descriptor() { reset(); }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    int get() const { return m_fd; }
-    void reset(int fd = -1)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-    // Closes and reports the result: a delayed write error surfaces here.
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
-
-bool writeAll(int fd, const char *data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= std::size_t(n);
-    }
-    return true;
-}
+using PosixFile::Descriptor;
+using PosixFile::writeAll;
 
 // Reads until the buffer is full or the file ends; -1 on an error.
 ssize_t readFull(int fd, char *data, std::size_t size)
@@ -178,13 +142,6 @@ bool checksumFromDisk(const QString &path, std::uint64_t *value, off_t *size)
     *value = checksum.value();
     *size = total;
     return true;
-}
-
-bool syncFolderOf(const QString &path)
-{
-    Descriptor dir(::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
-                          O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return dir.get() >= 0 && ::fsync(dir.get()) == 0;
 }
 
 } // namespace
@@ -328,7 +285,7 @@ void copyFile(const QString &source, const QString &target, Mode mode, const Hoo
         throw fail();
     done = true;
     // The new name must be on the disk too before the caller may delete the source.
-    if (mode == Mode::Verified && !syncFolderOf(target))
+    if (mode == Mode::Verified && !PosixFile::syncFolderOf(target))
         throw fail();
 }
 

@@ -1,7 +1,8 @@
 #include "core/textfile.h"
 
+#include "core/posixfile.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace TextFile {
@@ -106,14 +107,7 @@ bool read(const QString &path, QString &text)
 
 bool writeAtomically(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return PosixFile::replaceWhole(path, bytes);
 }
 
 } // namespace TextFile
