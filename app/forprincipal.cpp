@@ -1,9 +1,9 @@
 #include "app/forprincipal.h"
 
 #include "app/commandline.h"
-#include "app/helpwindow.h"
+#include "dialogs/helpwindow.h"
 #include "app/lancertransfert.h"
-#include "app/messages.h"
+#include "dialogs/messages.h"
 #include "core/cryptertexte.h"
 #include "core/paramappli.h"
 

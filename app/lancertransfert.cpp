@@ -1,6 +1,6 @@
 #include "app/lancertransfert.h"
 
-#include "app/messages.h"
+#include "dialogs/messages.h"
 #include "core/paramappli.h"
 #include "core/paths.h"
 

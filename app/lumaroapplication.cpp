@@ -1,7 +1,7 @@
 #include "app/lumaroapplication.h"
 
-#include "app/helpwindow.h"
-#include "app/messages.h"
+#include "dialogs/helpwindow.h"
+#include "dialogs/messages.h"
 #include "core/error.h"
 
 #include <QKeyEvent>

@@ -1,5 +1,5 @@
 #include "cli/commands.h"
-#include "core/democard.h"
+#include "tools/democard.h"
 #include "core/error.h"
 
 #include <QRegularExpression>

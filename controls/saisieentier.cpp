@@ -1,6 +1,6 @@
 #include "controls/saisieentier.h"
 
-#include "app/messages.h"
+#include "dialogs/messages.h"
 
 #include <QApplication>
 #include <QMetaMethod>

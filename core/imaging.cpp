@@ -1,11 +1,11 @@
 #include "core/imaging.h"
 
-#include "core/exifeditor.h"
-#include "core/jpegdecoder.h"
-#include "core/jpegsegments.h"
-#include "core/jpegtransform.h"
-#include "core/jpegwriter.h"
-#include "core/photofile.h"
+#include "core/imaging/exifeditor.h"
+#include "core/imaging/jpegdecoder.h"
+#include "core/imaging/jpegsegments.h"
+#include "core/imaging/jpegtransform.h"
+#include "core/imaging/jpegwriter.h"
+#include "core/imaging/photofile.h"
 
 #include <exiv2/exiv2.hpp>
 

@@ -2,7 +2,7 @@
 // The EXIF information of the photo a transfer window is working on: every entry read from the
 // photo, in file order, and what the transfer takes from it (the date taken, the automatic
 // rotation, the EXIF text file written beside the photo).
-#include "controls/objectlist.h"
+#include "core/objectlist.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "transfer/forselectionphoto.h"
 
-#include "app/messages.h"
+#include "dialogs/messages.h"
 #include "controls/saisie.h"
 #include "controls/saisiedate.h"
 #include "core/error.h"

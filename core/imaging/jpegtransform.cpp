@@ -1,7 +1,7 @@
-#include "core/jpegtransform.h"
+#include "core/imaging/jpegtransform.h"
 
 #include "core/imaging.h"
-#include "core/turbojpeghandle.h"
+#include "core/imaging/turbojpeghandle.h"
 
 namespace Imaging::Detail {
 

@@ -1,6 +1,6 @@
 // The EXIF information of a photo: the owned list, reading entries from real files, the date
 // and orientation rules, the EXIF text file and the exif / date commands.
-#include "controls/objectlist.h"
+#include "core/objectlist.h"
 #include "core/datetimevalue.h"
 #include "core/error.h"
 #include "core/exifdate.h"

@@ -1,8 +1,8 @@
 // The common dialogs: message boxes, wait window, folder browser, and the version cipher.
-#include "app/choisirrepertoire.h"
-#include "app/forficheattente.h"
+#include "dialogs/choisirrepertoire.h"
+#include "dialogs/forficheattente.h"
 #include "app/lumaroapplication.h"
-#include "app/messages.h"
+#include "dialogs/messages.h"
 #include "core/cryptertexte.h"
 #include "tests/testsupport.h"
 

@@ -1,4 +1,4 @@
-#include "app/choisirrepertoire.h"
+#include "dialogs/choisirrepertoire.h"
 
 #include "core/paths.h"
 

@@ -1,4 +1,4 @@
-#include "controls/objectlist.h"
+#include "core/objectlist.h"
 
 #include "core/textfile.h"
 

@@ -1,6 +1,6 @@
-#include "core/exifeditor.h"
+#include "core/imaging/exifeditor.h"
 
-#include "core/jpegsegments.h"
+#include "core/imaging/jpegsegments.h"
 
 #include <exiv2/exiv2.hpp>
 

@@ -1,6 +1,6 @@
 #pragma once
 // The core's messages and wait windows shown as the program's own boxes.
-#include "app/forficheattente.h"
+#include "dialogs/forficheattente.h"
 #include "core/userinterface.h"
 
 #include <map>

@@ -1,4 +1,4 @@
-#include "core/jpegsegments.h"
+#include "core/imaging/jpegsegments.h"
 
 #include <map>
 #include <string_view>

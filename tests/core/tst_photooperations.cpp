@@ -1,12 +1,12 @@
 // The operations a transfer applies to one photo: what they write, what they say when a step
 // fails, and above all that a failure never costs the user a photo.
-#include "core/democard.h"
+#include "tools/democard.h"
 #include "core/error.h"
 #include "core/exifreader.h"
 #include "core/informationexif.h"
 #include "core/paramappli.h"
 #include "core/photooperations.h"
-#include "testsupport.h"
+#include "tests/testsupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/helpwindow.h"
+#include "dialogs/helpwindow.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "app/forficheattente.h"
+#include "dialogs/forficheattente.h"
 
 #include <QApplication>
 #include <QFontMetrics>

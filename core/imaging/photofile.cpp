@@ -1,4 +1,4 @@
-#include "core/photofile.h"
+#include "core/imaging/photofile.h"
 
 #include "core/imaging.h"
 #include "core/posixfile.h"

@@ -1,4 +1,4 @@
-#include "core/democard.h"
+#include "tools/democard.h"
 #include "core/error.h"
 
 #include <QDir>

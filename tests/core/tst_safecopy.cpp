@@ -2,7 +2,7 @@
 // last-write time, and a verified copy must notice a copy that the disk damaged.
 #include "core/error.h"
 #include "core/safecopy.h"
-#include "testsupport.h"
+#include "tests/testsupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "app/qtuserinterface.h"
+#include "dialogs/qtuserinterface.h"
 
-#include "app/messages.h"
+#include "dialogs/messages.h"
 
 #include <QApplication>
 

@@ -1,8 +1,8 @@
-#include "core/jpegdecoder.h"
+#include "core/imaging/jpegdecoder.h"
 
 #include "core/imaging.h"
-#include "core/jpegsegments.h"
-#include "core/turbojpeghandle.h"
+#include "core/imaging/jpegsegments.h"
+#include "core/imaging/turbojpeghandle.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 // The main window, its command line and the help.
 #include "app/commandline.h"
 #include "app/forprincipal.h"
-#include "app/helpwindow.h"
+#include "dialogs/helpwindow.h"
 #include "app/lancertransfert.h"
 #include "app/lumaroapplication.h"
 #include "core/error.h"

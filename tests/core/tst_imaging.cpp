@@ -3,7 +3,7 @@
 // place, and copies that keep their metadata. Photos are made at run time with the layer's own
 // writer; exiftool writes and reads back EXIF, jpegtran is the reference for lossless turns.
 #include "core/imaging.h"
-#include "testsupport.h"
+#include "tests/testsupport.h"
 
 #include <QCryptographicHash>
 #include <QDir>
