@@ -3,6 +3,11 @@
 #include "dialogs/messages.h"
 #include "core/paramappli.h"
 #include "core/paths.h"
+#include "transfer/fortransfertphase1.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 
 #include <QFileInfo>
 
@@ -18,7 +23,15 @@ QString sourceDeTransfert(const TParamAppli &params, const QString &path)
 
 void LancerTransfert(TParamAppli &params, int mode, const QString &path)
 {
-    Q_UNUSED(mode)
-    // The set-up dialog takes this source once it exists in the program.
-    sourceDeTransfert(params, path);
+    // The photo-by-photo window joins the program with its own change.
+    if (mode != int(ModeTransfert::Batch)) {
+        sourceDeTransfert(params, path);
+        return;
+    }
+    TforTransfertPhase1 dialog(params, mode, QApplication::activeWindow());
+    if (!path.isEmpty())
+        dialog.setSource(sourceDeTransfert(params, path));
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        dialog.move(screen->availableGeometry().center() - dialog.rect().center());
+    dialog.exec();
 }

@@ -27,7 +27,10 @@ const char Usage[] =
     "  demo-card DOSSIER [--count N] [--size LxH]   écrit une fausse carte mémoire (photos de démonstration)\n"
     "  rotate PHOTO ANGLE   tourne la photo sans perte (90, 180 ou 270 degrés)\n"
     "  lowq PHOTO CIBLE [--angle A]   écrit la copie basse qualité de la photo\n"
-    "  transfer SOURCE DESTINATION [--angle A] [--export-exif] [--low]   transfère une photo\n";
+    "  transfer SOURCE DESTINATION [--angle A] [--export-exif] [--low]   transfère une photo\n"
+    "  batch [--theme T] [--low] [--low-only] SOURCE DESTINATION\n"
+    "               vide une carte comme le mode Batch : affiche chaque fichier écrit, une ligne \"--\",\n"
+    "               puis les fichiers des extensions supplémentaires copiés ; Ctrl+C arrête après la photo en cours\n";
 
 using Command = std::function<int(CliContext &, QStringList)>;
 
@@ -43,6 +46,7 @@ const std::map<QString, Command> &commands()
         {QStringLiteral("rotate"), commandRotate},
         {QStringLiteral("lowq"), commandLowQuality},
         {QStringLiteral("transfer"), commandTransfer},
+        {QStringLiteral("batch"), commandBatch},
     };
     return table;
 }

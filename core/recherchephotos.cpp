@@ -115,8 +115,9 @@ void RechercherPhotos(const QString &folder, bool withSubfolders, const TFiltreP
         photos.append(entry.mid(14));
 }
 
-void EnregistrerExtensionsSupp(const QString &destination, const QStringList &extraFiles, UserInterface &ui)
+QStringList EnregistrerExtensionsSupp(const QString &destination, const QStringList &extraFiles, UserInterface &ui)
 {
+    QStringList copies;
     WaitScope wait(ui, QStringLiteral("Veuillez patienter, enregistrement des extensions supplémenaires..."));
     const QString base = Paths::withSeparator(destination);
     for (const QString &file : extraFiles) {
@@ -128,7 +129,9 @@ void EnregistrerExtensionsSupp(const QString &destination, const QStringList &ex
         QString target = folder + name;
         for (int n = 1; nameTaken(target); ++n)
             target = folder + name + QStringLiteral(" - ") + QString::number(n);
-        copyKeepingTimes(file, target);
+        if (copyKeepingTimes(file, target))
+            copies.append(target);
         ui.processEvents();
     }
+    return copies;
 }

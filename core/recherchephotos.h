@@ -20,5 +20,5 @@ void RechercherPhotos(const QString &folder, bool withSubfolders, const TFiltreP
 
 // Copies each extra file to destination + its extension + "/" + its name, numbering the name
 // (" - 1", " - 2" ... after the whole name) when the place is taken. Failures are passed over:
-// the source files stay where they are.
-void EnregistrerExtensionsSupp(const QString &destination, const QStringList &extraFiles, UserInterface &ui);
+// the source files stay where they are. Returns the copies made, in order.
+QStringList EnregistrerExtensionsSupp(const QString &destination, const QStringList &extraFiles, UserInterface &ui);
