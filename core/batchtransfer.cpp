@@ -38,7 +38,7 @@ public:
         if (!m_held.isEmpty())
             m_target.showInformation(std::exchange(m_held, QString()));
     }
-    QString take() { return std::exchange(m_held, QString()); }
+    const QString &held() const { return m_held; }
 
 private:
     UserInterface &m_target;
@@ -185,7 +185,7 @@ bool BatchTransfer::transfer(BatchPhoto &photo)
         m_photos.removeAt(m_index);
     else
         ++m_index;
-    if (!succeeded && stopsEverything(photo.source, held.take()))
+    if (!succeeded && stopsEverything(photo.source, held.held()))
         return false;
     held.release();
     return succeeded;

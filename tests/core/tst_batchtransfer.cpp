@@ -1,0 +1,386 @@
+// The batch loop: counters, names, turns, deletion, the stop question, and what happens to the
+// user's photos when something goes wrong in the middle of a card.
+#include "core/batchtransfer.h"
+#include "core/exifdate.h"
+#include "core/paramappli.h"
+#include "tests/testsupport.h"
+#include "tools/democard.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Records what the window would show, and can act in the middle of the batch.
+class Recorder : public BatchObserver {
+public:
+    QList<BatchPhoto> started;
+    QList<bool> finished;
+    std::function<void(const BatchPhoto &)> afterPhoto;
+
+    void photoStarted(const BatchPhoto &photo) override { started << photo; }
+    void photoFinished(const BatchPhoto &photo, bool written) override
+    {
+        finished << written;
+        if (afterPhoto)
+            afterPhoto(photo);
+    }
+};
+
+bool runQuietly(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.start(program, arguments);
+    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+// A small FAT file system mounted with fusefat for the time of a test, as a real card or stick.
+class FatVolume {
+public:
+    FatVolume(const QString &image, const QString &mountPoint, const QString &size)
+        : m_mountPoint(mountPoint)
+    {
+        const QString mkfs = QStandardPaths::findExecutable(QStringLiteral("mkfs.vfat"),
+                                                            {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
+        if (mkfs.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("fusefat")).isEmpty())
+            return;
+        QDir().mkpath(mountPoint);
+        m_mounted = runQuietly(QStringLiteral("truncate"), {QStringLiteral("-s"), size, image})
+                    && runQuietly(mkfs, {QStringLiteral("-i"), QStringLiteral("1234ABCD"), image})
+                    && runQuietly(QStringLiteral("fusefat"), {QStringLiteral("-o"), QStringLiteral("rw+"), image, mountPoint});
+    }
+    ~FatVolume()
+    {
+        if (m_mounted)
+            runQuietly(QStringLiteral("fusermount"), {QStringLiteral("-u"), m_mountPoint});
+    }
+    bool mounted() const { return m_mounted; }
+
+private:
+    QString m_mountPoint;
+    bool m_mounted = false;
+};
+
+} // namespace
+
+class TestBatchTransfer : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir *m_dir = nullptr;
+    DemoCard::Contents m_card;
+    std::unique_ptr<TParamAppli> m_settings;
+    RecordingUserInterface m_ui;
+
+    QString path(const QString &relative) const { return m_dir->filePath(relative); }
+    QString destination() const { return path(QStringLiteral("dest/")); }
+
+    void makeCard(int count)
+    {
+        DemoCard::Options options;
+        options.count = count;
+        options.size = QSize(320, 240);
+        m_card = DemoCard::write(path(QStringLiteral("card")), options);
+    }
+
+    BatchOptions options(const QString &theme = QStringLiteral("Noel")) const
+    {
+        BatchOptions o;
+        o.destination = destination();
+        o.theme = theme;
+        return o;
+    }
+
+private slots:
+    void initTestCase() { TestSupport::isolateEnvironment(); }
+
+    void init()
+    {
+        m_dir = new QTemporaryDir;
+        m_settings = std::make_unique<TParamAppli>(path(QStringLiteral("settings/Lumaro.ini")));
+        m_ui = RecordingUserInterface();
+    }
+
+    void cleanup()
+    {
+        m_settings.reset();
+        delete m_dir;
+        m_dir = nullptr;
+    }
+
+    void countersNamesAndDeletion()
+    {
+        makeCard(3);
+        m_settings->MasqueNomPhoto = QStringLiteral("#THEME #CPT3");
+        m_settings->SupprimerPhoto = true;
+        QStringList photos = m_card.photos;
+        const QList<QByteArray> originals = {contentOf(photos[0]), contentOf(photos[1]), contentOf(photos[2])};
+        BatchTransfer batch(*m_settings, m_ui, photos, options());
+        Recorder recorder;
+        const BatchTransfer::Result result = batch.run(&recorder);
+
+        QCOMPARE(result.end, BatchTransfer::End::Completed);
+        QCOMPARE(result.failures, 0);
+        QCOMPARE(recorder.started.size(), 3);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(recorder.started[i].number, i + 1);
+            QCOMPARE(recorder.started[i].total, 3);
+            QCOMPARE(recorder.started[i].destination, destination() + QStringLiteral("Noel 00%1.JPG").arg(i + 1));
+        }
+        // Each source went after its copy; the list lost their entries; the copies are the photos.
+        QVERIFY(photos.isEmpty());
+        for (const QString &source : m_card.photos)
+            QVERIFY(!QFile::exists(source));
+        QCOMPARE(batch.PhotosTransferees().size(), 3);
+        QCOMPARE(contentOf(batch.PhotosTransferees().at(1)), originals[1]);
+        QVERIFY(result.slideshowWanted); // Executer is on by default
+        QVERIFY(m_ui.errors.isEmpty() && m_ui.informations.isEmpty() && m_ui.confirmations.isEmpty());
+    }
+
+    void automaticTurnFollowsTheSetting()
+    {
+        makeCard(3); // photo 3 is recorded "right-top (6)"
+        QVERIFY(m_card.orientation6.contains(m_card.photos[2]));
+        for (const bool turn : {true, false}) {
+            QDir(destination()).removeRecursively();
+            m_settings->RotationAuto = turn;
+            QStringList photos = m_card.photos;
+            BatchTransfer batch(*m_settings, m_ui, photos, options());
+            Recorder recorder;
+            batch.run(&recorder);
+            const BatchPhoto &third = recorder.started.at(2);
+            QCOMPARE(third.angle, turn ? 90 : 0);
+            QVERIFY(!third.thumbnail.isNull());
+            // The thumbnail is shown upright; the copy was turned without loss, or not at all.
+            QCOMPARE(third.thumbnail.height() > third.thumbnail.width(), turn);
+            const QSize written = QImageReader(third.destination).size();
+            QCOMPARE(written.height() > written.width(), turn);
+            QCOMPARE(recorder.started.at(0).angle, 0);
+        }
+    }
+
+    void datesComeFromExifElseFromTheFile()
+    {
+        makeCard(3); // photo 2 has no EXIF at all
+        QStringList photos = m_card.photos;
+        BatchTransfer batch(*m_settings, m_ui, photos, options());
+        Recorder recorder;
+        batch.run(&recorder);
+        const BatchPhoto &plain = recorder.started.at(1);
+        QCOMPARE(plain.date, ExifDate::fileDate(m_card.photos[1]));
+        QCOMPARE(BatchTransfer::formatDate(38031.4376388889), QStringLiteral("samedi 14 février 2004 à 10:30:12"));
+    }
+
+    void lowQualityOnlyLeavesTheCard()
+    {
+        makeCard(3);
+        m_settings->SupprimerPhoto = true; // never applies in this mode
+        QStringList photos = m_card.photos;
+        BatchOptions o = options();
+        o.lowQualityOnly = true;
+        BatchTransfer batch(*m_settings, m_ui, photos, o);
+        const BatchTransfer::Result result = batch.run();
+        QCOMPARE(photos, m_card.photos);
+        for (const QString &source : m_card.photos)
+            QVERIFY(QFile::exists(source));
+        QCOMPARE(batch.PhotosTransferees().size(), 3);
+        for (const QString &copy : batch.PhotosTransferees()) {
+            QVERIFY(copy.startsWith(destination() + QStringLiteral("Basse Resolution/")));
+            QVERIFY(copy.endsWith(QStringLiteral(" Low.JPG")));
+            QVERIFY(QFile::exists(copy));
+        }
+        QVERIFY(!QFile::exists(destination() + QStringLiteral("2024-07-12 - Noel 1.JPG")));
+        QCOMPARE(result.failures, 0);
+    }
+
+    void aFailedLowQualityCopyDoesNotEndTheBatch()
+    {
+        makeCard(3);
+        QFile::resize(m_card.photos[1], 100); // a damaged photo in the middle of the card
+        QStringList photos = m_card.photos;
+        BatchOptions o = options();
+        o.lowQualityOnly = true;
+        BatchTransfer batch(*m_settings, m_ui, photos, o);
+        const BatchTransfer::Result result = batch.run();
+        QCOMPARE(result.end, BatchTransfer::End::Completed);
+        QCOMPARE(result.failures, 1);
+        QCOMPARE(batch.PhotosTransferees().size(), 2); // only what exists
+        for (const QString &copy : batch.PhotosTransferees())
+            QVERIFY(QFile::exists(copy));
+        QVERIFY(m_ui.errors.last().startsWith(QStringLiteral("Erreur pendant la sauvegarde basse résolution")));
+    }
+
+    void aDamagedPhotoIsStillCopiedByteForByte()
+    {
+        makeCard(3);
+        m_settings->SupprimerPhoto = true;
+        QFile::resize(m_card.photos[1], 200);
+        const QByteArray damaged = contentOf(m_card.photos[1]);
+        QStringList photos = m_card.photos;
+        BatchTransfer batch(*m_settings, m_ui, photos, options());
+        Recorder recorder;
+        const BatchTransfer::Result result = batch.run(&recorder);
+        QCOMPARE(result.failures, 0);
+        QCOMPARE(m_ui.errors.size(), 1);
+        QVERIFY(m_ui.errors[0].startsWith(QStringLiteral("Erreur lors de l'ouverture du fichier ") + m_card.photos[1]
+                                          + QStringLiteral(".\r")));
+        QVERIFY(recorder.started[1].thumbnail.isNull());
+        QCOMPARE(contentOf(recorder.started[1].destination), damaged);
+        QVERIFY(photos.isEmpty());
+    }
+
+    void onlyFilesThatExistAreListed()
+    {
+        makeCard(2);
+        // The low-quality folder is a file: each photo is copied, then its low-quality copy fails.
+        QVERIFY(QDir().mkpath(destination()));
+        QFile blocker(destination() + QStringLiteral("Basse Resolution"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        m_settings->SupprimerPhoto = true;
+        QStringList photos = m_card.photos;
+        BatchOptions o = options();
+        o.lowQuality = true;
+        BatchTransfer batch(*m_settings, m_ui, photos, o);
+        const BatchTransfer::Result result = batch.run();
+        QCOMPARE(result.failures, 2);
+        QCOMPARE(m_ui.informations.size(), 2); // the transfer's own message, once per photo
+        QCOMPARE(batch.PhotosTransferees().size(), 2);
+        for (const QString &copy : batch.PhotosTransferees())
+            QVERIFY(QFile::exists(copy));
+        QCOMPARE(photos, m_card.photos); // failed transfers delete nothing
+        for (const QString &source : m_card.photos)
+            QVERIFY(QFile::exists(source));
+
+        // A destination that cannot be written at all lists nothing.
+        QDir(destination()).removeRecursively();
+        QFile wall(path(QStringLiteral("dest")));
+        QVERIFY(wall.open(QIODevice::WriteOnly));
+        wall.close();
+        BatchTransfer blocked(*m_settings, m_ui, photos, options());
+        QCOMPARE(blocked.run().failures, 2);
+        QVERIFY(blocked.PhotosTransferees().isEmpty());
+    }
+
+    void stopAnsweredNoThenYes()
+    {
+        makeCard(4);
+        QStringList photos = m_card.photos;
+        BatchTransfer batch(*m_settings, m_ui, photos, options());
+        Recorder recorder;
+        recorder.afterPhoto = [&](const BatchPhoto &photo) {
+            if (photo.number == 1 || photo.number == 3)
+                batch.requestStop();
+        };
+        m_ui.answers = {false, true, false}; // go on; then stop, and no slideshow
+        const BatchTransfer::Result result = batch.run(&recorder);
+        QCOMPARE(result.end, BatchTransfer::End::Stopped);
+        QCOMPARE(recorder.started.size(), 3);
+        QCOMPARE(m_ui.confirmations,
+                 QStringList({QStringLiteral("Confirmez-vous l'arrêt du transfert ?"),
+                              QStringLiteral("Confirmez-vous l'arrêt du transfert ?"),
+                              QStringLiteral("Voulez vous avoir un diaporama des photos transférées ?")}));
+        QVERIFY(!result.slideshowWanted);
+        QCOMPARE(batch.PhotosTransferees().size(), 3);
+    }
+
+    void stopDuringTheLastPhotoStillAsks()
+    {
+        makeCard(2);
+        QStringList photos = m_card.photos;
+        BatchTransfer batch(*m_settings, m_ui, photos, options());
+        Recorder recorder;
+        recorder.afterPhoto = [&](const BatchPhoto &photo) {
+            if (photo.number == 2)
+                batch.requestStop();
+        };
+        m_ui.answers = {true, false};
+        const BatchTransfer::Result result = batch.run(&recorder);
+        QCOMPARE(result.end, BatchTransfer::End::Stopped);
+        QCOMPARE(m_ui.confirmations.size(), 2);
+        QVERIFY(!result.slideshowWanted); // although Executer is on
+
+        // Stopped with a yes to the slideshow question.
+        QDir(destination()).removeRecursively();
+        RecordingUserInterface ui;
+        ui.answers = {true, true};
+        QStringList again = m_card.photos;
+        BatchTransfer second(*m_settings, ui, again, options());
+        second.requestStop();
+        QVERIFY(second.run().slideshowWanted);
+
+        // A signal stops without any question.
+        RecordingUserInterface quiet;
+        BatchTransfer third(*m_settings, quiet, again, options());
+        third.requestStop(BatchTransfer::StopKind::Immediate);
+        QCOMPARE(third.run().end, BatchTransfer::End::Stopped);
+        QVERIFY(quiet.confirmations.isEmpty());
+        QCOMPARE(third.NumeroPhoto(), 1);
+    }
+
+    void aFullDestinationStopsTheBatchOnce()
+    {
+        DemoCard::Options big;
+        big.count = 4;
+        big.size = QSize(2048, 1536); // about a megabyte a photo
+        m_card = DemoCard::write(path(QStringLiteral("card")), big);
+        const FatVolume volume(path(QStringLiteral("stick.img")), path(QStringLiteral("stick")), QStringLiteral("2M"));
+        if (!volume.mounted())
+            QSKIP("mkfs.vfat and fusefat are needed for a small volume to fill");
+        m_settings->SupprimerPhoto = true;
+        QStringList photos = m_card.photos;
+        BatchOptions o = options();
+        o.destination = path(QStringLiteral("stick/"));
+        BatchTransfer batch(*m_settings, m_ui, photos, o);
+        Recorder recorder;
+        const BatchTransfer::Result result = batch.run(&recorder);
+        QCOMPARE(result.end, BatchTransfer::End::Aborted);
+        QCOMPARE(m_ui.errors.size(), 1); // one message, not one per photo left
+        QVERIFY(m_ui.errors[0].contains(QStringLiteral("le disque de destination est plein")));
+        QVERIFY(m_ui.informations.isEmpty());
+        // Whatever was written is whole, and every photo not written is still on the card.
+        for (const QString &copy : batch.PhotosTransferees())
+            QVERIFY(QFileInfo(copy).size() > 0);
+        QCOMPARE(photos.size() + batch.PhotosTransferees().size(), 4);
+        for (const QString &source : photos)
+            QVERIFY(QFile::exists(source));
+        QCOMPARE(recorder.started.size(), batch.PhotosTransferees().size() + 1);
+    }
+
+    void aPulledCardStopsTheBatchOnce()
+    {
+        makeCard(5);
+        m_settings->SupprimerPhoto = true;
+        QStringList photos = m_card.photos;
+        BatchTransfer batch(*m_settings, m_ui, photos, options());
+        Recorder recorder;
+        recorder.afterPhoto = [&](const BatchPhoto &photo) {
+            if (photo.number == 2) // the card goes, with the photos not yet transferred
+                QDir(path(QStringLiteral("card"))).removeRecursively();
+        };
+        const BatchTransfer::Result result = batch.run(&recorder);
+        QCOMPARE(result.end, BatchTransfer::End::Aborted);
+        QVERIFY(!result.slideshowWanted);
+        QCOMPARE(recorder.started.size(), 2);
+        QCOMPARE(m_ui.errors.size(), 1);
+        QVERIFY(m_ui.errors[0].contains(QStringLiteral("n'est plus accessible")));
+        QCOMPARE(batch.PhotosTransferees().size(), 2);
+        QCOMPARE(photos.size(), 3);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBatchTransfer)
+#include "tst_batchtransfer.moc"
