@@ -24,26 +24,16 @@ void onStopSignal(int)
 }
 
 // Ctrl+C or a TERM from a script asks for the stop: the photo in progress is finished first,
-// so nothing is left half-written and no source goes without its verified copy.
-class StopSignals {
-public:
-    StopSignals()
-    {
-        struct sigaction action {};
-        action.sa_handler = onStopSignal;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &m_int);
-        sigaction(SIGTERM, &action, &m_term);
-    }
-    ~StopSignals()
-    {
-        sigaction(SIGINT, &m_int, nullptr);
-        sigaction(SIGTERM, &m_term, nullptr);
-    }
-
-private:
-    struct sigaction m_int {}, m_term {};
-};
+// so nothing is left half-written and no source goes without its verified copy. The handlers
+// stay until the program ends: a late signal must not kill it while it lists what it wrote.
+void catchStopSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
 
 class Progress : public BatchObserver {
 public:
@@ -92,7 +82,7 @@ int commandBatch(CliContext &context, QStringList args)
     if (!QFileInfo(source).isDir())
         throw LumaroError(QStringLiteral("Le dossier %1 n'existe pas.").arg(source));
 
-    const StopSignals stopHandlers;
+    catchStopSignals();
     const TParamAppli settings(context.settingsFolder + QStringLiteral("Lumaro.ini"));
     const TFiltrePhoto filter(settings.folder());
     QStringList photos, extraFiles;

@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+
 namespace {
 
 QByteArray contentOf(const QString &path)
@@ -358,6 +360,81 @@ private slots:
         for (const QString &source : photos)
             QVERIFY(QFile::exists(source));
         QCOMPARE(recorder.started.size(), batch.PhotosTransferees().size() + 1);
+    }
+
+    void commandLine()
+    {
+        makeCard(6);
+        QStringList photos = m_card.photos;
+        QString out, err;
+        QCOMPARE(TestSupport::runCli({QStringLiteral("batch"), QStringLiteral("--settings-dir"), path(QStringLiteral("settings")),
+                                      path(QStringLiteral("card"))}, &out, &err), 2);
+        QVERIFY(err.contains(QStringLiteral("Utilisation : lumaro-cli batch")));
+
+        // Deletion on, extra files listed after "--", progress and the slideshow list apart.
+        QDir().mkpath(path(QStringLiteral("settings")));
+        QFile ini(path(QStringLiteral("settings/Lumaro.ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write(QStringLiteral("[General]\r\nSupprimerPhoto=1\r\nExtensionSupp=AVI;GIF\r\nRepertoireAIgnorer=%1\r\n")
+                      .arg(m_card.thumbnailFolder).toUtf8());
+        ini.close();
+        const int code = TestSupport::runCli({QStringLiteral("batch"), QStringLiteral("--settings-dir"),
+                                              path(QStringLiteral("settings")), QStringLiteral("--theme"),
+                                              QStringLiteral("Mer"), path(QStringLiteral("card")), destination()},
+                                             &out, &err);
+        QCOMPARE(code, 0);
+        const QStringList lines = out.split(u'\n', Qt::SkipEmptyParts);
+        const qsizetype separator = lines.indexOf(QStringLiteral("--"));
+        QCOMPARE(separator, 6);
+        for (qsizetype i = 0; i < separator; ++i) {
+            QVERIFY(lines[i].startsWith(destination()));
+            QVERIFY(QFile::exists(lines[i]));
+        }
+        QCOMPARE(lines.size() - separator - 1, m_card.extraFiles.size());
+        QVERIFY(err.contains(QStringLiteral("transfert de la photo 3 sur 6 : IMG_0003.JPG -> 2024-07-13 - Mer ")));
+        for (const QString &source : m_card.photos)
+            QVERIFY(!QFile::exists(source));
+    }
+
+    void interruptedCommandLine()
+    {
+        DemoCard::Options options;
+        options.count = 40;
+        options.size = QSize(2048, 1536);
+        m_card = DemoCard::write(path(QStringLiteral("card")), options);
+        QDir().mkpath(path(QStringLiteral("settings")));
+        QFile ini(path(QStringLiteral("settings/Lumaro.ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write(QStringLiteral("[General]\r\nSupprimerPhoto=1\r\nRepertoireAIgnorer=%1\r\n").arg(m_card.thumbnailFolder).toUtf8());
+        ini.close();
+
+        QProcess cli;
+        // Low-quality copies make each photo take long enough for the signal to come mid-card.
+        cli.start(TestSupport::cliPath(), {QStringLiteral("batch"), QStringLiteral("--low"), QStringLiteral("--settings-dir"),
+                                           path(QStringLiteral("settings")), path(QStringLiteral("card")), destination()});
+        QVERIFY(cli.waitForStarted());
+        cli.setReadChannel(QProcess::StandardError); // the progress, line by line
+        QByteArray err;
+        while (!err.contains("transfert de la photo 3 sur") && cli.state() == QProcess::Running) {
+            cli.waitForReadyRead(5000);
+            err += cli.readAllStandardError();
+        }
+        ::kill(pid_t(cli.processId()), SIGINT);
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(cli.exitCode(), 130);
+        const QStringList written = QString::fromUtf8(cli.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        const qsizetype listed = written.indexOf(QStringLiteral("--"));
+        QVERIFY(listed >= 3 && listed < 40);
+        // Every photo is either still on the card or written whole; nothing is half-written.
+        int onCard = 0;
+        for (const QString &source : m_card.photos)
+            onCard += QFile::exists(source) ? 1 : 0;
+        QCOMPARE(onCard + listed, 40);
+        for (qsizetype i = 0; i < listed; ++i)
+            QVERIFY(!QImageReader(written[i]).read().isNull());
+        QCOMPARE(QDir(destination()).entryList(QDir::Files | QDir::Hidden).size(), listed);
+        QCOMPARE(QDir(destination() + QStringLiteral("Basse Resolution")).entryList(QDir::Files | QDir::Hidden).size(), listed);
     }
 
     void aPulledCardStopsTheBatchOnce()
