@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
@@ -28,12 +29,15 @@ namespace {
 struct Fenetre {
     QWidget fenetre;
     TExtendedGrid *grille;
+    QLineEdit *autre; // the next control in the tab order
     bool actif = false;
     Fenetre()
     {
         auto *colonne = new QVBoxLayout(&fenetre);
         grille = new TExtendedGrid(&fenetre);
         colonne->addWidget(grille);
+        autre = new QLineEdit(&fenetre);
+        colonne->addWidget(autre);
         fenetre.resize(600, 300);
         fenetre.show();
         QApplication::setActiveWindow(&fenetre);
@@ -249,6 +253,12 @@ private slots:
         QCOMPARE(g.ColWidths(1), 120);
         QCOMPARE(colonnes[1].Largeur(), 10);
         QCOMPARE(g.Colonnes()[1].Saisie().ValeurCombo(), QStringList({"a", "b"}));
+        // A border dragged by the user gives the definition its new width.
+        g.setOptions(TExtendedGrid::goColSizing);
+        QCOMPARE(g.horizontalHeader()->sectionResizeMode(1), QHeaderView::Interactive);
+        g.horizontalHeader()->resizeSection(1, 100);
+        QCOMPARE(g.Colonnes()[1].Largeur(), 100);
+        QCOMPARE(g.ColWidths(1), 100);
         QCOMPARE(g.Colonnes()[1].Index(), 1);
         QCOMPARE(g.Colonnes()[1].DisplayName(), QStringLiteral("TColonne"));
         // A new definition in a grid takes the grid's colours and default width.
@@ -568,6 +578,42 @@ private slots:
         QTest::keyClick(&g, Qt::Key_Down);
         QCOMPARE(sorties.count(), 1);
         QCOMPARE(sorties.at(0), QVariantList({1, 1}));
+
+        // Tab enters the value and goes on to the next control: the cursor left the cell too.
+        taper(&g, QStringLiteral("x"));
+        QTest::keyClick(f.editeur(), Qt::Key_Tab);
+        QCOMPARE(g.Cells(1, 2), QStringLiteral("x"));
+        QTRY_VERIFY(f.autre->hasFocus());
+        QCOMPARE(sorties.count(), 2);
+        QCOMPARE(sorties.at(1), QVariantList({1, 2}));
+        // So does a click on another control while the editor is open.
+        g.setFocus();
+        taper(&g, QStringLiteral("y"));
+        QVERIFY(f.editeur());
+        f.autre->setFocus(Qt::MouseFocusReason);
+        QTRY_COMPARE(sorties.count(), 3);
+        QCOMPARE(g.Cells(1, 2), QStringLiteral("y"));
+    }
+
+    void tabulationDansLaGrille()
+    {
+        Fenetre f;
+        TExtendedGrid &g = *f.grille;
+        grille4x4(g);
+        g.setOptions(TExtendedGrid::goEditing | TExtendedGrid::goTabs);
+        g.Colonnes()[2].setArretCellule(false);
+        QVERIFY(g.setCelluleCourante(3, 1));
+        QTest::keyClick(&g, Qt::Key_Tab);
+        QCOMPARE(f.courante(), QPoint(1, 2));
+        QTest::keyClick(&g, Qt::Key_Backtab);
+        QCOMPARE(f.courante(), QPoint(3, 1));
+        // From an editor, Tab enters the value and edits the next cell the cursor may stop on.
+        taper(&g, QStringLiteral("v"));
+        QTest::keyClick(f.editeur(), Qt::Key_Tab);
+        QTRY_COMPARE(f.courante(), QPoint(1, 2));
+        QCOMPARE(g.Cells(3, 1), QStringLiteral("v"));
+        QVERIFY(g.hasFocus() || f.editeur());
+        QVERIFY(!f.autre->hasFocus());
     }
 
     // --- Display patterns ------------------------------------------------------------------
