@@ -63,7 +63,7 @@ TforPrincipal::TforPrincipal(const QString &settingsFolder, QWidget *parent)
     connect(aide, &QAction::triggered, this, &TforPrincipal::actAideExecute);
     connect(quitter, &QAction::triggered, this, &TforPrincipal::actQuitterExecute);
     // Their windows are not part of the program yet.
-    for (QAction *pending : {photo, diaporama, parametrage, apropos})
+    for (QAction *pending : {diaporama, parametrage, apropos})
         pending->setEnabled(false);
 
     auto *separator1 = new QAction(this);

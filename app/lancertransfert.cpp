@@ -23,11 +23,6 @@ QString sourceDeTransfert(const TParamAppli &params, const QString &path)
 
 void LancerTransfert(TParamAppli &params, int mode, const QString &path)
 {
-    // The photo-by-photo window joins the program with its own change.
-    if (mode != int(ModeTransfert::Batch)) {
-        sourceDeTransfert(params, path);
-        return;
-    }
     TforTransfertPhase1 dialog(params, mode, QApplication::activeWindow());
     if (!path.isEmpty())
         dialog.setSource(sourceDeTransfert(params, path));

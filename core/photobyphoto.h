@@ -31,6 +31,8 @@ public:
     int NumeroPhoto() const { return m_number; }
     int total() const { return int(m_photos.size()); }
     QString source() const;
+    // The path of photo number n (1 for the first); empty outside the list.
+    QString sourceAt(int number) const { return m_photos.value(number - 1); }
     bool hasNext() const { return total() > m_number; }
     bool hasPrevious() const { return m_number > 1; }
 

@@ -11,6 +11,7 @@
 #include "dialogs/qtuserinterface.h"
 #include "transfer/forselectionphoto.h"
 #include "transfer/fortransfertbatch.h"
+#include "transfer/fortransfertphoto.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -246,8 +247,11 @@ void TforTransfertPhase1::butSuivantClick()
 
 void TforTransfertPhase1::transferPhotos(QStringList &photos, const QString &destination, const QString &theme)
 {
-    if (m_mode == PhotoByPhotoMode)
-        return; // the photo-by-photo window joins the program with its own change
+    if (m_mode == PhotoByPhotoMode) {
+        // The low-quality box is hidden in this mode; it still carries the settings' choice.
+        LancerTransfertPhoto(m_settings, photos, destination, theme, cbLowQuality->isChecked(), this);
+        return;
+    }
     try {
         m_settings.setMiniatureBatch(cbMiniature->isChecked());
     } catch (const LumaroError &error) {
