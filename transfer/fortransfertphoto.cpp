@@ -135,6 +135,10 @@ void TforTransfertPhoto::AfficherPhotoCourante()
     showPicture();
     updateNavigation();
     // The neighbours are decoded on the second core while the user looks at this one.
+    if (!m_lookAhead) {
+        m_preloader.preload({});
+        return;
+    }
     const int n = m_session.NumeroPhoto();
     QStringList around{path};
     if (m_session.hasNext())

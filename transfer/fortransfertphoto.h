@@ -40,6 +40,9 @@ public:
     QImage picture() const;
     // A copy is running: the window takes no input.
     bool busy() const { return m_busy; }
+    // Whether the neighbours of the photo shown are decoded ahead (on by default; benchmarks
+    // compare both).
+    void setLookAhead(bool on) { m_lookAhead = on; }
 
     // Escape does what "Arrêter" does; nothing closes the window under a copy.
     void reject() override;
@@ -91,6 +94,7 @@ private:
     QString m_nomFinal;
     bool m_busy = false;
     bool m_finished = false;
+    bool m_lookAhead = true;
 
     QStackedLayout *m_dates = nullptr;  // the date shown, or its editor
     QStackedLayout *m_saisie = nullptr; // the transfer parameters, or the copy under way
