@@ -67,6 +67,7 @@ const char BatchUsage[] = "Utilisation : lumaro-cli batch [--theme T] [--low] [-
 int commandBatch(CliContext &context, QStringList args)
 {
     BatchOptions options;
+    options.thumbnails = false; // nothing to show them on
     takeOption(args, QStringLiteral("--theme"), &options.theme);
     options.lowQuality = takeFlag(args, QStringLiteral("--low"));
     options.lowQualityOnly = takeFlag(args, QStringLiteral("--low-only"));

@@ -24,7 +24,7 @@ const char Usage[] =
     "  search [--no-subfolders] DOSSIER\n"
     "               cherche les photos comme le programme (filtre de Filtre.ini), écrit l'historique,\n"
     "               affiche les photos, une ligne \"--\", puis les fichiers des extensions supplémentaires\n"
-    "  demo-card DOSSIER [--count N] [--size LxH]   écrit une fausse carte mémoire (photos de démonstration)\n"
+    "  demo-card DOSSIER [--count N] [--size LxH] [--turned POURCENT]   écrit une fausse carte mémoire (photos de démonstration)\n"
     "  rotate PHOTO ANGLE   tourne la photo sans perte (90, 180 ou 270 degrés)\n"
     "  lowq PHOTO CIBLE [--angle A]   écrit la copie basse qualité de la photo\n"
     "  transfer SOURCE DESTINATION [--angle A] [--export-exif] [--low]   transfère une photo\n"

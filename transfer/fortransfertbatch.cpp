@@ -144,6 +144,11 @@ void TforTransfertBatch::build()
     main->addWidget(GroupBox1);
 }
 
+void TforTransfertBatch::setStartDelay(int milliseconds)
+{
+    Timer->setInterval(milliseconds);
+}
+
 void TforTransfertBatch::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
