@@ -64,6 +64,8 @@ void SlideshowPlayer::setLookAhead(bool on)
     m_lookAhead = on;
     if (!on)
         m_loader.invalidate();
+    else if (accepting() && m_sequence.IndicePhoto() >= 0)
+        m_loader.prefetch(m_sequence.following(), m_view.pictureArea());
 }
 
 void SlideshowPlayer::start()

@@ -58,7 +58,7 @@ public:
     // "Enregistrer automatiquement les rotations sur disque".
     bool saveRotations() const { return m_saveRotations; }
     void setSaveRotations(bool on) { m_saveRotations = on; }
-    // Decoding the next photo while this one is shown (on by default).
+    // Decoding the next photo while this one is shown (on by default; turned on, it starts at once).
     bool lookAhead() const { return m_lookAhead; }
     void setLookAhead(bool on);
 
