@@ -6,6 +6,7 @@
 #include "dialogs/messages.h"
 #include "core/cryptertexte.h"
 #include "core/paramappli.h"
+#include "slideshow/forparamdiaporama.h"
 
 #include <QAction>
 #include <QEvent>
@@ -60,10 +61,11 @@ TforPrincipal::TforPrincipal(const QString &settingsFolder, QWidget *parent)
 
     connect(batch, &QAction::triggered, this, &TforPrincipal::actModebatchExecute);
     connect(photo, &QAction::triggered, this, &TforPrincipal::actModePhotoPhotoExecute);
+    connect(diaporama, &QAction::triggered, this, &TforPrincipal::actDiaporamaExecute);
     connect(aide, &QAction::triggered, this, &TforPrincipal::actAideExecute);
     connect(quitter, &QAction::triggered, this, &TforPrincipal::actQuitterExecute);
     // Their windows are not part of the program yet.
-    for (QAction *pending : {diaporama, parametrage, apropos})
+    for (QAction *pending : {parametrage, apropos})
         pending->setEnabled(false);
 
     auto *separator1 = new QAction(this);
@@ -249,6 +251,11 @@ void TforPrincipal::actModebatchExecute()
 void TforPrincipal::actModePhotoPhotoExecute()
 {
     LancerTransfert(*m_params, int(ModeTransfert::PhotoPhoto), QString());
+}
+
+void TforPrincipal::actDiaporamaExecute()
+{
+    LancerParamDiaporama(*m_params);
 }
 
 void TforPrincipal::actAideExecute()

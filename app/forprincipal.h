@@ -33,6 +33,7 @@ protected:
 private slots:
     void actModebatchExecute();
     void actModePhotoPhotoExecute();
+    void actDiaporamaExecute();
     void actAideExecute();
     void actQuitterExecute();
 

@@ -38,7 +38,7 @@ QString HelpWindow::pageForContext(int context)
 {
     static const std::map<int, QString> pages = {
         {1, QStringLiteral("index.html")},  {2, QStringLiteral("principal.html")},  {3, QStringLiteral("batch.html")},
-        {4, QStringLiteral("photophoto.html")}, {6, QStringLiteral("parametrage.html")}, {7, QStringLiteral("filtre.html")},
+        {4, QStringLiteral("photophoto.html")}, {5, QStringLiteral("diaporama.html")}, {6, QStringLiteral("parametrage.html")}, {7, QStringLiteral("filtre.html")},
     };
     const auto found = pages.find(context);
     return found != pages.end() ? found->second : pages.at(1);

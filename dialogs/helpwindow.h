@@ -12,7 +12,7 @@ public:
     QTextBrowser *browser() const { return m_browser; }
 
     // The page of a context number (1 general, 2 main window, 3 batch, 4 photo by photo,
-    // 6 settings, 7 filter); unknown numbers open the general page.
+    // 5 slideshow, 6 settings, 7 filter); unknown numbers open the general page.
     static QString pageForContext(int context);
 
 private:

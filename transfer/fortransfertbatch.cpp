@@ -1,6 +1,7 @@
 #include "transfer/fortransfertbatch.h"
 
 #include "core/paramappli.h"
+#include "slideshow/fordiaporama.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -196,7 +197,7 @@ void TforTransfertBatch::LanceTraitementClick()
     const BatchTransfer::Result result = m_batch.run(this);
     if (result.slideshowWanted) {
         QStringList written = m_batch.PhotosTransferees();
-        Q_UNUSED(written) // SLIDESHOW_PENDING
+        LancerDiaporama(m_settings, written);
     }
     m_finished = true;
     accept();

@@ -8,6 +8,7 @@
 #include "core/datetimevalue.h"
 #include "core/exifdate.h"
 #include "core/paramappli.h"
+#include "slideshow/fordiaporama.h"
 #include "dialogs/messages.h"
 
 #include <QAction>
@@ -333,7 +334,7 @@ void TforTransfertPhoto::ProposerDiaporama()
     if (!m_settings.Executer || m_session.PhotosTransferees().isEmpty())
         return;
     QStringList written = m_session.PhotosTransferees();
-    Q_UNUSED(written) // SLIDESHOW_PENDING
+    LancerDiaporama(m_settings, written);
 }
 
 void TforTransfertPhoto::finish()

@@ -4,6 +4,7 @@
 #include "core/paramappli.h"
 #include "tests/testsupport.h"
 #include "tools/democard.h"
+#include "slideshow/fordiaporama.h"
 #include "transfer/fortransfertbatch.h"
 #include "transfer/fortransfertphase1.h"
 
@@ -235,6 +236,31 @@ private slots:
         QCOMPARE(written.size(), 3);
         for (const QString &name : written)
             QVERIFY(name.contains(QStringLiteral(" - Plage ")));
+    }
+
+    void theSlideshowShowsWhatWasWritten()
+    {
+        QStringList photos = makeCard(2);
+        m_settings->Executer = true;
+        BatchOptions options;
+        options.destination = path(QStringLiteral("dest/"));
+        TforTransfertBatch window(*m_settings, photos, options);
+        window.setStartDelay(0);
+        ModalDriver driver;
+        int shown = 0;
+        driver.handler = [&](QWidget *modal) {
+            auto *player = qobject_cast<TforDiaporama *>(modal);
+            if (!player)
+                return false;
+            ++shown;
+            // The batch window is still open under the slideshow.
+            if (window.isVisible())
+                QTimer::singleShot(0, player, [player] { player->done(QDialog::Accepted); });
+            return true;
+        };
+        window.exec();
+        QCOMPARE(shown, 1);
+        QCOMPARE(window.transfert().PhotosTransferees().size(), 2);
     }
 
     void stopButtonAsksAfterThePhoto()
