@@ -1,7 +1,8 @@
 #include "core/photoscanner.h"
 
+#include "core/filename.h"
+
 #include <QCollator>
-#include <QFile>
 
 #include <algorithm>
 #include <ctime>
@@ -90,7 +91,7 @@ void PhotoScanner::scan(const QString &folder, const std::function<void()> &prog
 
 void PhotoScanner::scanFolder(const QString &folder)
 {
-    const QByteArray encoded = QFile::encodeName(folder);
+    const QByteArray encoded = FileName::encode(folder);
     const int fd = open(encoded.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return;
@@ -134,7 +135,7 @@ void PhotoScanner::scanFolder(const QString &folder)
         if (type != DT_DIR && type != DT_REG)
             continue; // devices, pipes and sockets are not files to copy
         Entry entry;
-        entry.name = QFile::decodeName(rawName);
+        entry.name = FileName::decode(rawName);
         entry.folder = type == DT_DIR;
         entry.photo = !entry.folder && isPhotoName(entry.name);
         if (entry.photo) {
