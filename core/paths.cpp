@@ -43,7 +43,7 @@ QString defaultCardReader()
 {
     QString login;
     if (const passwd *entry = getpwuid(getuid()); entry && entry->pw_name)
-        login = QString::fromLocal8Bit(entry->pw_name);
+        login = FileName::decode(entry->pw_name);
     if (login.isEmpty())
         login = qEnvironmentVariable("USER");
     return QStringLiteral("/media/") + login + u'/';
