@@ -78,13 +78,16 @@ bool FileReplacement::close()
         return false;
     }
     bool done = !m_failed;
-    // A file replaced keeps its mode and, where the process may, its owner.
+    // A file replaced keeps its mode and, where the process may, its owner. A file system
+    // without modes (FAT) refuses both: the new content matters more than either.
     if (done) {
         if (const std::optional<struct stat> existing = FileSystem::status(m_target)) {
-            done = ::fchmod(m_fd.get(), existing->st_mode & 07777) == 0;
             struct stat mine {};
-            if (done && ::fstat(m_fd.get(), &mine) == 0
-                && (mine.st_uid != existing->st_uid || mine.st_gid != existing->st_gid)
+            const bool known = ::fstat(m_fd.get(), &mine) == 0;
+            if (known && (mine.st_mode & 07777) != (existing->st_mode & 07777)
+                && ::fchmod(m_fd.get(), existing->st_mode & 07777) != 0)
+                qCInfo(lumaroCore) << "mode of" << m_target << "not kept";
+            if (known && (mine.st_uid != existing->st_uid || mine.st_gid != existing->st_gid)
                 && ::fchown(m_fd.get(), existing->st_uid, existing->st_gid) != 0)
                 qCInfo(lumaroCore) << "owner of" << m_target << "not kept";
         }

@@ -1,5 +1,6 @@
 #include "core/historique.h"
 
+#include "core/corelog.h"
 #include "core/error.h"
 #include "core/filename.h"
 #include "core/filereplacement.h"
@@ -60,9 +61,12 @@ void write(const QString &path, const QStringList &entries)
 {
     QStringList lines;
     lines.reserve(entries.size());
-    for (const QString &entry : entries)
+    for (const QString &entry : entries) {
         if (!entry.contains(u'\n') && !entry.contains(u'\r'))
             lines.append(entry);
+        else
+            qCInfo(lumaroCore) << "history: a name holding a line break is left out:" << entry;
+    }
     const bool written = FileSystem::makeFolders(FileSystem::folderOf(FileSystem::absolutePath(path)))
                          && FileReplacement::writeWhole(path, TextFile::joinCrlf(lines));
     if (!written)
