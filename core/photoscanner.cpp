@@ -1,10 +1,13 @@
 #include "core/photoscanner.h"
 
+#include "core/corelog.h"
 #include "core/filename.h"
 
 #include <QCollator>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <functional>
 #include <memory>
@@ -93,8 +96,10 @@ void PhotoScanner::scanFolder(const QString &folder)
 {
     const QByteArray encoded = FileName::encode(folder);
     const int fd = open(encoded.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        qCInfo(lumaroCore) << "folder" << folder << "not listed:" << strerror(errno);
         return;
+    }
     struct stat self {};
     if (fstat(fd, &self) == 0) {
         // A folder reached twice through links is listed once: no loops, no photo twice.
