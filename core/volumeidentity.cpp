@@ -1,8 +1,9 @@
 #include "core/volumeidentity.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include "core/filename.h"
+#include "core/filesystem.h"
+#include "core/paths.h"
+
 #include <QRegularExpression>
 
 #include <blkid/blkid.h>
@@ -35,7 +36,7 @@ QString decodeField(const QByteArray &field)
         }
         bytes.append(field[i]);
     }
-    return QFile::decodeName(bytes);
+    return FileName::decode(bytes);
 }
 
 bool isPrefixFolder(const QString &mountPoint, const QString &path)
@@ -117,7 +118,7 @@ std::optional<quint32> serialFromUuid(const QString &uuid, const QString &fsType
 
 std::optional<BlockIdentity> probeDevice(const QString &devicePath)
 {
-    const QByteArray path = QFile::encodeName(devicePath);
+    const QByteArray path = FileName::encode(devicePath);
     blkid_probe probe = blkid_new_probe_from_filename(path.constData());
     if (!probe)
         return std::nullopt;
@@ -148,11 +149,9 @@ std::optional<QString> uuidFromDiskLinks(const QString &folder, dev_t device)
 {
     if (::major(device) == 0) // not a block device (tmpfs, FUSE, network)
         return std::nullopt;
-    const QDir links(folder);
-    for (const QString &name : links.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
-        struct stat target {};
-        if (stat(QFile::encodeName(links.filePath(name)).constData(), &target) == 0 && S_ISBLK(target.st_mode)
-            && target.st_rdev == device)
+    for (const QString &name : FileSystem::folderEntries(folder)) {
+        const std::optional<struct stat> target = FileSystem::status(Paths::withSeparator(folder) + name);
+        if (target && S_ISBLK(target->st_mode) && target->st_rdev == device)
             return name;
     }
     return std::nullopt;
@@ -162,20 +161,20 @@ std::optional<QString> uuidFromDiskLinks(const QString &folder, dev_t device)
 // an anonymous number in the table, their source names the real device).
 std::optional<dev_t> sourceDevice(const QString &source)
 {
-    struct stat info {};
-    if (!source.startsWith(u'/') || stat(QFile::encodeName(source).constData(), &info) != 0 || !S_ISBLK(info.st_mode))
+    if (!source.startsWith(u'/'))
         return std::nullopt;
-    return info.st_rdev;
+    const std::optional<struct stat> info = FileSystem::status(source);
+    if (!info || !S_ISBLK(info->st_mode))
+        return std::nullopt;
+    return info->st_rdev;
 }
 
 bool isReadableSource(const QString &source)
 {
     if (!source.startsWith(u'/'))
         return false;
-    struct stat info {};
-    if (stat(QFile::encodeName(source).constData(), &info) != 0)
-        return false;
-    return S_ISBLK(info.st_mode) || S_ISREG(info.st_mode);
+    const std::optional<struct stat> info = FileSystem::status(source);
+    return info && (S_ISBLK(info->st_mode) || S_ISREG(info->st_mode));
 }
 
 } // namespace
@@ -199,7 +198,7 @@ std::optional<quint32> VolumeLocator::serialOf(const MountEntry &mount, const QS
         }
     }
     struct statvfs info {};
-    if (statvfs(QFile::encodeName(folder).constData(), &info) != 0)
+    if (statvfs(FileName::encode(folder).constData(), &info) != 0)
         return std::nullopt;
     const unsigned long long fsid = info.f_fsid;
     const quint32 combined = quint32(fsid & 0xFFFFFFFFull) ^ quint32(fsid >> 32);
@@ -210,15 +209,15 @@ std::optional<quint32> VolumeLocator::serialOf(const MountEntry &mount, const QS
 
 std::optional<VolumeLocation> VolumeLocator::locate(const QString &folder) const
 {
-    const QString canonical = QFileInfo(folder).canonicalFilePath();
-    if (canonical.isEmpty() || !QFileInfo(canonical).isDir())
+    const QString canonical = FileSystem::canonicalPath(folder);
+    if (canonical.isEmpty() || !FileSystem::isFolder(canonical))
         return std::nullopt;
     QByteArray table = m_mountInfo;
     if (!m_fixed) {
-        QFile file(QStringLiteral("/proc/self/mountinfo"));
-        if (!file.open(QIODevice::ReadOnly))
+        const std::optional<QByteArray> live = FileSystem::readAll(QStringLiteral("/proc/self/mountinfo"));
+        if (!live)
             return std::nullopt;
-        table = file.readAll();
+        table = *live;
     }
     const std::optional<MountEntry> mount = VolumeIdentity::mountOf(VolumeIdentity::parseMountInfo(table), canonical);
     if (!mount)
