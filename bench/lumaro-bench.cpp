@@ -106,7 +106,8 @@ int main(int argc, char *argv[])
         settings.SupprimerPhoto = measure == QStringLiteral("transfer-delete");
         int k = 0;
         for (const QString &photo : photos)
-            TransfererPhoto(settings, ui, photo, output + QStringLiteral("Photo %1.JPG").arg(++k), 0, exif, false, false);
+            TransfererPhoto(settings, ui, photo, output, output + QStringLiteral("Photo %1.JPG").arg(++k), 0, exif, false,
+                            false);
     } else if (measure == QStringLiteral("rotate")) {
         for (const QString &photo : photos) {
             try {

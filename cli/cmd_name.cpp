@@ -2,12 +2,12 @@
 #include "cli/commands.h"
 #include "core/error.h"
 #include "core/exifdate.h"
+#include "core/filesystem.h"
 #include "core/informationexif.h"
 #include "core/namemask.h"
 #include "core/paramappli.h"
+#include "core/photooperations.h"
 
-#include <QFileInfo>
-#include <QTextStream>
 
 int commandName(CliContext &context, QStringList args)
 {
@@ -40,7 +40,7 @@ int commandName(CliContext &context, QStringList args)
         if (date < 0)
             throw LumaroError(QStringLiteral("Date invalide : %1 (attendu AAAA:MM:JJ HH:MM:SS)").arg(dateText));
     } else {
-        if (!QFileInfo(photo).isFile())
+        if (!FileSystem::isFile(photo))
             throw LumaroError(QStringLiteral("Fichier introuvable : %1").arg(photo));
         TListeInformationExif list;
         LireInformationsExif(list, photo, true);
@@ -50,6 +50,8 @@ int commandName(CliContext &context, QStringList args)
     const TParamAppli settings(context.settingsFolder + QStringLiteral("Lumaro.ini"));
     const QString path = low ? CalculerNomBasseQualite(settings, theme, photo, destination, date, counter)
                              : CalculerNomPhoto(settings, theme, photo, destination, date, false, counter);
-    QTextStream(stdout) << path << '\n';
+    // What a transfer would refuse is refused here too.
+    checkInsideDestination(destination, path);
+    printLine(path);
     return 0;
 }

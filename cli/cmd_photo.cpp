@@ -2,11 +2,11 @@
 #include "cli/commands.h"
 #include "cli/consoleui.h"
 #include "core/error.h"
+#include "core/filesystem.h"
 #include "core/informationexif.h"
 #include "core/paramappli.h"
 #include "core/photooperations.h"
 
-#include <QTextStream>
 
 namespace {
 
@@ -61,10 +61,15 @@ int commandTransfer(CliContext &context, QStringList args)
     const int angle = takeAngleOption(args);
     const bool exportExif = takeFlag(args, QStringLiteral("--export-exif"));
     const bool lowQuality = takeFlag(args, QStringLiteral("--low"));
-    expectArguments(args, 2, "transfer SOURCE DESTINATION [--angle A] [--export-exif] [--low]");
+    QString root;
+    const bool rootGiven = takeOption(args, QStringLiteral("--root"), &root);
+    expectArguments(args, 2, "transfer SOURCE DESTINATION [--root DOSSIER] [--angle A] [--export-exif] [--low]");
+    if (!rootGiven)
+        root = FileSystem::folderOf(FileSystem::absolutePath(args.at(1)));
     const TParamAppli settings = settingsOf(context);
     // As a transfer window does: the EXIF list of the source first.
     TListeInformationExif exif;
     LireInformationsExif(exif, args.at(0), settings.GestionEXIF);
-    return TransfererPhoto(settings, context.ui, args.at(0), args.at(1), angle, exif, exportExif, lowQuality) ? 0 : 1;
+    return TransfererPhoto(settings, context.ui, args.at(0), root, args.at(1), angle, exif, exportExif, lowQuality) ? 0
+                                                                                                                 : 1;
 }

@@ -16,6 +16,9 @@ struct CliContext {
 bool takeOption(QStringList &args, const QString &name, QString *value);
 // Takes a bare "--name" flag out of args.
 bool takeFlag(QStringList &args, const QString &name);
+// Writes the text and a line end on standard output, a path with the very bytes of its name
+// (a name that is not UTF-8 included), so that scripts can open what they read.
+void printLine(const QString &text);
 
 int commandSettings(CliContext &context, QStringList args);
 int commandExif(CliContext &context, QStringList args);

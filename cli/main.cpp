@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 #include "cli/consoleui.h"
 #include "core/error.h"
+#include "core/filename.h"
 #include "core/memorytuning.h"
 #include "core/paths.h"
 
@@ -8,6 +9,7 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <cstdio>
 #include <functional>
 #include <map>
 
@@ -27,7 +29,8 @@ const char Usage[] =
     "  demo-card DOSSIER [--count N] [--size LxH] [--turned POURCENT]   écrit une fausse carte mémoire (photos de démonstration)\n"
     "  rotate PHOTO ANGLE   tourne la photo sans perte (90, 180 ou 270 degrés)\n"
     "  lowq PHOTO CIBLE [--angle A]   écrit la copie basse qualité de la photo\n"
-    "  transfer SOURCE DESTINATION [--angle A] [--export-exif] [--low]   transfère une photo\n"
+    "  transfer SOURCE DESTINATION [--root DOSSIER] [--angle A] [--export-exif] [--low]\n"
+    "               transfère une photo ; rien n'est écrit hors de DOSSIER (par défaut le dossier de DESTINATION)\n"
     "  batch [--theme T] [--low] [--low-only] SOURCE DESTINATION\n"
     "               vide une carte comme le mode Batch : affiche chaque fichier écrit, une ligne \"--\",\n"
     "               puis les fichiers des extensions supplémentaires copiés ; Ctrl+C arrête après la photo en cours\n";
@@ -70,11 +73,21 @@ bool takeFlag(QStringList &args, const QString &name)
     return args.removeAll(name) > 0;
 }
 
+void printLine(const QString &text)
+{
+    const QByteArray bytes = FileName::encode(text) + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
 int main(int argc, char *argv[])
 {
     MemoryTuning::reuseLargeBlocks();
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
+    // Paths as the shell passed them, byte for byte: QCoreApplication::arguments() would turn a
+    // name that is not UTF-8 into another one.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(FileName::decode(argv[i]));
     QTextStream err(stderr);
     if (args.isEmpty() || !commands().count(args.front())) {
         err << QString::fromUtf8(Usage);

@@ -146,7 +146,12 @@ void TCustomSaisie::refuserCaractere()
     if (isSignalConnected(QMetaMethod::fromSignal(&TCustomSaisie::invalideChar)))
         emit invalideChar();
     else if (m_beep)
-        QApplication::beep();
+        sonner();
+}
+
+void TCustomSaisie::sonner()
+{
+    QApplication::beep();
 }
 
 void TCustomSaisie::focusInEvent(QFocusEvent *event)

@@ -75,6 +75,8 @@ protected:
     virtual bool accepterCaractere(QChar caractere);
     // A refused character: the invalideChar() signal, else the beep when Beep is on.
     void refuserCaractere();
+    // The exclamation beep.
+    virtual void sonner();
     // Entering and leaving the field by the user (not a window switch or a popup).
     virtual void entrer();
     virtual void quitter();

@@ -115,9 +115,7 @@ bool TSaisieEntier::accepterCaractere(QChar caractere)
         return true;
 
     if (m_valeurMax < 0 && !texte.startsWith(QLatin1Char('-')) && caractere != QLatin1Char('-')) {
-        MessageErreur(QStringLiteral("La valeur doit être comprise entre %1 et %2.")
-                          .arg(m_valeurMin)
-                          .arg(m_valeurMax));
+        avertir(QStringLiteral("La valeur doit être comprise entre %1 et %2.").arg(m_valeurMin).arg(m_valeurMax));
         return false;
     }
 
@@ -144,7 +142,7 @@ void TSaisieEntier::signalerMax()
         emit depassementMax();
         return;
     }
-    MessageErreur(QStringLiteral("La valeur doit être inférieure ou égale à %1.").arg(m_valeurMax));
+    avertir(QStringLiteral("La valeur doit être inférieure ou égale à %1.").arg(m_valeurMax));
 }
 
 void TSaisieEntier::signalerMin()
@@ -153,7 +151,16 @@ void TSaisieEntier::signalerMin()
         emit depassementMin();
         return;
     }
-    MessageErreur(QStringLiteral("La valeur doit être supérieure ou égale à %1.").arg(m_valeurMin));
+    avertir(QStringLiteral("La valeur doit être supérieure ou égale à %1.").arg(m_valeurMin));
+}
+
+void TSaisieEntier::avertir(const QString &message)
+{
+    // The beep follows Beep; the box itself stays silent, or a user who switched the beep
+    // off would hear it all the same.
+    if (Beep())
+        sonner();
+    MessageAvertissement(message, false);
 }
 
 QString TSaisieEntier::sansZerosDeTete(const QString &texte)
@@ -184,7 +191,7 @@ void TSaisieEntier::quitter()
         qlonglong nombre = 0;
         if (!lireNombre(text(), nombre)) {
             setText(valeurDefaut());
-            QApplication::beep();
+            sonner();
         } else if (nombre > m_valeurMax) {
             setText(valeurDefaut());
             signalerMax();

@@ -51,6 +51,8 @@ private:
     void majParametres();
     void signalerMax();
     void signalerMin();
+    // A range message in the warning box, after the beep when Beep is on.
+    void avertir(const QString &message);
     static QString sansZerosDeTete(const QString &texte);
 
     int m_valeurMax = 0;

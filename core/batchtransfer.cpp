@@ -1,6 +1,7 @@
 #include "core/batchtransfer.h"
 
 #include "core/exifdate.h"
+#include "core/filereplacement.h"
 #include "core/imaging.h"
 #include "core/namemask.h"
 #include "core/paramappli.h"
@@ -162,6 +163,9 @@ bool BatchTransfer::processPhoto(BatchObserver *observer)
         observer->photoStarted(photo);
     m_ui.processEvents();
 
+    removeLeftoversBeside(photo.destination);
+    if (m_options.lowQuality && !m_options.lowQualityOnly)
+        removeLeftoversBeside(NomBasseQualite(m_settings, photo.destination));
     const bool written = m_options.lowQualityOnly ? writeLowQualityOnly(photo) : transfer(photo);
     if (observer)
         observer->photoFinished(photo, written);
@@ -175,7 +179,7 @@ bool BatchTransfer::processPhoto(BatchObserver *observer)
 bool BatchTransfer::transfer(BatchPhoto &photo)
 {
     HeldMessages held(m_ui);
-    const bool succeeded = TransfererPhoto(m_settings, held, photo.source, photo.destination, photo.angle, m_exif,
+    const bool succeeded = TransfererPhoto(m_settings, held, photo.source, m_options.destination, photo.destination, photo.angle, m_exif,
                                            m_settings.ExportInfoExif, m_options.lowQuality);
     // A copy can exist although a later step (low-quality copy, EXIF text) failed: it was
     // written all the same, under a name that was free before.
@@ -195,6 +199,7 @@ bool BatchTransfer::writeLowQualityOnly(BatchPhoto &photo)
 {
     ++m_index; // the photo itself stays on the card and in the list
     try {
+        checkInsideDestination(m_options.destination, photo.destination);
         EnregistrerBasseQualite(m_settings, photo.source, photo.destination, photo.angle);
     } catch (const LumaroError &error) {
         if (!stopsEverything(photo.source, error.message()))
@@ -203,6 +208,15 @@ bool BatchTransfer::writeLowQualityOnly(BatchPhoto &photo)
     }
     m_written.append(photo.destination);
     return true;
+}
+
+void BatchTransfer::removeLeftoversBeside(const QString &path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (m_cleanedFolders.contains(folder))
+        return;
+    m_cleanedFolders.insert(folder);
+    FileReplacement::removeLeftovers(folder);
 }
 
 bool BatchTransfer::sourceGone(const QString &source) const

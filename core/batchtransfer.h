@@ -9,6 +9,7 @@
 #include "core/informationexif.h"
 
 #include <QImage>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -90,6 +91,8 @@ private:
     bool writeLowQualityOnly(BatchPhoto &photo);
     bool askToStop(Result &result);
     bool sourceGone(const QString &source) const;
+    // The first time the batch writes into a folder, what an interrupted run left there goes.
+    void removeLeftoversBeside(const QString &path);
     bool destinationFull(const QString &source) const;
     // After a failure: when the card went away or the destination is full, tells the user once
     // (with the photo's own message) and returns true.
@@ -110,4 +113,5 @@ private:
     bool m_stopRequested = false;
     StopKind m_stopKind = StopKind::Ask;
     QString m_abortMessage;
+    QSet<QString> m_cleanedFolders;
 };

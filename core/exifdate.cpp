@@ -1,8 +1,8 @@
 #include "core/exifdate.h"
 
 #include "core/datetimevalue.h"
+#include "core/filesystem.h"
 
-#include <QFileInfo>
 
 #include <cmath>
 
@@ -78,10 +78,10 @@ QString format(double value)
 
 double fileDate(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
+    const QDateTime modified = FileSystem::lastModified(path);
+    if (!modified.isValid())
         return DateValue::None;
-    const QDateTime local = DateValue::evenSecond(info.lastModified());
+    const QDateTime local = DateValue::evenSecond(modified);
     return compose(local.date(), local.time());
 }
 

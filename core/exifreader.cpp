@@ -1,8 +1,9 @@
 #include "core/exifreader.h"
 
+#include "core/filename.h"
+#include "core/filesystem.h"
+#include "core/posixfile.h"
 #include "core/textfile.h"
-
-#include <QFile>
 
 #include <exiv2/exiv2.hpp>
 
@@ -11,6 +12,10 @@
 #include <cstring>
 #include <mutex>
 #include <set>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace ExifReader {
 
@@ -50,16 +55,23 @@ private:
 
 class FileSource : public ByteSource {
 public:
-    explicit FileSource(QFile &file) : m_file(file) {}
+    explicit FileSource(int fd) : m_fd(fd) {}
     qint64 read(qint64 offset, char *buffer, qint64 size) override
     {
-        if (!m_file.seek(offset))
-            return 0;
-        return std::max<qint64>(0, m_file.read(buffer, size));
+        qint64 done = 0;
+        while (done < size) {
+            const ssize_t n = ::pread(m_fd, buffer + done, size_t(size - done), off_t(offset + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        return done;
     }
 
 private:
-    QFile &m_file;
+    int m_fd;
 };
 
 bool scanForExif(ByteSource &source)
@@ -251,10 +263,10 @@ QString orientationText(long value)
 
 bool hasExif(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const PosixFile::Descriptor fd = PosixFile::open(path, O_RDONLY);
+    if (!fd.isOpen())
         return false;
-    FileSource source(file);
+    FileSource source(fd.get());
     return scanForExif(source);
 }
 
@@ -266,7 +278,7 @@ bool hasExif(const QByteArray &fileBytes)
 
 QList<Entry> readEntries(const QString &path, QString *error)
 {
-    if (!QFile::exists(path)) {
+    if (!FileSystem::exists(path)) {
         if (error)
             *error = QStringLiteral("Fichier introuvable");
         return {};
@@ -274,16 +286,17 @@ QList<Entry> readEntries(const QString &path, QString *error)
     // Exiv2 picks the parser from the content; only JPEG files are handed to it.
     if (!hasExif(path)) {
         if (error) {
-            QFile file(path);
+            const PosixFile::Descriptor fd = PosixFile::open(path, O_RDONLY);
+            char head[2] = {};
             error->clear();
-            if (!file.open(QIODevice::ReadOnly))
+            if (!fd.isOpen())
                 *error = QStringLiteral("Lecture impossible");
-            else if (!file.read(2).startsWith("\xFF\xD8"))
+            else if (FileSource(fd.get()).read(0, head, 2) != 2 || uchar(head[0]) != 0xFF || uchar(head[1]) != 0xD8)
                 *error = QStringLiteral("Ce fichier n'est pas une image JPEG");
         }
         return {};
     }
-    const std::string name = QFile::encodeName(path).toStdString();
+    const std::string name = FileName::encode(path).toStdString();
     return readWith([&] { return Exiv2::ImageFactory::open(name); }, error);
 }
 

@@ -27,7 +27,8 @@ struct Entry {
     QString value;
 };
 
-// The names the rest of the program looks for.
+// The names the rest of the program looks for: the entry of the date taken (also the one made
+// from the file date when a photo has no EXIF) and the orientation entry.
 inline constexpr char DateTakenName[] = "Date taken";
 inline constexpr char OrientationName[] = "Orientation";
 

@@ -1,5 +1,6 @@
 #include "core/imaging.h"
 
+#include "core/filereplacement.h"
 #include "core/imaging/exifeditor.h"
 #include "core/imaging/jpegdecoder.h"
 #include "core/imaging/jpegsegments.h"
@@ -298,7 +299,8 @@ QByteArray encodeJpeg(const QImage &picture, const SaveOptions &options)
 
 void saveJpeg(const QString &path, const QImage &picture, const SaveOptions &options)
 {
-    writeFileSafely(path, encodeJpeg(picture, options));
+    if (!FileReplacement::writeWhole(path, encodeJpeg(picture, options)))
+        throw ImagingError(ErrorCode::WriteFailed);
 }
 
 QByteArray transformJpeg(const QByteArray &jpeg, int angle)
@@ -330,7 +332,8 @@ void transformLosslessly(const QString &path, int angle)
 {
     if (normalisedAngle(angle) == 0)
         return;
-    writeFileSafely(path, transformJpeg(readWholeFile(path), angle));
+    if (!FileReplacement::writeWhole(path, transformJpeg(readWholeFile(path), angle)))
+        throw ImagingError(ErrorCode::WriteFailed);
 }
 
 LibraryScope::LibraryScope() : m_previousLevel(int(Exiv2::LogMsg::level()))

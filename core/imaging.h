@@ -32,6 +32,13 @@ QString errorText(ErrorCode code);
 class ImagingError : public LumaroError {
 public:
     explicit ImagingError(ErrorCode code) : LumaroError(errorText(code)), m_code(code) {}
+    // The text followed by what the underlying library said, for the user to quote:
+    // "Image JPEG endommagée (Premature end of JPEG file)".
+    ImagingError(ErrorCode code, const QString &detail)
+        : LumaroError(detail.isEmpty() ? errorText(code) : errorText(code) + QStringLiteral(" (") + detail + u')'),
+          m_code(code)
+    {
+    }
     ErrorCode code() const noexcept { return m_code; }
 
 private:
@@ -125,7 +132,9 @@ QByteArray encodeJpeg(const QImage &picture, const SaveOptions &options);
 void saveJpeg(const QString &path, const QImage &picture, const SaveOptions &options);
 
 // The JPEG turned clockwise by 90, 180 or 270 degrees without recompression (partial edge
-// blocks trimmed), every marker kept; in the EXIF block the orientation becomes
+// blocks trimmed), every marker kept. A JPEG that libjpeg-turbo only warns about (a scan cut
+// short, corrupt data) is refused with DamagedJpeg and the library's warning: a damaged photo
+// is never rewritten; in the EXIF block the orientation becomes
 // "top-left (1)", the recorded pixel dimensions follow the turn and the embedded thumbnail
 // is turned too. 0 returns the bytes unchanged; other angles throw UnsupportedAngle.
 QByteArray transformJpeg(const QByteArray &jpeg, int angle);

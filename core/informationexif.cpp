@@ -4,6 +4,7 @@
 #include "core/error.h"
 #include "core/exifdate.h"
 #include "core/exifreader.h"
+#include "core/filereplacement.h"
 #include "core/textfile.h"
 
 // --- TInformationExif -----------------------------------------------------------------------
@@ -49,7 +50,7 @@ void remplir(TListeInformationExif &liste, const QList<ExifReader::Entry> &entri
         liste.Ajouter(e.tag, e.flag, e.name, e.value);
     // No readable EXIF: the file date stands in, so that a date is always found in the same place.
     if (liste.isEmpty())
-        liste.Ajouter(0, 0, NomDatePriseDeVue, ExifDate::format(ExifDate::fileDate(cheminPhoto)));
+        liste.Ajouter(0, 0, QLatin1String(ExifReader::DateTakenName), ExifDate::format(ExifDate::fileDate(cheminPhoto)));
 }
 
 } // namespace
@@ -73,7 +74,7 @@ void LireInformationsExif(TListeInformationExif &liste, const QByteArray &conten
 
 double DatePhoto(const TListeInformationExif &liste, const QString &cheminPhoto)
 {
-    const TInformationExif *date = liste.Chercher(NomDatePriseDeVue);
+    const TInformationExif *date = liste.Chercher(QLatin1String(ExifReader::DateTakenName));
     const double d = date ? date->DateExif() : DateValue::None;
     if (d == DateValue::None)
         return ExifDate::fileDate(cheminPhoto);
@@ -82,7 +83,7 @@ double DatePhoto(const TListeInformationExif &liste, const QString &cheminPhoto)
 
 int AngleOrientation(const TListeInformationExif &liste)
 {
-    const TInformationExif *orientation = liste.Chercher(NomOrientation);
+    const TInformationExif *orientation = liste.Chercher(QLatin1String(ExifReader::OrientationName));
     if (!orientation)
         return 0;
     if (orientation->Valeur == QLatin1String("right-top (6)"))
@@ -121,6 +122,6 @@ QByteArray ContenuFichierExif(const TListeInformationExif &liste)
 void EnregistrerFichierExif(const TListeInformationExif &liste, const QString &cheminPhoto)
 {
     const QString path = NomFichierExif(cheminPhoto);
-    if (!TextFile::writeAtomically(path, ContenuFichierExif(liste)))
+    if (!FileReplacement::writeWhole(path, ContenuFichierExif(liste)))
         throw LumaroError(QStringLiteral("Erreur pendant l'écriture du fichier %1.").arg(path));
 }

@@ -36,10 +36,6 @@ public:
     const TInformationExif &Items(int index) const;
 };
 
-// The name of the entry that holds the date taken, and of the orientation entry.
-inline const QString NomDatePriseDeVue = QStringLiteral("Date taken");
-inline const QString NomOrientation = QStringLiteral("Orientation");
-
 // Refills the list for a photo. With lireExif on and EXIF entries in the photo, the list gets
 // every entry (ExifReader); otherwise (reading off, no EXIF, or EXIF that cannot be read) the one
 // entry "Date taken" with tag 0, flag 0 and the file's date "YYYY:MM:DD HH:NN:SS".
@@ -62,7 +58,7 @@ QString NomFichierExif(const QString &cheminPhoto);
 QStringList LignesFichierExif(const TListeInformationExif &liste);
 // The lines as the file holds them: UTF-8, CR LF after every line, the last one too.
 QByteArray ContenuFichierExif(const TListeInformationExif &liste);
-// Writes (or replaces) the EXIF text file beside the photo, through a temporary file so that a
+// Writes (or replaces) the EXIF text file beside the photo, through FileReplacement so that a
 // failure leaves the old file whole. Throws LumaroError
 // "Erreur pendant l'écriture du fichier <path>." on failure.
 void EnregistrerFichierExif(const TListeInformationExif &liste, const QString &cheminPhoto);

@@ -1,10 +1,10 @@
 #include "core/namemask.h"
 
 #include "core/exifdate.h"
+#include "core/filesystem.h"
 #include "core/paramappli.h"
 #include "core/paths.h"
 
-#include <QFileInfo>
 
 namespace {
 
@@ -85,7 +85,7 @@ QString trimmed(const QString &text)
 
 QString sourceName(const QString &cheminPhoto)
 {
-    const QString name = QFileInfo(Paths::toSlashes(cheminPhoto)).fileName();
+    const QString name = FileSystem::fileNameOf(Paths::toSlashes(cheminPhoto));
     const qsizetype dot = name.lastIndexOf(u'.');
     return dot >= 0 ? name.left(dot) : name;
 }
@@ -93,8 +93,7 @@ QString sourceName(const QString &cheminPhoto)
 // A name is free when nothing at all answers to it, not even a dangling link.
 bool isTaken(const QString &path)
 {
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
+    return FileSystem::exists(path);
 }
 
 struct DateParts {
@@ -132,12 +131,12 @@ QString RemplacerTags(const QString &texte, const QStringList &tags, const QStri
     return result;
 }
 
-QString CalculerNomPhoto(const TParamAppli &param, const QString &theme, const QString &cheminPhoto,
+QString CalculerNomPhoto(const TParamAppli &settings, const QString &theme, const QString &cheminPhoto,
                          const QString &destination, double date, bool basseQualite, int compteur,
                          const QLocale &locale)
 {
     // 1. The counter width.
-    QString mask = param.MasqueNomPhoto;
+    QString mask = settings.MasqueNomPhoto;
     const int counterWidth = takeWidth(mask, QStringLiteral("#CPT"));
 
     // 2. The name.
@@ -154,14 +153,14 @@ QString CalculerNomPhoto(const TParamAppli &param, const QString &theme, const Q
 
     // 3. The folder part.
     QString folder;
-    if (param.RepertoireSpecif) {
+    if (settings.RepertoireSpecif) {
         static const QStringList folderTags = {
             QStringLiteral("#AAAA"), QStringLiteral("#AA"),  QStringLiteral("#MMM"),
             QStringLiteral("#MM"),   QStringLiteral("#M"),   QStringLiteral("#JJJ"),
             QStringLiteral("#JJ"),   QStringLiteral("#J"),   QStringLiteral("#THEME")};
         const QStringList folderValues = {p.year4,   p.year2,    p.monthLong, p.monthShort, p.month,
                                           p.dayLong, p.dayShort, p.day,       theme};
-        folder = RemplacerTags(param.MasqueRepertoire, folderTags, folderValues);
+        folder = RemplacerTags(settings.MasqueRepertoire, folderTags, folderValues);
         if (!folder.isEmpty())
             folder += u'/';
         folder = Paths::toSlashes(trimmed(folder));
@@ -171,8 +170,8 @@ QString CalculerNomPhoto(const TParamAppli &param, const QString &theme, const Q
     QString lowFolder;
     QString suffix;
     if (basseQualite) {
-        lowFolder = Paths::toSlashes(Paths::withSeparator(param.Repertoire));
-        suffix = u' ' + param.Suffixe;
+        lowFolder = Paths::toSlashes(Paths::withSeparator(settings.Repertoire));
+        suffix = u' ' + settings.Suffixe;
     }
 
     const QString root = destination.isEmpty() ? destination : Paths::withSeparator(destination);
@@ -201,8 +200,8 @@ QString CalculerNomPhoto(const TParamAppli &param, const QString &theme, const Q
     }
 }
 
-QString CalculerNomBasseQualite(const TParamAppli &param, const QString &theme, const QString &cheminPhoto,
+QString CalculerNomBasseQualite(const TParamAppli &settings, const QString &theme, const QString &cheminPhoto,
                                 const QString &destination, double date, int compteur, const QLocale &locale)
 {
-    return CalculerNomPhoto(param, theme, cheminPhoto, destination, date, true, compteur, locale);
+    return CalculerNomPhoto(settings, theme, cheminPhoto, destination, date, true, compteur, locale);
 }

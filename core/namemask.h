@@ -24,11 +24,11 @@ QString RemplacerTags(const QString &texte, const QStringList &tags, const QStri
 // date is the photo's date (ExifDate values). Month and day names come from the locale: the
 // user's (QLocale() follows the system unless a default was set) or one given by the caller.
 // The name always ends with ".JPG".
-QString CalculerNomPhoto(const TParamAppli &param, const QString &theme, const QString &cheminPhoto,
+QString CalculerNomPhoto(const TParamAppli &settings, const QString &theme, const QString &cheminPhoto,
                          const QString &destination, double date, bool basseQualite, int compteur,
                          const QLocale &locale = QLocale());
 
 // CalculerNomPhoto for the low-quality copy.
-QString CalculerNomBasseQualite(const TParamAppli &param, const QString &theme, const QString &cheminPhoto,
+QString CalculerNomBasseQualite(const TParamAppli &settings, const QString &theme, const QString &cheminPhoto,
                                 const QString &destination, double date, int compteur,
                                 const QLocale &locale = QLocale());

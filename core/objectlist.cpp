@@ -1,5 +1,6 @@
 #include "core/objectlist.h"
 
+#include "core/filereplacement.h"
 #include "core/textfile.h"
 
 #include <cxxabi.h>
@@ -132,7 +133,7 @@ QStringList TListe::Lignes() const
 
 void TListe::EnregistrerDansFichier(const QString &nomFichier) const
 {
-    if (!TextFile::writeAtomically(nomFichier, TextFile::joinCrlf(Lignes())))
+    if (!FileReplacement::writeWhole(nomFichier, TextFile::joinCrlf(Lignes())))
         throw LumaroError(QStringLiteral("Impossible d'écrire dans %1").arg(nomFichier));
 }
 

@@ -1,8 +1,7 @@
 #include "core/paramappli.h"
 
+#include "core/filesystem.h"
 #include "core/paths.h"
-
-#include <QFileInfo>
 
 #include <variant>
 
@@ -71,7 +70,7 @@ TParamAppli::TParamAppli(const QString &filePath) : m_file(filePath)
 
 QString TParamAppli::folder() const
 {
-    return Paths::withSeparator(QFileInfo(m_file.path()).absolutePath());
+    return FileSystem::folderOf(FileSystem::absolutePath(m_file.path()));
 }
 
 void TParamAppli::LireParametres()

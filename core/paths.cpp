@@ -1,7 +1,7 @@
 #include "core/paths.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include "core/filename.h"
+#include "core/filesystem.h"
 
 #include <pwd.h>
 #include <unistd.h>
@@ -27,11 +27,15 @@ QString toSlashes(const QString &path)
 
 QString settingsFolder(const QString &executableFolder)
 {
-    if (!executableFolder.isEmpty() && QFileInfo(withSeparator(executableFolder) + QStringLiteral("Lumaro.ini")).isFile())
+    if (!executableFolder.isEmpty() && FileSystem::isFile(withSeparator(executableFolder) + QStringLiteral("Lumaro.ini")))
         return withSeparator(executableFolder);
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QStringLiteral("/.config");
+    QString base = FileName::decode(qgetenv("XDG_CONFIG_HOME"));
+    if (!base.startsWith(u'/')) {
+        QString home = FileName::decode(qgetenv("HOME"));
+        if (!home.startsWith(u'/'))
+            home = QStringLiteral("/");
+        base = withSeparator(home) + QStringLiteral(".config");
+    }
     return withSeparator(base) + QStringLiteral("lumaro/");
 }
 
@@ -39,7 +43,7 @@ QString defaultCardReader()
 {
     QString login;
     if (const passwd *entry = getpwuid(getuid()); entry && entry->pw_name)
-        login = QString::fromLocal8Bit(entry->pw_name);
+        login = FileName::decode(entry->pw_name);
     if (login.isEmpty())
         login = qEnvironmentVariable("USER");
     return QStringLiteral("/media/") + login + u'/';

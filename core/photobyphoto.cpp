@@ -122,7 +122,7 @@ PhotoByPhotoSession::After PhotoByPhotoSession::transfer(const QString &nomFinal
 {
     const QString path = source();
     const bool succeeded =
-        TransfererPhoto(m_settings, ui, path, nomFinal, m_angle, m_exif, m_exportExif, m_lowQuality);
+        TransfererPhoto(m_settings, ui, path, m_destination, nomFinal, m_angle, m_exif, m_exportExif, m_lowQuality);
     // A copy can exist although a later step failed: it was written, under a name that was free.
     if (succeeded || QFileInfo::exists(nomFinal))
         m_written.append(nomFinal);
@@ -139,6 +139,7 @@ PhotoByPhotoSession::After PhotoByPhotoSession::lowQualityOnly(UserInterface &ui
 {
     const QString target = NomBasseQualite();
     try {
+        checkInsideDestination(m_destination, target);
         EnregistrerBasseQualite(m_settings, source(), target, m_angle);
     } catch (const LumaroError &error) {
         ui.showError(error.message());

@@ -1,18 +1,15 @@
 #include "core/photooperations.h"
+#include "core/corelog.h"
 #include "core/datetimevalue.h"
 #include "core/error.h"
+#include "core/filesystem.h"
 #include "core/imaging.h"
 #include "core/informationexif.h"
 #include "core/paramappli.h"
 #include "core/paths.h"
 #include "core/userinterface.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-
-#include <fcntl.h>
-#include <sys/stat.h>
+#include <optional>
 
 namespace {
 
@@ -23,37 +20,30 @@ bool isQuarterTurn(int angle)
     return angle == 90 || angle == 180 || angle == 270;
 }
 
-// The folder of a path, with its trailing "/".
-QString folderOf(const QString &path)
-{
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    return slash < 0 ? QString() : path.left(slash + 1);
-}
-
 void makeFolderOf(const QString &path)
 {
     // A failure shows up as the copy error that follows.
-    const QString folder = folderOf(path);
-    if (!folder.isEmpty())
-        QDir().mkpath(folder);
-}
-
-bool statFile(const QString &path, struct stat *status)
-{
-    return ::stat(QFile::encodeName(path).constData(), status) == 0;
-}
-
-bool sameFile(const QString &a, const QString &b)
-{
-    struct stat first {}, second {};
-    return statFile(a, &first) && statFile(b, &second) && first.st_dev == second.st_dev
-           && first.st_ino == second.st_ino;
+    const QString folder = FileSystem::folderOf(path);
+    if (!folder.isEmpty() && !FileSystem::makeFolders(folder))
+        qCInfo(lumaroCore) << "folder" << folder << "not created";
 }
 
 void setModificationTime(const QString &path, const struct timespec &time)
 {
-    const struct timespec times[2] = {{0, UTIME_OMIT}, time};
-    ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0);
+    if (!FileSystem::setModificationTime(path, time))
+        qCInfo(lumaroCore) << "date of" << path << "not set";
+}
+
+// Both paths name one file: the same text once cleaned, or the same file on the disk (a link,
+// a second hard link, a name in other letter case on a card).
+bool sameTarget(const QString &a, const QString &b)
+{
+    return FileSystem::absolutePath(a) == FileSystem::absolutePath(b) || FileSystem::sameFile(a, b);
+}
+
+QString writeErrorMessage(const QString &path)
+{
+    return QStringLiteral("Erreur pendant l'écriture du fichier %1.").arg(path);
 }
 
 } // namespace
@@ -81,7 +71,7 @@ int QualiteBornee(int qualite)
 QString NomBasseQualite(const TParamAppli &settings, const QString &photoPath)
 {
     const QString path = Paths::toSlashes(photoPath);
-    const QString folder = folderOf(path);
+    const QString folder = FileSystem::folderOf(path);
     const QString name = path.mid(folder.size());
     QString subFolder = Paths::toSlashes(settings.Repertoire);
     if (!subFolder.isEmpty() && !Paths::endsWithSeparator(subFolder))
@@ -95,15 +85,14 @@ void RotationSansPerte(const QString &path, int angle)
     if (!isQuarterTurn(angle))
         return;
     // The turned photo is the same photo: it keeps its date, which names and histories use.
-    struct stat before {};
-    const bool known = statFile(path, &before);
+    const std::optional<struct timespec> before = FileSystem::modificationTime(path);
     try {
         Imaging::transformLosslessly(path, angle);
     } catch (const LumaroError &error) {
         throw LumaroError(QStringLiteral("Erreur pendant la rotation sans perte. ") + error.message());
     }
-    if (known)
-        setModificationTime(path, before.st_mtim);
+    if (before)
+        setModificationTime(path, *before);
 }
 
 void CopierEtTourner(const QString &source, const QString &destination, int angle, SafeCopy::Mode mode,
@@ -169,23 +158,57 @@ void ReduirePhoto(const TParamAppli &settings, const QString &path, int angle, c
 void EnregistrerBasseQualite(const TParamAppli &settings, const QString &source, const QString &lowQualityPath,
                              int angle)
 {
+    // The copy is reduced in place: made over its own source, it would take the photo with it.
+    if (sameTarget(source, lowQualityPath))
+        throw LumaroError(SafeCopy::copyErrorMessage(source, lowQualityPath));
     makeFolderOf(lowQualityPath);
     SafeCopy::copyFile(source, lowQualityPath, SafeCopy::Mode::Plain);
-    ReduirePhoto(settings, lowQualityPath, angle, QFileInfo(source).lastModified());
+    ReduirePhoto(settings, lowQualityPath, angle, FileSystem::lastModified(source));
+}
+
+QString outsideDestinationMessage(const QString &path)
+{
+    return QStringLiteral("Le chemin %1 sort du répertoire de destination.").arg(path);
+}
+
+void checkInsideDestination(const QString &destinationRoot, const QString &path)
+{
+    if (!FileSystem::isInside(destinationRoot, path))
+        throw LumaroError(outsideDestinationMessage(path));
 }
 
 bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QString &source,
-                     const QString &destination, int angle, const TListeInformationExif &exif, bool exportExif,
-                     bool lowQuality, const SafeCopy::Hooks &copyHooks)
+                     const QString &destinationRoot, const QString &destination, int angle,
+                     const TListeInformationExif &exif, bool exportExif, bool lowQuality,
+                     const SafeCopy::Hooks &copyHooks)
 {
     const bool deleteSource = settings.SupprimerPhoto;
     try {
+        const QString lowQualityPath = lowQuality ? NomBasseQualite(settings, destination) : QString();
+        const QString exifPath = exportExif ? NomFichierExif(destination) : QString();
+        // A theme, a mask or a card file name may hold "..": nothing is written outside the
+        // destination the user chose.
+        checkInsideDestination(destinationRoot, destination);
+        if (lowQuality)
+            checkInsideDestination(destinationRoot, lowQualityPath);
+        if (exportExif)
+            checkInsideDestination(destinationRoot, exifPath);
+
         CopierEtTourner(source, destination, angle, deleteSource ? SafeCopy::Mode::Verified : SafeCopy::Mode::Plain,
                         copyHooks);
-        if (lowQuality)
-            EnregistrerBasseQualite(settings, source, NomBasseQualite(settings, destination), angle);
-        if (exportExif)
+        // Neither the reduced copy nor the text may replace a file this transfer reads or has
+        // just written.
+        if (lowQuality) {
+            if (sameTarget(lowQualityPath, destination))
+                throw LumaroError(SafeCopy::copyErrorMessage(source, lowQualityPath));
+            EnregistrerBasseQualite(settings, source, lowQualityPath, angle);
+        }
+        if (exportExif) {
+            if (sameTarget(exifPath, source) || sameTarget(exifPath, destination)
+                || (lowQuality && sameTarget(exifPath, lowQualityPath)))
+                throw LumaroError(writeErrorMessage(exifPath));
             EnregistrerFichierExif(exif, destination);
+        }
     } catch (const LumaroError &error) {
         ui.showInformation(QStringLiteral("Erreur pendant le transfert de la photo : \n") + error.message());
         return false;
@@ -195,7 +218,7 @@ bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QStri
         return false;
     }
     // A destination that is the source itself must not take the only copy with it.
-    if (deleteSource && !sameFile(source, destination))
-        QFile::remove(source);
+    if (deleteSource && !FileSystem::sameFile(source, destination) && !FileSystem::remove(source))
+        qCInfo(lumaroCore) << "source" << source << "not deleted";
     return true;
 }

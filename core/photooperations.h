@@ -23,14 +23,26 @@ QSize TailleBasseQualitePaysage(int indiceNewDim);
 // JPEG quality brought into 1..100.
 int QualiteBornee(int qualite);
 
+// "Le chemin <path> sort du répertoire de destination."
+QString outsideDestinationMessage(const QString &path);
+// Throws LumaroError(outsideDestinationMessage(path)) unless the path, made absolute and
+// cleaned of "." and "..", lies below the destination root (sub-folders made by "/" or "\" in
+// a mask or theme are below it).
+void checkInsideDestination(const QString &destinationRoot, const QString &path);
+
 // Copy, turn, low-quality copy, EXIF text file, then deletion of the source when SupprimerPhoto
-// is on. On the first failing step the rest is skipped, the information box shows
-// "Erreur pendant le transfert de la photo : " + line break + the error's message, and the
-// result is false; files written by earlier steps stay. A failed deletion is not reported.
+// is on. destinationRoot is the folder the user chose for the transfer: a photo, low-quality
+// or EXIF-text path that leaves it is refused before anything is written. The low-quality copy
+// and the EXIF text never replace the source, the photo just copied or each other: such a step
+// fails with its usual message. On the first failing step the rest is skipped, the information
+// box shows "Erreur pendant le transfert de la photo : " + line break + the error's message,
+// and the result is false; files written by earlier steps stay and the source is kept. A failed
+// deletion is not reported (it is logged in "lumaro.core").
 // `copyHooks` lets tests damage the copy before it is read back.
 bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QString &source,
-                     const QString &destination, int angle, const TListeInformationExif &exif, bool exportExif,
-                     bool lowQuality, const SafeCopy::Hooks &copyHooks = {});
+                     const QString &destinationRoot, const QString &destination, int angle,
+                     const TListeInformationExif &exif, bool exportExif, bool lowQuality,
+                     const SafeCopy::Hooks &copyHooks = {});
 
 // Creates the destination's folder, copies the source there (verified when the source is to be
 // deleted) and turns the copy without loss when angle is not 0. Throws LumaroError.
@@ -43,7 +55,8 @@ void CopierEtTourner(const QString &source, const QString &destination, int angl
 void RotationSansPerte(const QString &path, int angle);
 
 // Writes the low-quality copy of source at lowQualityPath (folder created), turned by angle.
-// Throws LumaroError with the copy error or one of the "sauvegarde basse résolution" errors.
+// Throws LumaroError with the copy error (also when lowQualityPath names the source itself) or
+// one of the "sauvegarde basse résolution" errors.
 void EnregistrerBasseQualite(const TParamAppli &settings, const QString &source, const QString &lowQualityPath,
                              int angle);
 

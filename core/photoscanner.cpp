@@ -1,9 +1,13 @@
 #include "core/photoscanner.h"
 
+#include "core/corelog.h"
+#include "core/filename.h"
+
 #include <QCollator>
-#include <QFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <functional>
 #include <memory>
@@ -90,10 +94,12 @@ void PhotoScanner::scan(const QString &folder, const std::function<void()> &prog
 
 void PhotoScanner::scanFolder(const QString &folder)
 {
-    const QByteArray encoded = QFile::encodeName(folder);
+    const QByteArray encoded = FileName::encode(folder);
     const int fd = open(encoded.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        qCInfo(lumaroCore) << "folder" << folder << "not listed:" << strerror(errno);
         return;
+    }
     struct stat self {};
     if (fstat(fd, &self) == 0) {
         // A folder reached twice through links is listed once: no loops, no photo twice.
@@ -134,7 +140,7 @@ void PhotoScanner::scanFolder(const QString &folder)
         if (type != DT_DIR && type != DT_REG)
             continue; // devices, pipes and sockets are not files to copy
         Entry entry;
-        entry.name = QFile::decodeName(rawName);
+        entry.name = FileName::decode(rawName);
         entry.folder = type == DT_DIR;
         entry.photo = !entry.folder && isPhotoName(entry.name);
         if (entry.photo) {

@@ -1,11 +1,13 @@
 #pragma once
-// Plain POSIX file work shared by the units that must control flushing themselves: the photo
-// files, the verified copies and every file the program replaces whole.
-#include <QByteArray>
+// Plain POSIX file work for the units that must control reading, writing and flushing
+// themselves: the photo files, the verified copies and the files replaced whole. Paths are
+// encoded by FileName, so every name the program has read opens the same file again.
 #include <QString>
 
 #include <cstddef>
 #include <utility>
+
+#include <sys/types.h>
 
 namespace PosixFile {
 
@@ -32,15 +34,15 @@ private:
     int m_fd;
 };
 
+// open(2) on a path of the program, close-on-exec; the descriptor is not open on failure
+// (errno tells why).
+Descriptor open(const QString &path, int flags, mode_t mode = 0);
+
 // Writes every byte, going on after interruptions; false on an error.
 bool writeAll(int fd, const char *data, std::size_t size);
+// Reads until the buffer is full or the file ends; the number of bytes read, -1 on an error.
+ssize_t readFull(int fd, char *data, std::size_t size);
 // Flushes the folder that holds path, so that a rename in it survives a crash.
 bool syncFolderOf(const QString &path);
-
-// Writes the bytes under a hidden temporary name in the target's folder, flushes them to disk and
-// renames the result over the target (which keeps its permissions; through a symbolic link the
-// file it points at is replaced). False on any failure: the temporary file is removed and the
-// target is as it was.
-bool replaceWhole(const QString &path, const QByteArray &bytes);
 
 } // namespace PosixFile

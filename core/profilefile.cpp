@@ -1,10 +1,9 @@
 #include "core/profilefile.h"
 
 #include "core/error.h"
+#include "core/filereplacement.h"
+#include "core/filesystem.h"
 #include "core/textfile.h"
-
-#include <QDir>
-#include <QFileInfo>
 
 namespace {
 
@@ -196,8 +195,8 @@ void ProfileFile::flush()
     for (const Write &write : m_pending)
         apply(m_lines, write);
     m_pending.clear();
-    const QString folder = QFileInfo(m_path).absolutePath();
-    const bool saved = QDir().mkpath(folder) && TextFile::writeAtomically(m_path, TextFile::joinCrlf(m_lines));
+    const bool saved = FileSystem::makeFolders(FileSystem::folderOf(FileSystem::absolutePath(m_path)))
+                       && FileReplacement::writeWhole(m_path, TextFile::joinCrlf(m_lines));
     if (!saved) {
         reload();
         throw LumaroError(QStringLiteral("Impossible d'écrire dans %1").arg(m_path));

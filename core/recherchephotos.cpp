@@ -1,21 +1,18 @@
 #include "core/recherchephotos.h"
 
+#include "core/corelog.h"
 #include "core/datetimevalue.h"
+#include "core/error.h"
+#include "core/filesystem.h"
 #include "core/filtrephoto.h"
 #include "core/historique.h"
 #include "core/paramappli.h"
 #include "core/paths.h"
 #include "core/photoscanner.h"
+#include "core/safecopy.h"
 #include "core/userinterface.h"
 
 #include <QDate>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSet>
-
-#include <fcntl.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -24,15 +21,6 @@ int keyDay(const QString &entry)
 {
     const QDate day(entry.mid(0, 4).toInt(), entry.mid(4, 2).toInt(), entry.mid(6, 2).toInt());
     return DateValue::dayNumber(DateValue::fromDate(day));
-}
-
-void removeKnownPhotos(QStringList &entries, const QStringList &previous)
-{
-    QSet<QString> known;
-    known.reserve(previous.size());
-    for (const QString &line : previous)
-        known.insert(line.toCaseFolded());
-    entries.removeIf([&known](const QString &entry) { return known.contains(entry.toCaseFolded()); });
 }
 
 void applyNameFilter(QStringList &entries, const TFiltrePhoto &filter)
@@ -54,25 +42,6 @@ void applyDateFilter(QStringList &entries, const TFiltrePhoto &filter)
         const int day = keyDay(entry);
         return sameDay ? day != reference : day <= reference;
     });
-}
-
-// Copies a file and gives the copy the source's times, as a copy on the old platform kept them.
-bool copyKeepingTimes(const QString &source, const QString &target)
-{
-    if (!QFile::copy(source, target))
-        return false;
-    struct stat info {};
-    if (stat(QFile::encodeName(source).constData(), &info) == 0) {
-        const struct timespec times[2] = {info.st_atim, info.st_mtim};
-        utimensat(AT_FDCWD, QFile::encodeName(target).constData(), times, 0);
-    }
-    return true;
-}
-
-bool nameTaken(const QString &path)
-{
-    struct stat info {};
-    return lstat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
 } // namespace
@@ -101,11 +70,12 @@ void RechercherPhotos(const QString &folder, bool withSubfolders, const TFiltreP
     }
     extraFiles.append(scanner.extraFiles());
 
-    if (const std::optional<QString> history = Historique::filePath(settings.folder(), root, volumes)) {
-        const QStringList previous = Historique::read(*history);
-        Historique::write(*history, entries);
+    if (const std::optional<VolumeLocation> location = volumes.locate(root)) {
+        const QString history = Historique::filePath(settings.folder(), *location);
+        const QStringList previous = Historique::read(history);
+        Historique::write(history, entries);
         if (filter.NouvellePhoto)
-            removeKnownPhotos(entries, previous);
+            Historique::removeKnownPhotos(entries, previous, root, location->relativePath);
     }
     applyNameFilter(entries, filter);
     applyDateFilter(entries, filter);
@@ -121,16 +91,22 @@ QStringList EnregistrerExtensionsSupp(const QString &destination, const QStringL
     WaitScope wait(ui, QStringLiteral("Veuillez patienter, enregistrement des extensions supplémenaires..."));
     const QString base = Paths::withSeparator(destination);
     for (const QString &file : extraFiles) {
-        const QString name = QFileInfo(file).fileName();
+        const QString name = FileSystem::fileNameOf(file);
         const qsizetype dot = name.lastIndexOf(u'.');
         const QString extension = dot < 0 ? QString() : name.mid(dot + 1);
         const QString folder = base + extension + u'/';
-        QDir().mkpath(folder);
+        if (!FileSystem::makeFolders(folder))
+            qCInfo(lumaroCore) << "folder" << folder << "not created";
         QString target = folder + name;
-        for (int n = 1; nameTaken(target); ++n)
+        for (int n = 1; FileSystem::exists(target); ++n)
             target = folder + name + QStringLiteral(" - ") + QString::number(n);
-        if (copyKeepingTimes(file, target))
+        // Like a photo: whole or not at all under its name, read back before it counts.
+        try {
+            SafeCopy::copyFile(file, target, SafeCopy::Mode::Verified);
             copies.append(target);
+        } catch (const LumaroError &error) {
+            qCInfo(lumaroCore) << "extra file not copied:" << error.message();
+        }
         ui.processEvents();
     }
     return copies;

@@ -1,8 +1,7 @@
 #include "core/textfile.h"
 
-#include "core/posixfile.h"
+#include "core/filesystem.h"
 
-#include <QFile>
 #include <QStringDecoder>
 
 namespace TextFile {
@@ -58,6 +57,13 @@ QByteArray encodeWindows1252(const QString &text, bool *complete)
 
 QString decode(const QByteArray &bytes)
 {
+    // A byte-order mark is the only sign of UTF-16 worth trusting: without it, such a file
+    // would read as Windows-1252 with a NUL after each letter.
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        QStringDecoder utf16(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+                             QStringDecoder::Flag::Stateless);
+        return utf16.decode(bytes.mid(2));
+    }
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
     if (utf8.hasError())
@@ -98,16 +104,11 @@ QByteArray joinCrlf(const QStringList &lines)
 
 bool read(const QString &path, QString &text)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = FileSystem::readAll(path);
+    if (!bytes)
         return false;
-    text = decode(file.readAll());
+    text = decode(*bytes);
     return true;
-}
-
-bool writeAtomically(const QString &path, const QByteArray &bytes)
-{
-    return PosixFile::replaceWhole(path, bytes);
 }
 
 } // namespace TextFile

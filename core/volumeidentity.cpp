@@ -1,8 +1,10 @@
 #include "core/volumeidentity.h"
 
+#include "core/filename.h"
+#include "core/filesystem.h"
+#include "core/paths.h"
+
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <blkid/blkid.h>
@@ -35,7 +37,7 @@ QString decodeField(const QByteArray &field)
         }
         bytes.append(field[i]);
     }
-    return QFile::decodeName(bytes);
+    return FileName::decode(bytes);
 }
 
 bool isPrefixFolder(const QString &mountPoint, const QString &path)
@@ -117,7 +119,7 @@ std::optional<quint32> serialFromUuid(const QString &uuid, const QString &fsType
 
 std::optional<BlockIdentity> probeDevice(const QString &devicePath)
 {
-    const QByteArray path = QFile::encodeName(devicePath);
+    const QByteArray path = FileName::encode(devicePath);
     blkid_probe probe = blkid_new_probe_from_filename(path.constData());
     if (!probe)
         return std::nullopt;
@@ -148,11 +150,9 @@ std::optional<QString> uuidFromDiskLinks(const QString &folder, dev_t device)
 {
     if (::major(device) == 0) // not a block device (tmpfs, FUSE, network)
         return std::nullopt;
-    const QDir links(folder);
-    for (const QString &name : links.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
-        struct stat target {};
-        if (stat(QFile::encodeName(links.filePath(name)).constData(), &target) == 0 && S_ISBLK(target.st_mode)
-            && target.st_rdev == device)
+    for (const QString &name : FileSystem::folderEntries(folder)) {
+        const std::optional<struct stat> target = FileSystem::status(Paths::withSeparator(folder) + name);
+        if (target && S_ISBLK(target->st_mode) && target->st_rdev == device)
             return name;
     }
     return std::nullopt;
@@ -162,20 +162,54 @@ std::optional<QString> uuidFromDiskLinks(const QString &folder, dev_t device)
 // an anonymous number in the table, their source names the real device).
 std::optional<dev_t> sourceDevice(const QString &source)
 {
-    struct stat info {};
-    if (!source.startsWith(u'/') || stat(QFile::encodeName(source).constData(), &info) != 0 || !S_ISBLK(info.st_mode))
+    if (!source.startsWith(u'/'))
         return std::nullopt;
-    return info.st_rdev;
+    const std::optional<struct stat> info = FileSystem::status(source);
+    if (!info || !S_ISBLK(info->st_mode))
+        return std::nullopt;
+    return info->st_rdev;
 }
 
 bool isReadableSource(const QString &source)
 {
     if (!source.startsWith(u'/'))
         return false;
-    struct stat info {};
-    if (stat(QFile::encodeName(source).constData(), &info) != 0)
-        return false;
-    return S_ISBLK(info.st_mode) || S_ISREG(info.st_mode);
+    const std::optional<struct stat> info = FileSystem::status(source);
+    return info && (S_ISBLK(info->st_mode) || S_ISREG(info->st_mode));
+}
+
+// A file system served by a FUSE program (a card image mounted with fusefat, say) names no
+// device in the mount table. The serving program was given the image and then the mount point;
+// once running it has moved to "/", so the mount point is recognised by its name and the image
+// by the file the program holds open under the name it was given.
+std::optional<QString> imageServedByFuse(const QString &mountPoint)
+{
+    const QString mountName = mountPoint.mid(mountPoint.lastIndexOf(u'/') + 1);
+    const QDir proc(QStringLiteral("/proc"));
+    for (const QString &pid : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (pid.isEmpty() || !pid.at(0).isDigit())
+            continue;
+        const std::optional<QByteArray> cmdline = FileSystem::readAll(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        if (!cmdline || cmdline->isEmpty())
+            continue;
+        QStringList arguments;
+        for (const QByteArray &argument : cmdline->split('\0'))
+            if (!argument.isEmpty())
+                arguments << FileName::decode(argument);
+        while (arguments.size() >= 3 && arguments.last().endsWith(u'/'))
+            arguments.last().chop(1);
+        if (arguments.size() < 3 || arguments.last().mid(arguments.last().lastIndexOf(u'/') + 1) != mountName)
+            continue;
+        const QString given = arguments.at(arguments.size() - 2);
+        const QString imageName = given.mid(given.lastIndexOf(u'/') + 1);
+        const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+        for (const QString &fd : fds.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
+            const QString open = FileSystem::canonicalPath(fds.filePath(fd));
+            if (open.mid(open.lastIndexOf(u'/') + 1) == imageName && isReadableSource(open))
+                return open;
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -191,15 +225,18 @@ std::optional<quint32> VolumeLocator::serialOf(const MountEntry &mount, const QS
                 return serial;
         }
     }
-    if (isReadableSource(mount.source)) {
-        if (const std::optional<BlockIdentity> identity = VolumeIdentity::probeDevice(mount.source)) {
+    QString source = mount.source;
+    if (!isReadableSource(source) && mount.fsType.startsWith(QLatin1String("fuse")) && !m_fixed)
+        source = imageServedByFuse(mount.mountPoint).value_or(source);
+    if (isReadableSource(source)) {
+        if (const std::optional<BlockIdentity> identity = VolumeIdentity::probeDevice(source)) {
             const QString type = identity->type.isEmpty() ? mount.fsType : identity->type;
             if (const std::optional<quint32> serial = VolumeIdentity::serialFromUuid(identity->uuid, type))
                 return serial;
         }
     }
     struct statvfs info {};
-    if (statvfs(QFile::encodeName(folder).constData(), &info) != 0)
+    if (statvfs(FileName::encode(folder).constData(), &info) != 0)
         return std::nullopt;
     const unsigned long long fsid = info.f_fsid;
     const quint32 combined = quint32(fsid & 0xFFFFFFFFull) ^ quint32(fsid >> 32);
@@ -210,15 +247,15 @@ std::optional<quint32> VolumeLocator::serialOf(const MountEntry &mount, const QS
 
 std::optional<VolumeLocation> VolumeLocator::locate(const QString &folder) const
 {
-    const QString canonical = QFileInfo(folder).canonicalFilePath();
-    if (canonical.isEmpty() || !QFileInfo(canonical).isDir())
+    const QString canonical = FileSystem::canonicalPath(folder);
+    if (canonical.isEmpty() || !FileSystem::isFolder(canonical))
         return std::nullopt;
     QByteArray table = m_mountInfo;
     if (!m_fixed) {
-        QFile file(QStringLiteral("/proc/self/mountinfo"));
-        if (!file.open(QIODevice::ReadOnly))
+        const std::optional<QByteArray> live = FileSystem::readAll(QStringLiteral("/proc/self/mountinfo"));
+        if (!live)
             return std::nullopt;
-        table = file.readAll();
+        table = *live;
     }
     const std::optional<MountEntry> mount = VolumeIdentity::mountOf(VolumeIdentity::parseMountInfo(table), canonical);
     if (!mount)

@@ -6,9 +6,10 @@
 
 namespace {
 
-int showBox(QMessageBox::Icon icon, const QString &title, const QString &text, bool question)
+int showBox(QMessageBox::Icon icon, const QString &title, const QString &text, bool question, bool sound = true)
 {
-    QApplication::beep();
+    if (sound)
+        QApplication::beep();
     QMessageBox box(icon, title, normaliserLignes(text), QMessageBox::NoButton, QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
     if (!question) {
@@ -44,6 +45,11 @@ void MessageErreur(const QString &text)
 void MessageInformation(const QString &text)
 {
     showBox(QMessageBox::Information, QStringLiteral("Information"), text, false);
+}
+
+void MessageAvertissement(const QString &text, bool sonore)
+{
+    showBox(QMessageBox::Warning, QStringLiteral("Avertissement"), text, false, sonore);
 }
 
 bool MessageConfirmation(const QString &text)

@@ -4,6 +4,9 @@
 
 void MessageErreur(const QString &text);
 void MessageInformation(const QString &text);
+// "Avertissement" box with the warning icon and one "OK" button; the exclamation sound only
+// when `sonore` is set (an edit control plays it itself, when its Beep property asks for it).
+void MessageAvertissement(const QString &text, bool sonore = true);
 // True only when the user answers "&Oui"; Escape, "&Non" and closing the box are refusals.
 bool MessageConfirmation(const QString &text);
 

@@ -1,10 +1,15 @@
 #include "tests/testsupport.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
+#include <QStandardPaths>
 
+#include <csignal>
 #include <cstdlib>
+#include <sys/stat.h>
 
 namespace TestSupport {
 
@@ -42,6 +47,94 @@ int runCli(const QStringList &arguments, QString *out, QString *err, int timeout
     Q_UNUSED(arguments) Q_UNUSED(out) Q_UNUSED(err) Q_UNUSED(timeoutMs)
     return -1;
 #endif
+}
+
+bool runProgram(const QString &program, const QStringList &arguments, QByteArray *out)
+{
+    QProcess process;
+    process.start(program, arguments);
+    const bool ran = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit
+                     && process.exitCode() == 0;
+    if (!ran)
+        qWarning() << program << arguments << process.readAllStandardError();
+    if (out)
+        *out = process.readAllStandardOutput();
+    return ran;
+}
+
+QString findMkfsVfat()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("mkfs.vfat"),
+                                          {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin"), QStringLiteral("/usr/bin")});
+}
+
+bool makeCardImage(const QString &path)
+{
+    const QString mkfs = findMkfsVfat();
+    return !mkfs.isEmpty()
+           && QProcess::execute(mkfs, {QStringLiteral("-i"), QStringLiteral("1234ABCD"), QStringLiteral("-C"), path,
+                                       QStringLiteral("1024")})
+                  == 0;
+}
+
+QByteArray mountTable(const QString &mountPoint, const QString &image)
+{
+    QString escaped = mountPoint;
+    escaped.replace(u' ', QStringLiteral("\\040"));
+    return QStringLiteral("26 1 254:0 / / rw,relatime - ext4 /dev/vda rw\n"
+                          "40 26 0:99 / %1 rw,relatime shared:1 - vfat %2 rw\n")
+        .arg(escaped, image)
+        .toUtf8();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush();
+}
+
+int fileMode(const QString &path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return -1;
+    return int(info.st_mode & 07777);
+}
+
+qint64 modificationSeconds(const QString &path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return -1;
+    return qint64(info.st_mtim.tv_sec);
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes)
+{
+    ::signal(SIGXFSZ, SIG_IGN);
+    ::getrlimit(RLIMIT_FSIZE, &m_previous);
+    struct rlimit limit = m_previous;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    ::setrlimit(RLIMIT_FSIZE, &m_previous);
+}
+
+UmaskScope::UmaskScope(mode_t mask) : m_previous(::umask(mask)) {}
+
+UmaskScope::~UmaskScope()
+{
+    ::umask(m_previous);
 }
 
 } // namespace TestSupport

@@ -3,10 +3,14 @@
 // questions, and a per-test environment that keeps the real home folder out of reach.
 #include "core/userinterface.h"
 
+#include <QByteArray>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <deque>
+
+#include <sys/resource.h>
+#include <sys/types.h>
 
 class RecordingUserInterface : public UserInterface {
 public:
@@ -62,4 +66,50 @@ void isolateEnvironment();
 QString cliPath();
 // Runs lumaro-cli with the arguments; returns the exit code, fills standard output and error.
 int runCli(const QStringList &arguments, QString *out = nullptr, QString *err = nullptr, int timeoutMs = 120000);
+// Runs a program; true when it ran and ended with exit code 0. Its standard output in *out.
+// Use as QVERIFY(runProgram(...)).
+[[nodiscard]] bool runProgram(const QString &program, const QStringList &arguments, QByteArray *out = nullptr);
+
+// mkfs.vfat of dosfstools, for card images; empty when it is not installed.
+QString findMkfsVfat();
+// A FAT card image of 1 MiB with the volume serial "1234-ABCD"; false when it cannot be made.
+[[nodiscard]] bool makeCardImage(const QString &path);
+// A mount table (the form of /proc/self/mountinfo) in which the folder mountPoint holds the
+// FAT file system of the image: the seam by which VolumeLocator sees a card mounted anywhere.
+QByteArray mountTable(const QString &mountPoint, const QString &image);
+
+// The whole file; empty when it cannot be read.
+QByteArray readFile(const QString &path);
+// Creates or replaces the file (its folders made when missing); false on any failure.
+// Use as QVERIFY(writeFile(...)).
+[[nodiscard]] bool writeFile(const QString &path, const QByteArray &bytes);
+// The permission bits of a file (mode & 07777); -1 when it does not exist.
+int fileMode(const QString &path);
+// The last-write time in whole seconds since 1970; -1 when the file does not exist.
+qint64 modificationSeconds(const QString &path);
+
+// The largest file this process may write, for the time of one scope: a write beyond it fails
+// with EFBIG as a full disk would (SIGXFSZ is ignored meanwhile).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    struct rlimit m_previous {};
+};
+
+// The process's umask, for the time of one scope.
+class UmaskScope {
+public:
+    explicit UmaskScope(mode_t mask);
+    ~UmaskScope();
+    UmaskScope(const UmaskScope &) = delete;
+    UmaskScope &operator=(const UmaskScope &) = delete;
+
+private:
+    mode_t m_previous;
+};
 } // namespace TestSupport

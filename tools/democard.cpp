@@ -1,11 +1,13 @@
 #include "tools/democard.h"
 #include "core/error.h"
+#include "core/imaging.h"
+#include "core/imaging/jpegsegments.h"
+#include "core/imaging/turbojpeghandle.h"
 
 #include <QDir>
 #include <QFile>
 
 #include <exiv2/exiv2.hpp>
-#include <turbojpeg.h>
 
 #include <cmath>
 #include <fcntl.h>
@@ -110,52 +112,33 @@ struct Scene {
     }
 };
 
-class Compressor {
-public:
-    Compressor() : m_handle(tjInitCompress()) {}
-    ~Compressor()
-    {
-        if (m_handle)
-            tjDestroy(m_handle);
+// The photos are compressed as a camera does (half-resolution chroma, fast DCT), through the
+// imaging layer's TurboJPEG handle.
+QByteArray compress(const std::vector<unsigned char> &rgb, int width, int height, int quality)
+{
+    try {
+        Imaging::Detail::TurboJpegHandle handle(Imaging::Detail::TurboJpegHandle::Kind::Compress);
+        Imaging::Detail::TurboJpegBuffer output;
+        if (tjCompress2(handle.get(), rgb.data(), width, 0, height, TJPF_RGB, output.dataPointer(),
+                        output.sizePointer(), TJSAMP_420, quality, TJFLAG_FASTDCT)
+            == 0)
+            return output.toByteArray();
+    } catch (const Imaging::ImagingError &) {
     }
-    Compressor(const Compressor &) = delete;
-    Compressor &operator=(const Compressor &) = delete;
-
-    QByteArray compress(const std::vector<unsigned char> &rgb, int width, int height, int quality)
-    {
-        unsigned char *out = nullptr;
-        unsigned long size = 0;
-        if (!m_handle
-            || tjCompress2(m_handle, rgb.data(), width, 0, height, TJPF_RGB, &out, &size, TJSAMP_420, quality,
-                           TJFLAG_FASTDCT)
-                   != 0) {
-            tjFree(out);
-            throw LumaroError(QStringLiteral("Impossible de créer les photos de démonstration."));
-        }
-        QByteArray bytes(reinterpret_cast<const char *>(out), qsizetype(size));
-        tjFree(out);
-        return bytes;
-    }
-
-private:
-    tjhandle m_handle;
-};
+    throw LumaroError(QStringLiteral("Impossible de créer les photos de démonstration."));
+}
 
 // Cameras write the EXIF segment right after the start of the image and no JFIF segment.
-QByteArray withExif(const QByteArray &jpeg, const Exiv2::Blob &tiff)
+QByteArray withExif(const QByteArray &jpeg, const Exiv2::Blob &blob)
 {
-    qsizetype rest = 2;
-    if (jpeg.size() > 6 && uchar(jpeg[2]) == 0xFF && uchar(jpeg[3]) == 0xE0)
-        rest = 4 + ((uchar(jpeg[4]) << 8) | uchar(jpeg[5]));
-    const qsizetype length = 2 + 6 + qsizetype(tiff.size());
-    QByteArray out;
-    out.reserve(jpeg.size() + length + 2);
-    out.append(jpeg.constData(), 2);
-    out.append(char(0xFF)).append(char(0xE1)).append(char(length >> 8)).append(char(length & 0xFF));
-    out.append("Exif\0\0", 6);
-    out.append(reinterpret_cast<const char *>(tiff.data()), qsizetype(tiff.size()));
-    out.append(jpeg.constData() + rest, jpeg.size() - rest);
-    return out;
+    QByteArray bare = jpeg;
+    if (bare.size() > 6 && uchar(bare[2]) == 0xFF && uchar(bare[3]) == 0xE0)
+        bare.remove(2, 2 + ((uchar(bare[4]) << 8) | uchar(bare[5])));
+    const QByteArray tiff(reinterpret_cast<const char *>(blob.data()), qsizetype(blob.size()));
+    const QByteArray segment = Imaging::Detail::exifSegment(tiff);
+    if (segment.isEmpty())
+        throw LumaroError(QStringLiteral("Impossible de créer les photos de démonstration."));
+    return Imaging::Detail::withExifSegment(bare, Imaging::Detail::scanJpegLayout(bare), segment);
 }
 
 // The recorded orientation of photo k: by default 6 for photos 3, 8, 13... and 8 for photos
@@ -253,15 +236,14 @@ Contents write(const QString &folder, const Options &options)
     // About four days of shooting, whatever the number of photos.
     const qint64 step = qMax<qint64>(2, (4 * 86400) / options.count);
     const int firstFolderCount = (options.count + 1) / 2;
-    Compressor compressor;
     for (int k = 1; k <= options.count; ++k) {
         const Scene scene(k);
         const QDateTime shot = options.firstShot.addSecs((k - 1) * step + (step > 100 ? (k * 7) % 59 : 0));
         const QString name = QStringLiteral("IMG_%1.JPG").arg(k, 4, 10, QLatin1Char('0'));
         const QString path = (k <= firstFolderCount ? first : second) + QLatin1Char('/') + name;
         const QByteArray thumbnail =
-            compressor.compress(scene.render(ThumbnailWidth, ThumbnailHeight, false), ThumbnailWidth, ThumbnailHeight, 80);
-        QByteArray jpeg = compressor.compress(scene.render(options.size.width(), options.size.height(), true),
+            compress(scene.render(ThumbnailWidth, ThumbnailHeight, false), ThumbnailWidth, ThumbnailHeight, 80);
+        QByteArray jpeg = compress(scene.render(options.size.width(), options.size.height(), true),
                                               options.size.width(), options.size.height(), PhotoQuality);
         const bool exif = k != 2;
         if (exif) {

@@ -25,10 +25,14 @@ QByteArray turnJpegData(const QByteArray &jpeg, int angle, PartialBlocks partial
 
     TurboJpegHandle handle(TurboJpegHandle::Kind::Transform);
     TurboJpegBuffer output;
+    // Stop on warnings: a turn rewrites the user's file, and turning a damaged photo would make
+    // its damage permanent under a name that looks whole.
     const int rc = tjTransform(handle.get(), reinterpret_cast<const unsigned char *>(jpeg.constData()),
                                static_cast<unsigned long>(jpeg.size()), 1, output.dataPointer(),
-                               output.sizePointer(), &transform, TJFLAG_LIMITSCANS);
-    if ((rc != 0 && !handle.lastErrorIsWarning()) || *output.sizePointer() == 0)
+                               output.sizePointer(), &transform, TJFLAG_LIMITSCANS | TJFLAG_STOPONWARNING);
+    if (rc != 0)
+        throw ImagingError(ErrorCode::DamagedJpeg, handle.lastErrorText());
+    if (*output.sizePointer() == 0)
         throw ImagingError(ErrorCode::DamagedJpeg);
     return output.toByteArray();
 }

@@ -3,8 +3,6 @@
 #include "core/imaging.h"
 #include "core/posixfile.h"
 
-#include <QFile>
-
 #include <cerrno>
 #include <limits>
 #include <utility>
@@ -20,8 +18,7 @@ using FileDescriptor = PosixFile::Descriptor;
 
 FileDescriptor openForReading(const QString &path, qint64 &size)
 {
-    const QByteArray name = QFile::encodeName(path);
-    FileDescriptor fd(::open(name.constData(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor fd = PosixFile::open(path, O_RDONLY);
     if (!fd.isOpen())
         throw ImagingError(errno == ENOENT || errno == ENOTDIR ? ErrorCode::FileNotFound : ErrorCode::ReadFailed);
     struct stat info {};
@@ -73,12 +70,6 @@ QByteArray readFileStart(const QString &path, qint64 limit, qint64 &fileSize)
 {
     FileDescriptor fd = openForReading(path, fileSize);
     return readUpTo(fd.get(), std::min(limit, fileSize));
-}
-
-void writeFileSafely(const QString &path, const QByteArray &bytes)
-{
-    if (!PosixFile::replaceWhole(path, bytes))
-        throw ImagingError(ErrorCode::WriteFailed);
 }
 
 } // namespace Imaging::Detail

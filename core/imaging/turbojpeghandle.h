@@ -26,6 +26,13 @@ public:
     // A failure that libjpeg-turbo only warns about (a truncated scan, stray bytes): the
     // picture is complete enough to be used.
     bool lastErrorIsWarning() const { return tjGetErrorCode(m_handle) == TJERR_WARNING; }
+    // libjpeg-turbo's own words for the last error or warning, without its function prefix.
+    QString lastErrorText() const
+    {
+        QString text = QString::fromLatin1(tjGetErrorStr2(m_handle));
+        const qsizetype prefix = text.indexOf(QLatin1String("(): "));
+        return prefix >= 0 ? text.mid(prefix + 4) : text;
+    }
 
 private:
     tjhandle m_handle;

@@ -2,6 +2,9 @@
 // user's photos when something goes wrong in the middle of a card.
 #include "core/batchtransfer.h"
 #include "core/exifdate.h"
+#include "core/filereplacement.h"
+#include "core/filtrephoto.h"
+#include "core/recherchephotos.h"
 #include "core/paramappli.h"
 #include "tests/testsupport.h"
 #include "tools/democard.h"
@@ -16,6 +19,8 @@
 #include <QtTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -53,7 +58,8 @@ bool runQuietly(const QString &program, const QStringList &arguments)
 // A small FAT file system mounted with fusefat for the time of a test, as a real card or stick.
 class FatVolume {
 public:
-    FatVolume(const QString &image, const QString &mountPoint, const QString &size)
+    // A new volume of that size; without a size, the existing image mounted again.
+    FatVolume(const QString &image, const QString &mountPoint, const QString &size = QString())
         : m_mountPoint(mountPoint)
     {
         const QString mkfs = QStandardPaths::findExecutable(QStringLiteral("mkfs.vfat"),
@@ -61,8 +67,9 @@ public:
         if (mkfs.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("fusefat")).isEmpty())
             return;
         QDir().mkpath(mountPoint);
-        m_mounted = runQuietly(QStringLiteral("truncate"), {QStringLiteral("-s"), size, image})
-                    && runQuietly(mkfs, {QStringLiteral("-i"), QStringLiteral("1234ABCD"), image})
+        m_mounted = (size.isEmpty()
+                     || (runQuietly(QStringLiteral("truncate"), {QStringLiteral("-s"), size, image})
+                         && runQuietly(mkfs, {QStringLiteral("-i"), QStringLiteral("1234ABCD"), image})))
                     && runQuietly(QStringLiteral("fusefat"), {QStringLiteral("-o"), QStringLiteral("rw+"), image, mountPoint});
     }
     ~FatVolume()
@@ -435,6 +442,93 @@ private slots:
             QVERIFY(!QImageReader(written[i]).read().isNull());
         QCOMPARE(QDir(destination()).entryList(QDir::Files | QDir::Hidden).size(), listed);
         QCOMPARE(QDir(destination() + QStringLiteral("Basse Resolution")).entryList(QDir::Files | QDir::Hidden).size(), listed);
+    }
+
+    void aFatCardKeepsItsHistoryWhereverItIsMounted()
+    {
+        const QString image = path(QStringLiteral("card.img"));
+        QStringList first;
+        {
+            const FatVolume card(image, path(QStringLiteral("media/CARD")), QStringLiteral("32M"));
+            if (!card.mounted())
+                QSKIP("mkfs.vfat and fusefat are needed for a FAT card");
+            DemoCard::Options small;
+            small.count = 4;
+            small.size = QSize(320, 240);
+            const DemoCard::Contents demo = DemoCard::write(path(QStringLiteral("media/CARD")), small);
+            m_settings->RepertoireAIgnorer = demo.thumbnailFolder;
+            m_settings->SupprimerPhoto = true;
+            TFiltrePhoto filter(path(QStringLiteral("settings/")));
+            filter.NouvellePhoto = true;
+            QStringList extra;
+            RechercherPhotos(path(QStringLiteral("media/CARD/")), true, filter, extra, first, *m_settings, m_ui);
+            QCOMPARE(first.size(), 4);
+            // The card's serial comes from its UUID "1234-ABCD", whatever it is mounted on.
+            QVERIFY(QFile::exists(path(QStringLiteral("settings/Histo/305441741-.txt"))));
+            // Half the photos go; FAT keeps file times to two seconds, and so do the copies.
+            QStringList two = first.mid(0, 2);
+            BatchTransfer batch(*m_settings, m_ui, two, options());
+            QCOMPARE(batch.run().failures, 0);
+            QVERIFY(two.isEmpty());
+            for (const QString &copy : batch.PhotosTransferees())
+                QCOMPARE(QFileInfo(copy).lastModified().time().second() % 2, 0);
+        }
+        // The same card elsewhere: only the photos that were not there before are new.
+        const FatVolume again(image, path(QStringLiteral("other/mount")));
+        QVERIFY(again.mounted());
+        QVERIFY(QDir(path(QStringLiteral("other/mount/DCIM"))).exists());
+        m_settings->RepertoireAIgnorer = path(QStringLiteral("other/mount/DCIM/100DEMO/MINIATURES"));
+        TFiltrePhoto filter(path(QStringLiteral("settings/")));
+        filter.NouvellePhoto = true;
+        QStringList later, extra;
+        RechercherPhotos(path(QStringLiteral("other/mount/")), true, filter, extra, later, *m_settings, m_ui);
+        QVERIFY2(later.isEmpty(), qPrintable(later.join(u' ')));
+    }
+
+    void aNameLeavingTheDestinationFailsThatPhotoOnly()
+    {
+        makeCard(2);
+        m_settings->SupprimerPhoto = true;
+        m_settings->MasqueNomPhoto = QStringLiteral("#THEME #N");
+        for (const bool lowOnly : {false, true}) {
+            QStringList photos = m_card.photos;
+            BatchOptions o = options(QStringLiteral("../../../../x"));
+            o.lowQualityOnly = lowOnly;
+            RecordingUserInterface ui;
+            BatchTransfer batch(*m_settings, ui, photos, o);
+            const BatchTransfer::Result result = batch.run();
+            QCOMPARE(result.end, BatchTransfer::End::Completed);
+            QCOMPARE(result.failures, 2);
+            QVERIFY(batch.PhotosTransferees().isEmpty());
+            QCOMPARE(photos, m_card.photos);
+            const QString message = (ui.informations + ui.errors).value(0);
+            QVERIFY2(message.endsWith(QStringLiteral(" sort du répertoire de destination.")), qPrintable(message));
+            QVERIFY(!QFile::exists(path(QStringLiteral("x 1.JPG"))) && !QDir(m_dir->path() + QStringLiteral("/../x 1.JPG")).exists());
+        }
+        for (const QString &source : m_card.photos)
+            QVERIFY(QFile::exists(source));
+    }
+
+    void leftoversOfAnInterruptedRunGo()
+    {
+        makeCard(1);
+        QVERIFY(QDir().mkpath(destination()));
+        const QString leftover = destination() + QStringLiteral(".lumaro-abcd1234.tmp");
+        QFile file(leftover);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("half a photo");
+        file.close();
+        // A write under way in the same folder (another program) holds its file: it stays.
+        FileReplacement live(destination() + QStringLiteral("autre.JPG"));
+        QVERIFY(live.isOpen());
+        const struct timespec old[2] = {{0, UTIME_OMIT}, {::time(nullptr) - 60, 0}};
+        for (const QString &path : {leftover, live.temporaryPath()})
+            QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), old, 0), 0);
+        QStringList photos = m_card.photos;
+        BatchTransfer batch(*m_settings, m_ui, photos, options());
+        QCOMPARE(batch.run().failures, 0);
+        QVERIFY(!QFile::exists(leftover));
+        QVERIFY(QFile::exists(live.temporaryPath()));
     }
 
     void aPulledCardStopsTheBatchOnce()

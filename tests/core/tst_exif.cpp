@@ -43,30 +43,13 @@ public:
 
 namespace {
 
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-bool run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
+using TestSupport::readFile;
+using TestSupport::writeFile;
 
 // A small JPEG without metadata.
 bool makePlainJpeg(const QString &path, const QString &colour = QStringLiteral("red"))
 {
-    return run(QStringLiteral("convert"), {QStringLiteral("-size"), QStringLiteral("64x48"), QStringLiteral("xc:") + colour,
+    return TestSupport::runProgram(QStringLiteral("convert"), {QStringLiteral("-size"), QStringLiteral("64x48"), QStringLiteral("xc:") + colour,
                                            QStringLiteral("-strip"), path});
 }
 
@@ -75,7 +58,7 @@ bool makeExifJpeg(const QString &path, const QString &orientation = QStringLiter
 {
     const QString thumb = path + QStringLiteral(".thumb.jpg");
     const bool ok = makePlainJpeg(path) && makePlainJpeg(thumb, QStringLiteral("blue")) &&
-                    run(QStringLiteral("exiftool"),
+                    TestSupport::runProgram(QStringLiteral("exiftool"),
                         {QStringLiteral("-q"), QStringLiteral("-overwrite_original"), QStringLiteral("-Make=Probe"),
                          QStringLiteral("-Model=P 1"), QStringLiteral("-DateTimeOriginal=2004:02:14 10:30:12"),
                          QStringLiteral("-Orientation#=") + orientation, QStringLiteral("-UserComment=Noël"),
@@ -106,11 +89,10 @@ void addBlobs(const QString &path)
 }
 
 // Gives the file a last-write time with an odd second, to see the rounding to an even one.
-void setFileTime(const QString &path, const QDateTime &time)
+[[nodiscard]] bool setFileTime(const QString &path, const QDateTime &time)
 {
     QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadWrite));
-    QVERIFY(f.setFileTime(time, QFileDevice::FileModificationTime));
+    return f.open(QIODevice::ReadWrite) && f.setFileTime(time, QFileDevice::FileModificationTime);
 }
 
 const QDateTime OddTime(QDate(2021, 7, 3), QTime(16, 45, 51, 700));
@@ -137,7 +119,7 @@ private slots:
         QVERIFY(m_dir.isValid());
         QVERIFY2(makeExifJpeg(path(QStringLiteral("exif.jpg"))), "convert and exiftool are needed");
         QVERIFY(makePlainJpeg(path(QStringLiteral("plain.jpg"))));
-        setFileTime(path(QStringLiteral("plain.jpg")), OddTime);
+        QVERIFY(setFileTime(path(QStringLiteral("plain.jpg")), OddTime));
     }
 
     // --- The list base ---------------------------------------------------------------------
@@ -415,15 +397,15 @@ private slots:
             QByteArray bytes = exifBytes;
             const qsizetype tiff = bytes.indexOf("Exif") + 6;
             bytes.replace(tiff, 8, QByteArray(8, '\xFF')); // byte order and first IFD offset
-            writeFile(photo, bytes);
+            QVERIFY(writeFile(photo, bytes));
         } else if (kind == QLatin1String("truncated")) {
-            writeFile(photo, exifBytes.left(exifBytes.indexOf("Exif") + 40));
+            QVERIFY(writeFile(photo, exifBytes.left(exifBytes.indexOf("Exif") + 40)));
         } else if (kind == QLatin1String("empty")) {
-            writeFile(photo, QByteArray());
+            QVERIFY(writeFile(photo, QByteArray()));
         } else {
-            writeFile(photo, "Date taken=2004:02:14 10:30:12\r\n");
+            QVERIFY(writeFile(photo, "Date taken=2004:02:14 10:30:12\r\n"));
         }
-        setFileTime(photo, OddTime);
+        QVERIFY(setFileTime(photo, OddTime));
         TListeInformationExif list;
         list.Ajouter(1, 1, QStringLiteral("left over"), QStringLiteral("from the last photo"));
         LireInformationsExif(list, photo, readExif);
@@ -461,7 +443,7 @@ private slots:
         list.Ajouter(0, 0, QStringLiteral("Empty"), QString());
         const QString photo = path(QStringLiteral("out/Noel 1.JPG"));
         QVERIFY(QDir().mkpath(path(QStringLiteral("out"))));
-        writeFile(path(QStringLiteral("out/Noel 1.txt")), "an older and much longer file\r\n\r\n\r\n");
+        QVERIFY(writeFile(path(QStringLiteral("out/Noel 1.txt")), "an older and much longer file\r\n\r\n\r\n"));
         EnregistrerFichierExif(list, photo);
         QCOMPARE(readFile(path(QStringLiteral("out/Noel 1.txt"))),
                  QByteArray("Manufacturer=Probé \r\nUser Comment=two\r\nlines\r\nEmpty=\r\n"));

@@ -11,20 +11,10 @@
 
 namespace {
 
+using TestSupport::readFile;
+using TestSupport::writeFile;
+
 constexpr double Feb25th2004 = 38042.0;
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -85,7 +75,7 @@ private slots:
         QFETCH(bool, nouvelle);
         QFETCH(int, typeNom);
         QFETCH(double, date);
-        writeFile(file(), "[Filtre]\r\n" + content + "\r\n");
+        QVERIFY(writeFile(file(), "[Filtre]\r\n" + content + "\r\n"));
         const TFiltrePhoto filter(m_folder);
         QCOMPARE(filter.NouvellePhoto, nouvelle);
         QCOMPARE(filter.TypeFiltreNom, typeNom);
@@ -94,7 +84,7 @@ private slots:
 
     void writingRoundTripsAndKeepsOtherKeys()
     {
-        writeFile(file(), "; mes réglages\r\n[Filtre]\r\nNouvellePhoto=3\r\nAutreCle=garde\r\n[Autre]\r\nX=1\r\n");
+        QVERIFY(writeFile(file(), "; mes réglages\r\n[Filtre]\r\nNouvellePhoto=3\r\nAutreCle=garde\r\n[Autre]\r\nX=1\r\n"));
         TFiltrePhoto filter(m_folder);
         QVERIFY(filter.NouvellePhoto);
         filter.FiltreNom = QStringLiteral("Vacances été");

@@ -22,6 +22,10 @@ using namespace Imaging;
 
 namespace {
 
+using TestSupport::FileSizeLimit;
+using TestSupport::readFile;
+using TestSupport::writeFile;
+
 // A picture whose quadrants are red (top left), green (top right), blue (bottom left) and
 // white (bottom right), so that any turn or mirror shows in four pixels.
 QImage quadrants(int width, int height)
@@ -61,34 +65,17 @@ QList<Colour> corners(const QImage &picture)
             colourAt(picture, 0.9, 0.9)};
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 QString tool(const char *name)
 {
     return QStandardPaths::findExecutable(QString::fromLatin1(name));
 }
 
-// Runs a program and returns its standard output; fails the test on a non-zero exit.
+// Runs a program and returns its standard output; "<failed>" (which no comparison expects)
+// when it fails.
 QByteArray run(const QString &program, const QStringList &arguments)
 {
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
-        qWarning() << program << arguments << process.readAllStandardError();
-        return QByteArray("<failed>");
-    }
-    return process.readAllStandardOutput();
+    QByteArray out;
+    return TestSupport::runProgram(program, arguments, &out) ? out : QByteArray("<failed>");
 }
 
 QString exifTag(const QString &path, const QString &tag)
@@ -116,18 +103,6 @@ long peakMemoryKiB()
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 }
-
-struct FileSizeLimit {
-    rlimit previous{};
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &previous);
-        rlimit limit = previous;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &previous); }
-};
 
 } // namespace
 
@@ -236,9 +211,9 @@ private slots:
             blue.fill(qRgb(0, 0, 220));
             saveJpeg(thumb, blue, SaveOptions{80, {}, false});
         } else {
-            writeAll(thumb, QByteArray("\xFF\xD8\xFF\xDB garbage that is no JPEG at all", 37));
+            QVERIFY(writeFile(thumb, QByteArray("\xFF\xD8\xFF\xDB garbage that is no JPEG at all")));
         }
-        run(tool("exiftool"), {"-q", "-overwrite_original", "-Make=Lumaro", "-ThumbnailImage<=" + thumb, file});
+        QVERIFY(TestSupport::runProgram(tool("exiftool"), {"-q", "-overwrite_original", "-Make=Lumaro", "-ThumbnailImage<=" + thumb, file}));
 
         const Photo photo = loadThumbnail(file, QSize(105, 105), MetadataChoice::Load);
         QCOMPARE(photo.picture.size(), QSize(105, 79));
@@ -260,7 +235,7 @@ private slots:
         const QByteArray withProfile = encodeJpeg(quadrants(64, 48), SaveOptions{80, given, false});
         QVERIFY(withProfile.size() > plain.size() + profile.size());
         const QString file = path(QStringLiteral("profile.jpg"));
-        writeAll(file, withProfile);
+        QVERIFY(writeFile(file, withProfile));
 
         const Photo photo = loadPhoto(file, MetadataChoice::Load);
         QCOMPARE(photo.metadata.iccProfile(), profile);
@@ -277,7 +252,7 @@ private slots:
         QTest::addColumn<bool>("missing");
         QTest::addColumn<Imaging::ErrorCode>("expected");
         QTest::addColumn<QString>("text");
-        const QByteArray good = readAll(makePhoto(QStringLiteral("guard-source.jpg"), 320, 240));
+        const QByteArray good = readFile(makePhoto(QStringLiteral("guard-source.jpg"), 320, 240));
         QVERIFY(!good.isEmpty());
         QTest::newRow("missing file") << QByteArray() << true << ErrorCode::FileNotFound << "Fichier introuvable";
         QTest::newRow("zero bytes") << QByteArray() << false << ErrorCode::EmptyFile << "Fichier vide";
@@ -305,8 +280,8 @@ private slots:
         const QString file = path(QStringLiteral("guarded.jpg"));
         QFile::remove(file);
         if (!missing)
-            writeAll(file, bytes);
-        const QByteArray before = readAll(file);
+            QVERIFY(writeFile(file, bytes));
+        const QByteArray before = readFile(file);
 
         const std::function<void()> operations[] = {
             [&] { loadPhoto(file); },
@@ -323,7 +298,7 @@ private slots:
                 QCOMPARE(error.message(), text);
             }
         }
-        QCOMPARE(readAll(file), before);
+        QCOMPARE(readFile(file), before);
         QCOMPARE(QFile::exists(file), !missing);
     }
 
@@ -331,9 +306,9 @@ private slots:
     void truncatedScanStillLoads()
     {
         const QString file = makePhoto(QStringLiteral("whole.jpg"), 640, 480);
-        const QByteArray bytes = readAll(file);
+        const QByteArray bytes = readFile(file);
         const QString cut = path(QStringLiteral("cut.jpg"));
-        writeAll(cut, bytes.left(bytes.size() * 6 / 10));
+        QVERIFY(writeFile(cut, bytes.left(bytes.size() * 6 / 10)));
 
         const Photo photo = loadPhoto(cut);
         QCOMPARE(photo.picture.size(), QSize(640, 480));
@@ -390,7 +365,7 @@ private slots:
         const QString png = path(QStringLiteral("variant.png"));
         QVERIFY(quadrants(120, 90).save(png));
         const QString jpeg = path(QStringLiteral("variant.jpg"));
-        run(tool("convert"), QStringList{png} + convertOptions + QStringList{"-quality", "92", jpeg});
+        QVERIFY(TestSupport::runProgram(tool("convert"), QStringList{png} + convertOptions + QStringList{"-quality", "92", jpeg}));
         const Photo photo = loadPhoto(jpeg);
         QCOMPARE(photo.picture.size(), QSize(120, 90));
         QCOMPARE(photo.picture.format(), QImage::Format_RGB888);
@@ -428,7 +403,7 @@ private slots:
     void refusesOddAnglesAndSizes()
     {
         const QString file = makePhoto(QStringLiteral("angles.jpg"), 64, 48);
-        const QByteArray before = readAll(file);
+        const QByteArray before = readFile(file);
         for (int angle : {45, 1, 91}) {
             try {
                 transformLosslessly(file, angle);
@@ -438,7 +413,7 @@ private slots:
             }
             QVERIFY_THROWS_EXCEPTION(ImagingError, rotated(quadrants(8, 8), angle));
         }
-        QCOMPARE(readAll(file), before);
+        QCOMPARE(readFile(file), before);
         QVERIFY_THROWS_EXCEPTION(ImagingError, resized(quadrants(8, 8), QSize(0, 10)));
         QCOMPARE(resized(quadrants(80, 60), QSize(640, 480)).size(), QSize(640, 480));
         QCOMPARE(resized(quadrants(4000, 30), QSize(30, 4000)).size(), QSize(30, 4000));
@@ -469,7 +444,7 @@ private slots:
         const QString file = makePhoto(QStringLiteral("turn.jpg"), size.width(), size.height(), quality);
         const QByteArray reference = run(jpegtran, {"-rotate", QString::number(angle), "-trim", "-copy", "all", file});
         transformLosslessly(file, angle);
-        const QByteArray turned = readAll(file);
+        const QByteArray turned = readFile(file);
 
         // Without EXIF there is nothing to update: the files are the same, byte for byte.
         QCOMPARE(turned, reference);
@@ -503,10 +478,10 @@ private slots:
         const QString file = makePhoto(QStringLiteral("exif-turn.jpg"), 320, 240);
         const QString thumb = path(QStringLiteral("exif-turn-thumb.jpg"));
         saveJpeg(thumb, quadrants(160, 120), SaveOptions{80, {}, false});
-        run(tool("exiftool"), {"-q", "-overwrite_original", "-Make=Lumaro", "-DateTimeOriginal=2004:02:14 10:30:12",
+        QVERIFY(TestSupport::runProgram(tool("exiftool"), {"-q", "-overwrite_original", "-Make=Lumaro", "-DateTimeOriginal=2004:02:14 10:30:12",
                                QStringLiteral("-Orientation#=%1").arg(orientation),
                                QStringLiteral("-XMP-tiff:Orientation#=%1").arg(orientation), "-ExifImageWidth=320",
-                               "-ExifImageHeight=240", "-ThumbnailImage<=" + thumb, file});
+                               "-ExifImageHeight=240", "-ThumbnailImage<=" + thumb, file}));
 
         const QString jpegtran = tool("jpegtran");
         const QByteArray reference = jpegtran.isEmpty()
@@ -529,8 +504,7 @@ private slots:
         QCOMPARE(photo.picture.size(), expected);
         QCOMPARE(::corners(photo.picture), corners);
         QVERIFY(photo.metadata.hasExif());
-        const QByteArray storedThumbnail =
-            run(tool("exiftool"), {"-b", "-ThumbnailImage", file});
+        const QByteArray storedThumbnail = run(tool("exiftool"), {"-b", "-ThumbnailImage", file});
         const Photo thumbnail = decodePhoto(storedThumbnail);
         QCOMPARE(thumbnail.picture.size(), angle == 180 ? QSize(160, 120) : QSize(120, 160));
         QCOMPARE(::corners(thumbnail.picture), corners);
@@ -547,8 +521,8 @@ private slots:
             QSKIP("exiftool is not installed");
         const QString file = makePhoto(QStringLiteral("trap-thumb.jpg"), 320, 240);
         const QString thumb = path(QStringLiteral("trap-thumb-small.jpg"));
-        writeAll(thumb, withStatedSize(encodeJpeg(quadrants(160, 120), SaveOptions{80, {}, false}), 60000, 60000));
-        run(tool("exiftool"), {"-q", "-overwrite_original", "-Orientation#=6", "-ThumbnailImage<=" + thumb, file});
+        QVERIFY(writeFile(thumb, withStatedSize(encodeJpeg(quadrants(160, 120), SaveOptions{80, {}, false}), 60000, 60000)));
+        QVERIFY(TestSupport::runProgram(tool("exiftool"), {"-q", "-overwrite_original", "-Orientation#=6", "-ThumbnailImage<=" + thumb, file}));
         QVERIFY(!run(tool("exiftool"), {"-b", "-ThumbnailImage", file}).isEmpty());
 
         const Photo before = loadThumbnail(file, QSize(105, 105));
@@ -583,13 +557,13 @@ private slots:
         QString file = folder + QStringLiteral("/photo.jpg");
         saveJpeg(file, quadrants(640, 480), SaveOptions{90, {}, false});
         if (situation == QLatin1String("corrupted")) {
-            QByteArray bytes = readAll(file);
-            writeAll(file, bytes.left(120) + QByteArray(400, '\x11'));
+            QByteArray bytes = readFile(file);
+            QVERIFY(writeFile(file, bytes.left(120) + QByteArray(400, '\x11')));
         } else if (situation == QLatin1String("folder")) {
             QVERIFY(QFile::remove(file));
             QVERIFY(QDir().mkpath(file));
         }
-        const QByteArray before = readAll(file);
+        const QByteArray before = readFile(file);
         const QStringList entriesBefore = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         try {
             const FileSizeLimit limit(situation.startsWith(QLatin1String("limit")) ? 4096 : RLIM_INFINITY);
@@ -602,7 +576,7 @@ private slots:
             QCOMPARE(error.code(), expected);
             QCOMPARE(error.message(), errorText(expected));
         }
-        QCOMPARE(readAll(file), before);
+        QCOMPARE(readFile(file), before);
         QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), entriesBefore);
     }
 
@@ -658,9 +632,9 @@ private slots:
         const QString source = makePhoto(QStringLiteral("keep-source.jpg"), 800, 600, 90);
         const QString thumb = path(QStringLiteral("keep-thumb.jpg"));
         saveJpeg(thumb, quadrants(160, 120), SaveOptions{80, {}, false});
-        run(tool("exiftool"), {"-q", "-overwrite_original", "-Make=Lumaro", "-Model=Test", "-DateTimeOriginal=2004:02:14 10:30:12",
+        QVERIFY(TestSupport::runProgram(tool("exiftool"), {"-q", "-overwrite_original", "-Make=Lumaro", "-Model=Test", "-DateTimeOriginal=2004:02:14 10:30:12",
                                "-Orientation#=6", "-ExifImageWidth=800", "-ExifImageHeight=600",
-                               "-ThumbnailImage<=" + thumb, source});
+                               "-ThumbnailImage<=" + thumb, source}));
 
         Photo photo = loadPhotoCovering(source, QSize(320, 240), MetadataChoice::Load);
         QCOMPARE(photo.picture.size(), QSize(400, 300));
@@ -693,7 +667,7 @@ private slots:
         if (!haveExiftool())
             QSKIP("exiftool is not installed");
         const QString source = makePhoto(QStringLiteral("nosize.jpg"), 200, 100);
-        run(tool("exiftool"), {"-q", "-overwrite_original", "-Make=Lumaro", source});
+        QVERIFY(TestSupport::runProgram(tool("exiftool"), {"-q", "-overwrite_original", "-Make=Lumaro", source}));
         QCOMPARE(exifTag(source, "ExifImageWidth"), QString());
         const Metadata metadata = loadMetadata(source);
         QVERIFY(metadata.hasExif());

@@ -144,6 +144,23 @@ private slots:
         QCOMPARE(m_ui.errors.size(), 1);
     }
 
+    void aThemeLeavingTheDestinationWritesNothing()
+    {
+        makeCard(2);
+        m_settings->MasqueNomPhoto = QStringLiteral("#THEME #N");
+        QStringList photos = m_card.photos;
+        PhotoByPhotoSession session(*m_settings, photos, destination(), QStringLiteral("../../x"));
+        session.showCurrent();
+        QCOMPARE(session.transfer(session.NomFinal(), m_ui), PhotoByPhotoSession::After::NextPhoto);
+        QCOMPARE(session.lowQualityOnly(m_ui), PhotoByPhotoSession::After::SamePhoto);
+        QVERIFY(session.PhotosTransferees().isEmpty());
+        QCOMPARE((m_ui.informations + m_ui.errors).size(), 2);
+        for (const QString &message : m_ui.informations + m_ui.errors)
+            QVERIFY(message.endsWith(QStringLiteral(" sort du répertoire de destination.")));
+        QVERIFY(QDir(path(QStringLiteral("x 1.JPG"))).exists() == false && !QFile::exists(path(QStringLiteral("x 1.JPG"))));
+        QCOMPARE(photos, m_card.photos);
+    }
+
     void themesAreRemembered()
     {
         makeCard(1);

@@ -15,36 +15,18 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
+using TestSupport::FileSizeLimit;
+using TestSupport::modificationSeconds;
+using TestSupport::readFile;
+using TestSupport::writeFile;
 
 QSize pictureSize(const QString &path)
 {
     return QImageReader(path).size();
-}
-
-qint64 modificationSeconds(const QString &path)
-{
-    struct stat status {};
-    ::stat(QFile::encodeName(path).constData(), &status);
-    return qint64(status.st_mtim.tv_sec);
 }
 
 QString entryValue(const QString &path, const QString &name)
@@ -57,23 +39,6 @@ QString entryValue(const QString &path, const QString &name)
             return entry.value;
     return QString();
 }
-
-// Bytes that rlimit lets a process write, for the time of one scope.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &m_old);
-        struct rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    struct rlimit m_old {};
-};
 
 const QString TransferError = QStringLiteral("Erreur pendant le transfert de la photo : \n");
 
@@ -206,7 +171,7 @@ private slots:
         RecordingUserInterface ui;
         TListeInformationExif exif;
         const QString destination = m_dir.filePath(QStringLiteral("plain/2024/07/Vacances 1.JPG"));
-        QVERIFY(TransfererPhoto(settings, ui, source, destination, 0, exif, false, false));
+        QVERIFY(TransfererPhoto(settings, ui, source, m_dir.path(), destination, 0, exif, false, false));
         QVERIFY(ui.informations.isEmpty());
         QCOMPARE(readFile(destination), bytes);
         QCOMPARE(modificationSeconds(destination), time);
@@ -230,7 +195,7 @@ private slots:
         QFETCH(QString, situation);
         QTemporaryDir dir;
         const QString source = dir.filePath(QStringLiteral("card/IMG_0001.JPG"));
-        writeFile(source, situation == QStringLiteral("notjpeg") ? QByteArray("not a photo") : readFile(photo(1)));
+        QVERIFY(writeFile(source, situation == QStringLiteral("notjpeg") ? QByteArray("not a photo") : readFile(photo(1))));
         QString destination = dir.filePath(QStringLiteral("out/Noel 1.JPG"));
         TParamAppli settings = defaults();
         settings.SupprimerPhoto = true;
@@ -238,7 +203,7 @@ private slots:
         QString expected;
         bool lowQuality = false;
         if (situation == QStringLiteral("blocked")) {
-            writeFile(dir.filePath(QStringLiteral("out")), "a file where the folder should be");
+            QVERIFY(writeFile(dir.filePath(QStringLiteral("out")), "a file where the folder should be"));
             expected = SafeCopy::copyErrorMessage(source, destination);
         } else if (situation == QStringLiteral("damaged")) {
             hooks.afterWrite = [](const QString &temporary) {
@@ -250,7 +215,7 @@ private slots:
             };
             expected = SafeCopy::copyErrorMessage(source, destination);
         } else if (situation == QStringLiteral("lowq")) {
-            writeFile(dir.filePath(QStringLiteral("out/Basse Resolution")), "a file where the folder should be");
+            QVERIFY(writeFile(dir.filePath(QStringLiteral("out/Basse Resolution")), "a file where the folder should be"));
             lowQuality = true;
             expected = SafeCopy::copyErrorMessage(source, dir.filePath(QStringLiteral("out/Basse Resolution/Noel 1 Low.JPG")));
         } else {
@@ -260,7 +225,7 @@ private slots:
         RecordingUserInterface ui;
         TListeInformationExif exif;
         exif.Ajouter(0, 0, QStringLiteral("Date taken"), QStringLiteral("2004:02:14 10:30:12"));
-        QVERIFY(!TransfererPhoto(settings, ui, source, destination, 0, exif, true, lowQuality, hooks));
+        QVERIFY(!TransfererPhoto(settings, ui, source, dir.path(), destination, 0, exif, true, lowQuality, hooks));
         QCOMPARE(ui.informations.size(), 1);
         QVERIFY2(ui.informations.front().startsWith(TransferError + expected), qPrintable(ui.informations.front()));
         QVERIFY(ui.errors.isEmpty());
@@ -276,13 +241,13 @@ private slots:
     {
         QTemporaryDir dir;
         const QString destination = dir.filePath(QStringLiteral("Noel 1.JPG"));
-        writeFile(dir.filePath(QStringLiteral("Noel 1.txt")), "old text that is longer than the new one\r\n\r\n\r\n");
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("Noel 1.txt")), "old text that is longer than the new one\r\n\r\n\r\n"));
         TListeInformationExif exif;
         exif.Ajouter(271, 1, QStringLiteral("Manufacturer"), QStringLiteral("DEMO"));
         exif.Ajouter(36867, 2, QStringLiteral("Date taken"), QStringLiteral("2004:02:14 10:30:12"));
         exif.Ajouter(1, 1, QStringLiteral("Comment"), QStringLiteral(" deux\nlignes é "));
         RecordingUserInterface ui;
-        QVERIFY(TransfererPhoto(defaults(), ui, photo(1), destination, 0, exif, true, false));
+        QVERIFY(TransfererPhoto(defaults(), ui, photo(1), dir.path(), destination, 0, exif, true, false));
         QCOMPARE(readFile(dir.filePath(QStringLiteral("Noel 1.txt"))),
                  QByteArray("Manufacturer=DEMO\r\nDate taken=2004:02:14 10:30:12\r\nComment= deux\nlignes \xC3\xA9 \r\n"));
     }
@@ -390,7 +355,7 @@ private slots:
         QFETCH(QString, operation);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("only copy.JPG"));
-        writeFile(path, operation == QStringLiteral("notjpeg") ? QByteArray(5000, 'x') : readFile(photo(4)));
+        QVERIFY(writeFile(path, operation == QStringLiteral("notjpeg") ? QByteArray(5000, 'x') : readFile(photo(4))));
         const QByteArray before = readFile(path);
         QString message;
         {
@@ -417,12 +382,12 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("IMG.JPG"));
-        writeFile(path, readFile(photo(1)));
+        QVERIFY(writeFile(path, readFile(photo(1))));
         TParamAppli settings = defaults();
         settings.SupprimerPhoto = true;
         RecordingUserInterface ui;
         TListeInformationExif exif;
-        QVERIFY(TransfererPhoto(settings, ui, path, path, 0, exif, false, false));
+        QVERIFY(TransfererPhoto(settings, ui, path, dir.path(), path, 0, exif, false, false));
         QCOMPARE(readFile(path), readFile(photo(1)));
     }
 
@@ -500,7 +465,7 @@ private slots:
                                      &out, &err),
                  1);
         QVERIFY(err.contains(QStringLiteral("Angle incorrect")));
-        writeFile(dir.filePath(QStringLiteral("blocked")), "file");
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("blocked")), "file"));
         QCOMPARE(TestSupport::runCli({QStringLiteral("transfer"), source, dir.filePath(QStringLiteral("blocked/x.JPG")),
                                       QStringLiteral("--settings-dir"), settings},
                                      &out, &err),

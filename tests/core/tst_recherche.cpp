@@ -28,39 +28,16 @@ QDateTime at(const QString &text)
     return QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-void makeFile(const QString &path, const QDateTime &time = at(QStringLiteral("2004-02-14 10:30:12")),
-              const QByteArray &content = "data")
+using TestSupport::readFile;
+
+// A file with that content and last-write time; false when it cannot be made.
+[[nodiscard]] bool makeFile(const QString &path, const QDateTime &time = at(QStringLiteral("2004-02-14 10:30:12")),
+                            const QByteArray &content = "data")
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!TestSupport::writeFile(path, content))
+        return false;
     QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    file.write(content);
-    file.close();
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.setFileTime(time, QFileDevice::FileModificationTime));
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QString findMkfsVfat()
-{
-    return QStandardPaths::findExecutable(QStringLiteral("mkfs.vfat"),
-                                          {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin"), QStringLiteral("/usr/bin")});
-}
-
-// A mount table in which the folder "mountPoint" holds the file system of "image".
-QByteArray mountTable(const QString &mountPoint, const QString &image)
-{
-    QString escaped = mountPoint;
-    escaped.replace(u' ', QStringLiteral("\\040"));
-    return QStringLiteral("26 1 254:0 / / rw,relatime - ext4 /dev/vda rw\n"
-                          "40 26 0:99 / %1 rw,relatime shared:1 - vfat %2 rw\n")
-        .arg(escaped, image)
-        .toUtf8();
+    return file.open(QIODevice::ReadWrite) && file.setFileTime(time, QFileDevice::FileModificationTime);
 }
 
 } // namespace
@@ -122,14 +99,14 @@ private slots:
 
     void orderIsByFileTimeThenPathIgnoringCase()
     {
-        makeFile(m_card + QStringLiteral("DCIM/IMG_0002.JPG"), at(QStringLiteral("2004-02-14 10:00:00")));
-        makeFile(m_card + QStringLiteral("DCIM/IMG_0001.jpeg"), at(QStringLiteral("2004-02-14 11:00:00")));
-        makeFile(m_card + QStringLiteral("b/c.JPG"), at(QStringLiteral("2004-02-14 09:00:00")));
-        makeFile(m_card + QStringLiteral("B/a.jpg"), at(QStringLiteral("2004-02-14 09:00:01"))); // same even second
-        makeFile(m_card + QStringLiteral("a/z.jpg"), at(QStringLiteral("2004-02-14 09:00:00")));
+        QVERIFY(makeFile(m_card + QStringLiteral("DCIM/IMG_0002.JPG"), at(QStringLiteral("2004-02-14 10:00:00"))));
+        QVERIFY(makeFile(m_card + QStringLiteral("DCIM/IMG_0001.jpeg"), at(QStringLiteral("2004-02-14 11:00:00"))));
+        QVERIFY(makeFile(m_card + QStringLiteral("b/c.JPG"), at(QStringLiteral("2004-02-14 09:00:00"))));
+        QVERIFY(makeFile(m_card + QStringLiteral("B/a.jpg"), at(QStringLiteral("2004-02-14 09:00:01")))); // same even second
+        QVERIFY(makeFile(m_card + QStringLiteral("a/z.jpg"), at(QStringLiteral("2004-02-14 09:00:00"))));
         // Two names that differ only by case are two photos on this system: both are offered.
-        makeFile(m_card + QStringLiteral("x.jpg"), at(QStringLiteral("2004-02-15 08:00:00")));
-        makeFile(m_card + QStringLiteral("X.JPG"), at(QStringLiteral("2004-02-15 08:00:00")));
+        QVERIFY(makeFile(m_card + QStringLiteral("x.jpg"), at(QStringLiteral("2004-02-15 08:00:00"))));
+        QVERIFY(makeFile(m_card + QStringLiteral("X.JPG"), at(QStringLiteral("2004-02-15 08:00:00"))));
         // A link back to the card's root neither loops nor lists a photo twice.
         QVERIFY(QFile::link(m_card, m_card + QStringLiteral("DCIM/boucle")));
 
@@ -175,7 +152,7 @@ private slots:
         QFETCH(QStringList, extras);
         writeSettings(QStringLiteral("ExtensionSupp=") + extensions);
         for (const QString &name : files)
-            makeFile(m_card + name);
+            QVERIFY(makeFile(m_card + name));
         QDir().mkpath(m_card + QStringLiteral("dossier.jpg")); // a folder is never a photo
         TFiltrePhoto filter(m_settings);
         QStringList foundExtras;
@@ -217,7 +194,7 @@ private slots:
         int i = 0;
         for (const char *name : {"1.jpg", "DCIM/2.jpg", "basse resolution/3.jpg", "DCIM/sous/4.jpg",
                                     "Basse Resolution/5.jpg", "DCIM/Basse Resolution/6.jpg"})
-            makeFile(m_card + name, QDateTime(QDate(2004, 2, 14), t.addSecs(60 * i++)));
+            QVERIFY(makeFile(m_card + name, QDateTime(QDate(2004, 2, 14), t.addSecs(60 * i++))));
         TFiltrePhoto filter(m_settings);
         QStringList photos = relative(search(filter, nullptr, withSubfolders));
         photos.sort(Qt::CaseInsensitive);
@@ -226,7 +203,7 @@ private slots:
 
     void searchedFolderNamedLikeTheLowQualityFolder()
     {
-        makeFile(m_card + QStringLiteral("Basse Resolution/a.jpg"));
+        QVERIFY(makeFile(m_card + QStringLiteral("Basse Resolution/a.jpg")));
         const QString saved = m_card;
         m_card += QStringLiteral("Basse Resolution/");
         TFiltrePhoto filter(m_settings);
@@ -292,7 +269,7 @@ private slots:
         QVERIFY(name1.startsWith(QStringLiteral("77-aaaa")) && name1.endsWith(QStringLiteral(".txt")));
         // The search of such a folder keeps its history instead of failing.
         const QString folder = m_card + deep.mid(1) + QString(120, u'c') + u'/';
-        makeFile(folder + QStringLiteral("p.jpg"));
+        QVERIFY(makeFile(folder + QStringLiteral("p.jpg")));
         const QString saved = m_card;
         m_card = folder;
         TFiltrePhoto filter(m_settings);
@@ -303,7 +280,7 @@ private slots:
 
     void historyOfFatCardImage()
     {
-        const QString mkfs = findMkfsVfat();
+        const QString mkfs = TestSupport::findMkfsVfat();
         if (mkfs.isEmpty())
             QSKIP("mkfs.vfat (dosfstools) is needed to make the card image");
         const QString image = m_dir->filePath(QStringLiteral("card.img"));
@@ -316,9 +293,9 @@ private slots:
 
         // The card's contents stand in a folder that the mount table says holds the image.
         const QString mountPoint = m_dir->filePath(QStringLiteral("MA CARTE"));
-        makeFile(mountPoint + QStringLiteral("/DCIM/100 CANON/IMG_0001.JPG"), at(QStringLiteral("2004-02-14 10:30:12")));
-        makeFile(mountPoint + QStringLiteral("/DCIM/100 CANON/IMG_0002.JPG"), at(QStringLiteral("2004-02-14 10:30:14")));
-        const VolumeLocator volumes(mountTable(mountPoint, image));
+        QVERIFY(makeFile(mountPoint + QStringLiteral("/DCIM/100 CANON/IMG_0001.JPG"), at(QStringLiteral("2004-02-14 10:30:12"))));
+        QVERIFY(makeFile(mountPoint + QStringLiteral("/DCIM/100 CANON/IMG_0002.JPG"), at(QStringLiteral("2004-02-14 10:30:14"))));
+        const VolumeLocator volumes(TestSupport::mountTable(mountPoint, image));
 
         m_card = mountPoint + QStringLiteral("/DCIM/100 CANON/");
         TFiltrePhoto filter(m_settings);
@@ -327,7 +304,7 @@ private slots:
         search(filter, nullptr, true, volumes);
         QCOMPARE(histories(), (QStringList{"305441741-.txt", "305441741-DCIM100CANON.txt"}));
         const QString history = m_settings + QStringLiteral("Histo/305441741-DCIM100CANON.txt");
-        QCOMPARE(readBytes(history), (QStringLiteral("20040214103012%1/DCIM/100 CANON/IMG_0001.JPG\r\n"
+        QCOMPARE(readFile(history), (QStringLiteral("20040214103012%1/DCIM/100 CANON/IMG_0001.JPG\r\n"
                                                      "20040214103014%1/DCIM/100 CANON/IMG_0002.JPG\r\n")
                                           .arg(mountPoint)
                                           .toUtf8()));
@@ -400,12 +377,12 @@ private slots:
         // Where neither udev nor libblkid names the disk, the file-system id is the serial.
         if (!QFileInfo::exists(QStringLiteral("/dev/disk/by-uuid")) && !VolumeIdentity::probeDevice(mount->source))
             QCOMPARE(serial, fsid);
-        QCOMPARE(readBytes(m_settings + QStringLiteral("Histo/") + names.front()), QByteArray());
+        QCOMPARE(readFile(m_settings + QStringLiteral("Histo/") + names.front()), QByteArray());
     }
 
     void noVolumeMeansNoHistoryAndEveryPhotoIsNew()
     {
-        makeFile(m_card + QStringLiteral("a.jpg"));
+        QVERIFY(makeFile(m_card + QStringLiteral("a.jpg")));
         const VolumeLocator noMounts(QByteArray("nothing here\n"));
         writeSettings(QString());
         QFile filterFile(m_settings + QStringLiteral("Filtre.ini"));
@@ -421,14 +398,14 @@ private slots:
 
     void newPhotosOnly()
     {
-        makeFile(m_card + QStringLiteral("DCIM/a.jpg"), at(QStringLiteral("2004-02-14 10:00:00")));
-        makeFile(m_card + QStringLiteral("DCIM/b.jpg"), at(QStringLiteral("2004-02-14 11:00:00")));
+        QVERIFY(makeFile(m_card + QStringLiteral("DCIM/a.jpg"), at(QStringLiteral("2004-02-14 10:00:00"))));
+        QVERIFY(makeFile(m_card + QStringLiteral("DCIM/b.jpg"), at(QStringLiteral("2004-02-14 11:00:00"))));
         TFiltrePhoto filter(m_settings);
         filter.NouvellePhoto = true;
         QCOMPARE(search(filter).size(), 2);
         QCOMPARE(search(filter), QStringList()); // no transfer in between: nothing new
-        makeFile(m_card + QStringLiteral("DCIM/c.jpg"), at(QStringLiteral("2004-02-14 09:00:00")));
-        makeFile(m_card + QStringLiteral("DCIM/b.jpg"), at(QStringLiteral("2004-02-14 12:00:00"))); // changed time
+        QVERIFY(makeFile(m_card + QStringLiteral("DCIM/c.jpg"), at(QStringLiteral("2004-02-14 09:00:00"))));
+        QVERIFY(makeFile(m_card + QStringLiteral("DCIM/b.jpg"), at(QStringLiteral("2004-02-14 12:00:00")))); // changed time
         QCOMPARE(relative(search(filter)), (QStringList{"DCIM/c.jpg", "DCIM/b.jpg"}));
         // The history holds every photo found, before the filter.
         filter.NouvellePhoto = false;
@@ -437,14 +414,14 @@ private slots:
         const QString history = m_settings + QStringLiteral("Histo/") + histories().front();
         QString text;
         QVERIFY(TextFile::read(history, text));
-        QVERIFY(TextFile::writeAtomically(history, text.toUpper().toUtf8()));
+        QVERIFY(TestSupport::writeFile(history, text.toUpper().toUtf8()));
         filter.NouvellePhoto = true;
         QCOMPARE(search(filter), QStringList());
     }
 
     void historyThatCannotBeWrittenEndsTheSearch()
     {
-        makeFile(m_card + QStringLiteral("a.jpg"));
+        QVERIFY(makeFile(m_card + QStringLiteral("a.jpg")));
         TFiltrePhoto filter(m_settings);
         search(filter);
         const QString history = m_settings + QStringLiteral("Histo/") + histories().front();
@@ -459,13 +436,13 @@ private slots:
 
     void lineBreakInNameIsFoundButKeptOutOfHistory()
     {
-        makeFile(m_card + QStringLiteral("a.jpg"), at(QStringLiteral("2004-02-14 10:00:00")));
-        makeFile(m_card + QStringLiteral("b\nc.jpg"), at(QStringLiteral("2004-02-14 11:00:00")));
-        makeFile(m_card + QStringLiteral("d.jpg"), at(QStringLiteral("2004-02-14 12:00:00")));
+        QVERIFY(makeFile(m_card + QStringLiteral("a.jpg"), at(QStringLiteral("2004-02-14 10:00:00"))));
+        QVERIFY(makeFile(m_card + QStringLiteral("b\nc.jpg"), at(QStringLiteral("2004-02-14 11:00:00"))));
+        QVERIFY(makeFile(m_card + QStringLiteral("d.jpg"), at(QStringLiteral("2004-02-14 12:00:00"))));
         TFiltrePhoto filter(m_settings);
         filter.NouvellePhoto = true;
         QCOMPARE(relative(search(filter)), (QStringList{"a.jpg", "b\nc.jpg", "d.jpg"}));
-        const QByteArray history = readBytes(m_settings + QStringLiteral("Histo/") + histories().front());
+        const QByteArray history = readFile(m_settings + QStringLiteral("Histo/") + histories().front());
         const QString card = m_card;
         QCOMPARE(history, (QStringLiteral("20040214100000%1a.jpg\r\n20040214120000%1d.jpg\r\n").arg(card).toUtf8()));
         QCOMPARE(relative(search(filter)), QStringList{"b\nc.jpg"});
@@ -487,9 +464,9 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, type);
         QFETCH(QStringList, expected);
-        makeFile(m_card + QStringLiteral("x/IMG_1.JPG"), at(QStringLiteral("2004-02-14 10:00:00")));
-        makeFile(m_card + QStringLiteral("Vacances/IMG_2.JPG"), at(QStringLiteral("2004-12-31 10:00:00")));
-        makeFile(m_card + QStringLiteral("y/img_3.jpg"), at(QStringLiteral("2005-02-01 10:00:00")));
+        QVERIFY(makeFile(m_card + QStringLiteral("x/IMG_1.JPG"), at(QStringLiteral("2004-02-14 10:00:00"))));
+        QVERIFY(makeFile(m_card + QStringLiteral("Vacances/IMG_2.JPG"), at(QStringLiteral("2004-12-31 10:00:00"))));
+        QVERIFY(makeFile(m_card + QStringLiteral("y/img_3.jpg"), at(QStringLiteral("2005-02-01 10:00:00"))));
         TFiltrePhoto filter(m_settings);
         filter.FiltreNom = text;
         filter.TypeFiltreNom = type;
@@ -507,10 +484,10 @@ private slots:
     {
         QFETCH(int, type);
         QFETCH(QStringList, expected);
-        makeFile(m_card + QStringLiteral("a.jpg"), at(QStringLiteral("2004-02-13 23:59:59")));
-        makeFile(m_card + QStringLiteral("b.jpg"), at(QStringLiteral("2004-02-14 00:00:00")));
-        makeFile(m_card + QStringLiteral("c.jpg"), at(QStringLiteral("2004-02-14 23:59:58")));
-        makeFile(m_card + QStringLiteral("d.jpg"), at(QStringLiteral("2004-02-15 00:00:00")));
+        QVERIFY(makeFile(m_card + QStringLiteral("a.jpg"), at(QStringLiteral("2004-02-13 23:59:59"))));
+        QVERIFY(makeFile(m_card + QStringLiteral("b.jpg"), at(QStringLiteral("2004-02-14 00:00:00"))));
+        QVERIFY(makeFile(m_card + QStringLiteral("c.jpg"), at(QStringLiteral("2004-02-14 23:59:58"))));
+        QVERIFY(makeFile(m_card + QStringLiteral("d.jpg"), at(QStringLiteral("2004-02-15 00:00:00"))));
         TFiltrePhoto filter(m_settings);
         filter.FiltreDate = 38031.0; // 14 February 2004
         filter.TypeFiltreDate = type;
@@ -521,13 +498,13 @@ private slots:
     {
         writeSettings(QStringLiteral("ExtensionSupp=AVI;TXT"));
         const QDateTime time = at(QStringLiteral("2004-02-14 10:30:12"));
-        makeFile(m_card + QStringLiteral("100/clip.avi"), time, "first");
-        makeFile(m_card + QStringLiteral("101/clip.avi"), time, "second");
-        makeFile(m_card + QStringLiteral("101/MVI_0001.AVI"), time, "third");
-        makeFile(m_card + QStringLiteral("101/notes.txt"), time, "fourth");
+        QVERIFY(makeFile(m_card + QStringLiteral("100/clip.avi"), time, "first"));
+        QVERIFY(makeFile(m_card + QStringLiteral("101/clip.avi"), time, "second"));
+        QVERIFY(makeFile(m_card + QStringLiteral("101/MVI_0001.AVI"), time, "third"));
+        QVERIFY(makeFile(m_card + QStringLiteral("101/notes.txt"), time, "fourth"));
         const QString destination = m_dir->filePath(QStringLiteral("dest/"));
-        makeFile(destination + QStringLiteral("txt/notes.txt"), time, "already there");
-        makeFile(destination + QStringLiteral("txt/notes.txt - 1"), time, "already there too");
+        QVERIFY(makeFile(destination + QStringLiteral("txt/notes.txt"), time, "already there"));
+        QVERIFY(makeFile(destination + QStringLiteral("txt/notes.txt - 1"), time, "already there too"));
         TFiltrePhoto filter(m_settings);
         QStringList extras;
         search(filter, &extras);
@@ -538,18 +515,18 @@ private slots:
         QCOMPARE(ui.waits.size(), size_t(1));
         QCOMPARE(ui.waits.front().text, QStringLiteral("Veuillez patienter, enregistrement des extensions supplémenaires..."));
         QVERIFY(!ui.anyWaitOpen());
-        QCOMPARE(readBytes(destination + QStringLiteral("avi/clip.avi")), QByteArray("first"));
-        QCOMPARE(readBytes(destination + QStringLiteral("avi/clip.avi - 1")), QByteArray("second"));
-        QCOMPARE(readBytes(destination + QStringLiteral("AVI/MVI_0001.AVI")), QByteArray("third"));
-        QCOMPARE(readBytes(destination + QStringLiteral("txt/notes.txt")), QByteArray("already there"));
-        QCOMPARE(readBytes(destination + QStringLiteral("txt/notes.txt - 2")), QByteArray("fourth"));
+        QCOMPARE(readFile(destination + QStringLiteral("avi/clip.avi")), QByteArray("first"));
+        QCOMPARE(readFile(destination + QStringLiteral("avi/clip.avi - 1")), QByteArray("second"));
+        QCOMPARE(readFile(destination + QStringLiteral("AVI/MVI_0001.AVI")), QByteArray("third"));
+        QCOMPARE(readFile(destination + QStringLiteral("txt/notes.txt")), QByteArray("already there"));
+        QCOMPARE(readFile(destination + QStringLiteral("txt/notes.txt - 2")), QByteArray("fourth"));
         QCOMPARE(QFileInfo(destination + QStringLiteral("avi/clip.avi - 1")).lastModified(), time);
         // A copy that cannot be made is passed over; the others still are.
-        makeFile(m_dir->filePath(QStringLiteral("dest2/avi")), time, "a file where the folder should be");
-        makeFile(m_card + QStringLiteral("101/z.txt"), time, "fifth");
+        QVERIFY(makeFile(m_dir->filePath(QStringLiteral("dest2/avi")), time, "a file where the folder should be"));
+        QVERIFY(makeFile(m_card + QStringLiteral("101/z.txt"), time, "fifth"));
         EnregistrerExtensionsSupp(m_dir->filePath(QStringLiteral("dest2")),
                                   {m_card + QStringLiteral("100/clip.avi"), m_card + QStringLiteral("101/z.txt")}, ui);
-        QCOMPARE(readBytes(m_dir->filePath(QStringLiteral("dest2/txt/z.txt"))), QByteArray("fifth"));
+        QCOMPARE(readFile(m_dir->filePath(QStringLiteral("dest2/txt/z.txt"))), QByteArray("fifth"));
     }
 
     void cliSearch()
@@ -559,15 +536,15 @@ private slots:
         QVERIFY(filterFile.open(QIODevice::WriteOnly));
         filterFile.write("[Filtre]\r\nFiltreNom=dcim\r\n");
         filterFile.close();
-        makeFile(m_card + QStringLiteral("DCIM/b.jpg"), at(QStringLiteral("2004-02-14 10:00:00")));
-        makeFile(m_card + QStringLiteral("DCIM/a.JPG"), at(QStringLiteral("2004-02-14 11:00:00")));
-        makeFile(m_card + QStringLiteral("autre.jpg"), at(QStringLiteral("2004-02-14 09:00:00")));
-        makeFile(m_card + QStringLiteral("DCIM/clip.avi"));
+        QVERIFY(makeFile(m_card + QStringLiteral("DCIM/b.jpg"), at(QStringLiteral("2004-02-14 10:00:00"))));
+        QVERIFY(makeFile(m_card + QStringLiteral("DCIM/a.JPG"), at(QStringLiteral("2004-02-14 11:00:00"))));
+        QVERIFY(makeFile(m_card + QStringLiteral("autre.jpg"), at(QStringLiteral("2004-02-14 09:00:00"))));
+        QVERIFY(makeFile(m_card + QStringLiteral("DCIM/clip.avi")));
         QString out, err;
         QCOMPARE(TestSupport::runCli({QStringLiteral("search"), QStringLiteral("--settings-dir"), m_settings, m_card}, &out, &err), 0);
         QCOMPARE(out, QStringLiteral("%1DCIM/b.jpg\n%1DCIM/a.JPG\n--\n%1DCIM/clip.avi\n").arg(m_card));
         QCOMPARE(histories().size(), 1);
-        QCOMPARE(TextFile::splitLines(QString::fromUtf8(readBytes(m_settings + QStringLiteral("Histo/") + histories().front()))).size(), 3);
+        QCOMPARE(TextFile::splitLines(QString::fromUtf8(readFile(m_settings + QStringLiteral("Histo/") + histories().front()))).size(), 3);
 
         QCOMPARE(TestSupport::runCli({QStringLiteral("search"), QStringLiteral("--no-subfolders"), QStringLiteral("--settings-dir"),
                                       m_settings, m_card},

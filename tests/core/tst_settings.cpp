@@ -9,21 +9,10 @@
 #include <QFile>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
-
 namespace {
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+
+using TestSupport::readFile;
+using TestSupport::writeFile;
 } // namespace
 
 class TestSettings : public QObject {
@@ -111,21 +100,21 @@ private slots:
     {
         QFETCH(QByteArray, content);
         QFETCH(QString, expected);
-        writeFile(ini(), content);
+        QVERIFY(writeFile(ini(), content));
         TParamAppli p(ini());
         QVERIFY2(p.describe().contains(expected), qPrintable(p.describe().join(u'\n')));
     }
 
     void longValuesAreCut()
     {
-        writeFile(ini(), "[General]\r\nMasqueRepertoire=" + QByteArray(3000, 'x') + "\r\n");
+        QVERIFY(writeFile(ini(), "[General]\r\nMasqueRepertoire=" + QByteArray(3000, 'x') + "\r\n"));
         TParamAppli p(ini());
         QCOMPARE(p.MasqueRepertoire.size(), 2047);
     }
 
     void savingKeepsForeignKeysAndReplacesInPlace()
     {
-        writeFile(ini(), "; mine\r\n[Perso]\r\nA=1\r\n\r\n[General]\r\nGestionEXIF=0\r\nTempo=9\r\nRotationAuto=1\r\nAutre=x\r\n\r\n[Diaporama]\r\nTempo=7\r\n");
+        QVERIFY(writeFile(ini(), "; mine\r\n[Perso]\r\nA=1\r\n\r\n[General]\r\nGestionEXIF=0\r\nTempo=9\r\nRotationAuto=1\r\nAutre=x\r\n\r\n[Diaporama]\r\nTempo=7\r\n"));
         TParamAppli p(ini());
         QVERIFY(!p.GestionEXIF);
         QCOMPARE(p.Tempo, 7);
@@ -160,25 +149,50 @@ private slots:
         QVERIFY(readFile(ini()).startsWith("[General]\r\nMiniatureBatch=0\r\nLecteurCarte="));
     }
 
+    // A settings file that an editor saved as UTF-16 reads as such, and the next save writes
+    // it back in the program's own form (UTF-8, CR LF), every key in its place.
+    void utf16FileIsReadAndRewritten_data()
+    {
+        QTest::addColumn<bool>("littleEndian");
+        QTest::newRow("UTF-16 LE") << true;
+        QTest::newRow("UTF-16 BE") << false;
+    }
+    void utf16FileIsReadAndRewritten()
+    {
+        QFETCH(bool, littleEndian);
+        const QString text = QStringLiteral("[General]\r\nMasqueNomPhoto=#THEME Noël #N\r\nRotationAuto=1\r\n"
+                                            "[Diaporama]\r\nTempo=9\r\n");
+        QByteArray bytes = littleEndian ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+        for (QChar c : text) {
+            const char low = char(c.unicode() & 0xFF), high = char(c.unicode() >> 8);
+            bytes.append(littleEndian ? low : high).append(littleEndian ? high : low);
+        }
+        QVERIFY(writeFile(ini(), bytes));
+        TParamAppli p(ini());
+        QCOMPARE(p.MasqueNomPhoto, QStringLiteral("#THEME Noël #N"));
+        QVERIFY(p.RotationAuto);
+        QCOMPARE(p.Tempo, 9);
+        p.EcrireParametres();
+        const QByteArray saved = readFile(ini());
+        QVERIFY(!saved.contains('\0'));
+        QVERIFY(saved.startsWith("[General]\r\nMasqueNomPhoto=#THEME No\xC3\xABl #N\r\nRotationAuto=1\r\n"));
+        QVERIFY(saved.contains("[Diaporama]\r\nTempo=9\r\n"));
+        QCOMPARE(TParamAppli(ini()).MasqueNomPhoto, QStringLiteral("#THEME Noël #N"));
+    }
+
     void failedWriteLeavesTheOldFileWhole()
     {
         const QByteArray before = "[General]\r\nTempo=3\r\n" + QByteArray(20000, ';') + "\r\n";
-        writeFile(ini(), before);
+        QVERIFY(writeFile(ini(), before));
         TParamAppli p(ini());
         p.MasqueNomPhoto = QString(1, u'x');
-        rlimit old{};
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit tiny = old;
-        tiny.rlim_cur = 4096;
-        signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &tiny);
         QString message;
         try {
+            const TestSupport::FileSizeLimit tiny(4096);
             p.EcrireParametres();
         } catch (const LumaroError &e) {
             message = e.message();
         }
-        setrlimit(RLIMIT_FSIZE, &old);
         QCOMPARE(message, QStringLiteral("Impossible d'écrire dans %1").arg(ini()));
         QCOMPARE(readFile(ini()), before);
     }
@@ -187,7 +201,7 @@ private slots:
     {
         // A file stands where the folder should be.
         const QString blocker = m_dir.filePath(QStringLiteral("blocker"));
-        writeFile(blocker, "x");
+        QVERIFY(writeFile(blocker, "x"));
         const QString path = blocker + QStringLiteral("/Lumaro.ini");
         TParamAppli p(path);
         QVERIFY_THROWS_EXCEPTION(LumaroError, p.setMiniatureBatch(false));
@@ -197,7 +211,7 @@ private slots:
     {
         QTemporaryDir exe;
         QCOMPARE(Paths::settingsFolder(exe.path()), qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/lumaro/"));
-        writeFile(exe.filePath(QStringLiteral("Lumaro.ini")), "");
+        QVERIFY(writeFile(exe.filePath(QStringLiteral("Lumaro.ini")), ""));
         QCOMPARE(Paths::settingsFolder(exe.path()), exe.path() + u'/');
         QCOMPARE(Paths::withSeparator(QString()), QStringLiteral("/"));
         QCOMPARE(Paths::withSeparator(QStringLiteral("C:\\")), QStringLiteral("C:\\"));

@@ -63,9 +63,12 @@ while [ "$done_kills" -lt "$kills" ]; do
     wait "$pid" 2>/dev/null || true
     check
 done
-# A last run empties the card; whatever an interrupted run left behind is cleaned up by it.
+# A last run, a little later, empties the card and removes what the interrupted runs left behind.
+sleep 3
 "$cli" batch --settings-dir "$settings" "$card" "$dest" >/dev/null 2>&1
 check
 left=$(find "$card" -path "$thumbs" -prune -o -iname '*.jpg' -type f -print | wc -l)
 [ "$left" -eq 0 ] || { echo "$left photos left on the card after the last run" >&2; exit 1; }
+leftovers=$(find "$dest" -name '.lumaro-*.tmp' | wc -l)
+[ "$leftovers" -eq 0 ] || { echo "$leftovers temporary files left at the destination" >&2; exit 1; }
 echo "$done_kills kills in $rounds runs over cards of $total photos: none lost, none damaged"

@@ -47,14 +47,17 @@ struct Fenetre {
     }
 };
 
-// Runs the action and answers every message box it shows; returns their texts.
-QStringList messagesDe(const std::function<void()> &action)
+// Runs the action and answers every message box it shows; returns their titles and texts
+// ("title|text") and, when asked, their icons.
+QStringList messagesDe(const std::function<void()> &action, QList<QMessageBox::Icon> *icones = nullptr)
 {
     QStringList textes;
     auto veille = std::make_shared<std::function<void()>>();
-    *veille = [&textes, veille] {
+    *veille = [&textes, icones, veille] {
         if (auto *boite = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
             textes << boite->windowTitle() + QLatin1Char('|') + boite->text();
+            if (icones)
+                *icones << boite->icon();
             boite->defaultButton()->click();
         }
         QTimer::singleShot(10, [veille] { (*veille)(); });
@@ -87,7 +90,16 @@ void taper(QWidget *champ, const QString &texte)
     }
 }
 
-const QString Plafond60 = QStringLiteral("Erreur|La valeur doit être inférieure ou égale à 60.");
+// Counts the beeps instead of sounding them.
+class EntierCompteBips : public TSaisieEntier {
+public:
+    int bips = 0;
+
+protected:
+    void sonner() override { ++bips; }
+};
+
+const QString Plafond60 = QStringLiteral("Avertissement|La valeur doit être inférieure ou égale à 60.");
 
 } // namespace
 
@@ -308,7 +320,7 @@ private slots:
         champ->setFocus(Qt::TabFocusReason);
         champ->setText(QStringLiteral("5"));
         QStringList messages = messagesDe([&] { f.autre->setFocus(Qt::TabFocusReason); });
-        QCOMPARE(messages, QStringList{QStringLiteral("Erreur|La valeur doit être supérieure ou égale à 10.")});
+        QCOMPARE(messages, QStringList{QStringLiteral("Avertissement|La valeur doit être supérieure ou égale à 10.")});
         QCOMPARE(champ->text(), QStringLiteral("10"));
 
         // Connected handlers replace the messages.
@@ -323,6 +335,41 @@ private slots:
         QCOMPARE(messages, QStringList());
         QCOMPARE(max.size(), 1);
         QCOMPARE(min.size(), 1);
+    }
+
+    // The range messages are warnings with one OK button; the beep follows Beep, the simple
+    // beep of an unreadable field does not.
+    void entierAvertissementsEtBips_data()
+    {
+        QTest::addColumn<bool>("beep");
+        QTest::newRow("Beep") << true;
+        QTest::newRow("sans Beep") << false;
+    }
+    void entierAvertissementsEtBips()
+    {
+        QFETCH(bool, beep);
+        auto *champ = new EntierCompteBips;
+        champ->setValeurMax(60);
+        champ->setBeep(beep);
+        Fenetre f(champ);
+        champ->setFocus(Qt::TabFocusReason);
+        QList<QMessageBox::Icon> icones;
+        QStringList messages = messagesDe([&] { QTest::keyClicks(champ, QStringLiteral("70")); }, &icones);
+        QCOMPARE(messages, QStringList{Plafond60});
+        QCOMPARE(icones, QList<QMessageBox::Icon>{QMessageBox::Warning});
+        QCOMPARE(champ->bips, beep ? 1 : 0);
+        QCOMPARE(champ->text(), QStringLiteral("7"));
+
+        champ->setText(QStringLiteral("99"));
+        messages = messagesDe([&] { f.autre->setFocus(Qt::TabFocusReason); }, &icones);
+        QCOMPARE(messages, QStringList{Plafond60});
+        QCOMPARE(champ->bips, beep ? 2 : 0);
+
+        champ->setFocus(Qt::TabFocusReason);
+        champ->setText(QString());
+        QCOMPARE(messagesDe([&] { f.autre->setFocus(Qt::TabFocusReason); }), QStringList());
+        QCOMPARE(champ->bips, beep ? 3 : 1);
+        QCOMPARE(icones, (QList<QMessageBox::Icon>{QMessageBox::Warning, QMessageBox::Warning}));
     }
 
     void entierBornesNegatives()
@@ -354,7 +401,7 @@ private slots:
         champ->setText(QString());
         // Without a minus sign first, a digit is refused with the range message.
         const QStringList messages = messagesDe([&] { QTest::keyClicks(champ, QStringLiteral("5")); });
-        QCOMPARE(messages, QStringList{QStringLiteral("Erreur|La valeur doit être comprise entre -10 et -2.")});
+        QCOMPARE(messages, QStringList{QStringLiteral("Avertissement|La valeur doit être comprise entre -10 et -2.")});
         QTest::keyClicks(champ, QStringLiteral("-5-"));
         QCOMPARE(champ->text(), QStringLiteral("-5"));
         champ->setCursorPosition(0);

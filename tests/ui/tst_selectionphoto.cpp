@@ -20,20 +20,10 @@
 
 namespace {
 
+using TestSupport::readFile;
+using TestSupport::writeFile;
+
 constexpr double Feb25th2004 = 38042.0;
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 template<class T>
 T *child(QWidget *parent, const char *name)
@@ -120,7 +110,7 @@ private slots:
 
     void validerKeepsTheChangeInMemoryOnly()
     {
-        writeFile(file(), "[Filtre]\r\nTypeFiltreNom=2\r\nFiltreDate=25022004\r\n");
+        QVERIFY(writeFile(file(), "[Filtre]\r\nTypeFiltreNom=2\r\nFiltreDate=25022004\r\n"));
         TFiltrePhoto filter(m_folder);
         bool checked = false;
         QTimer::singleShot(0, this, [&] {
