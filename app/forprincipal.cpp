@@ -65,7 +65,7 @@ TforPrincipal::TforPrincipal(const QString &settingsFolder, QWidget *parent)
     connect(aide, &QAction::triggered, this, &TforPrincipal::actAideExecute);
     connect(quitter, &QAction::triggered, this, &TforPrincipal::actQuitterExecute);
     // Their windows are not part of the program yet.
-    for (QAction *pending : {batch, photo, parametrage, apropos})
+    for (QAction *pending : {parametrage, apropos})
         pending->setEnabled(false);
 
     auto *separator1 = new QAction(this);

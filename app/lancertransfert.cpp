@@ -3,6 +3,11 @@
 #include "dialogs/messages.h"
 #include "core/paramappli.h"
 #include "core/paths.h"
+#include "transfer/fortransfertphase1.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 
 #include <QFileInfo>
 
@@ -18,7 +23,10 @@ QString sourceDeTransfert(const TParamAppli &params, const QString &path)
 
 void LancerTransfert(TParamAppli &params, int mode, const QString &path)
 {
-    Q_UNUSED(mode)
-    // The set-up dialog takes this source once it exists in the program.
-    sourceDeTransfert(params, path);
+    TforTransfertPhase1 dialog(params, mode, QApplication::activeWindow());
+    if (!path.isEmpty())
+        dialog.setSource(sourceDeTransfert(params, path));
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        dialog.move(screen->availableGeometry().center() - dialog.rect().center());
+    dialog.exec();
 }

@@ -11,7 +11,6 @@
 LumaroApplication::LumaroApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Lumaro"));
-    setApplicationDisplayName(QStringLiteral("Lumaro"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/lumaro.svg")));
     installFrenchTranslation(*this);
     installEventFilter(this);

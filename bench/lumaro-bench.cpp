@@ -4,7 +4,7 @@
 //   transfer-delete   copy proven good, then the source deleted
 //   rotate            lossless quarter turn of every photo of CARD, in place (OUTPUT unused)
 //   lowq              low-quality copies of 640 x 480 at quality 40, EXIF kept
-//   exif              the EXIF list of every photo, as a transfer window reads it
+//   exif              the EXIF list of every photo, as a transfer window reads it, printed
 //   thumbnail         a 105 x 105 thumbnail of every photo (prints milliseconds per photo)
 //   strip             writes copies of the photos without their EXIF block (not timed)
 #include "core/exifreader.h"
@@ -131,11 +131,18 @@ int main(int argc, char *argv[])
             }
         }
     } else if (measure == QStringLiteral("exif")) {
+        // Printed as exiftool prints its list, one "name: value" line per entry, so that both
+        // sides produce the same output.
+        QTextStream out(stdout);
         qsizetype entries = 0;
         for (const QString &photo : photos) {
             LireInformationsExif(exif, photo, true);
+            out << "======== " << photo << '\n';
+            for (const QString &line : LignesFichierExif(exif))
+                out << line << '\n';
             entries += exif.Count();
         }
+        out.flush();
         if (entries == 0)
             ++failures;
     } else if (measure == QStringLiteral("thumbnail")) {

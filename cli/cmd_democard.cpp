@@ -22,8 +22,15 @@ int commandDemoCard(CliContext &, QStringList args)
             throw LumaroError(QStringLiteral("Dimensions incorrectes : %1 (exemple : 4000x3000)").arg(value));
         options.size = QSize(match.captured(1).toInt(), match.captured(2).toInt());
     }
+    if (takeOption(args, QStringLiteral("--turned"), &value)) {
+        bool ok = false;
+        options.turnedPercent = value.toInt(&ok);
+        if (!ok || options.turnedPercent < 0 || options.turnedPercent > 100)
+            throw LumaroError(QStringLiteral("Part de photos tournées incorrecte : %1 (0 à 100)").arg(value));
+    }
     if (args.size() != 1)
-        throw LumaroError(QStringLiteral("Utilisation : lumaro-cli demo-card DOSSIER [--count N] [--size LxH]"));
+        throw LumaroError(
+            QStringLiteral("Utilisation : lumaro-cli demo-card DOSSIER [--count N] [--size LxH] [--turned POURCENT]"));
 
     const DemoCard::Contents contents = DemoCard::write(args.front(), options);
     QTextStream out(stdout);

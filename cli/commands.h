@@ -29,3 +29,4 @@ int commandDemoCard(CliContext &context, QStringList args);
 int commandRotate(CliContext &context, QStringList args);
 int commandLowQuality(CliContext &context, QStringList args);
 int commandTransfer(CliContext &context, QStringList args);
+int commandBatch(CliContext &context, QStringList args);

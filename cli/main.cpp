@@ -26,11 +26,14 @@ const char Usage[] =
     "  search [--no-subfolders] DOSSIER\n"
     "               cherche les photos comme le programme (filtre de Filtre.ini), écrit l'historique,\n"
     "               affiche les photos, une ligne \"--\", puis les fichiers des extensions supplémentaires\n"
-    "  demo-card DOSSIER [--count N] [--size LxH]   écrit une fausse carte mémoire (photos de démonstration)\n"
+    "  demo-card DOSSIER [--count N] [--size LxH] [--turned POURCENT]   écrit une fausse carte mémoire (photos de démonstration)\n"
     "  rotate PHOTO ANGLE   tourne la photo sans perte (90, 180 ou 270 degrés)\n"
     "  lowq PHOTO CIBLE [--angle A]   écrit la copie basse qualité de la photo\n"
     "  transfer SOURCE DESTINATION [--root DOSSIER] [--angle A] [--export-exif] [--low]\n"
-    "               transfère une photo ; rien n'est écrit hors de DOSSIER (par défaut le dossier de DESTINATION)\n";
+    "               transfère une photo ; rien n'est écrit hors de DOSSIER (par défaut le dossier de DESTINATION)\n"
+    "  batch [--theme T] [--low] [--low-only] SOURCE DESTINATION\n"
+    "               vide une carte comme le mode Batch : affiche chaque fichier écrit, une ligne \"--\",\n"
+    "               puis les fichiers des extensions supplémentaires copiés ; Ctrl+C arrête après la photo en cours\n";
 
 using Command = std::function<int(CliContext &, QStringList)>;
 
@@ -46,6 +49,7 @@ const std::map<QString, Command> &commands()
         {QStringLiteral("rotate"), commandRotate},
         {QStringLiteral("lowq"), commandLowQuality},
         {QStringLiteral("transfer"), commandTransfer},
+        {QStringLiteral("batch"), commandBatch},
     };
     return table;
 }

@@ -3,12 +3,16 @@
 #include "core/corelog.h"
 #include "core/filename.h"
 #include "core/filesystem.h"
+#include "core/paths.h"
 
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <ctime>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +20,7 @@ namespace {
 
 constexpr int RandomLength = 8;
 constexpr int Attempts = 32;
+constexpr int LeftoverAgeSeconds = 2;
 
 QString randomPart()
 {
@@ -50,8 +55,39 @@ FileReplacement::FileReplacement(const QString &target, Sync sync) : m_target(re
         if (!m_fd.isOpen() && errno != EEXIST)
             break;
     }
-    if (!m_fd.isOpen())
+    if (!m_fd.isOpen()) {
         m_temporary.clear();
+        return;
+    }
+    // Held until the file is renamed or removed, also after close() while it is read back: a
+    // temporary file nobody holds is the leftover of an interrupted program (removeLeftovers).
+    m_lock = PosixFile::Descriptor(::dup(m_fd.get()));
+    if (m_lock.isOpen())
+        ::flock(m_lock.get(), LOCK_EX | LOCK_NB);
+}
+
+int FileReplacement::removeLeftovers(const QString &folder)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\.lumaro-[a-z0-9]{8}\\.tmp$"));
+    int removed = 0;
+    const QString base = Paths::withSeparator(folder);
+    for (const QString &name : FileSystem::folderEntries(base)) {
+        if (!pattern.match(name).hasMatch())
+            continue;
+        const QString path = base + name;
+        const std::optional<struct stat> info = FileSystem::status(path, false);
+        // A file just created may not be locked yet by its writer: only files left for a while.
+        if (!info || !S_ISREG(info->st_mode) || info->st_mtim.tv_sec > ::time(nullptr) - LeftoverAgeSeconds)
+            continue;
+        const PosixFile::Descriptor fd = PosixFile::open(path, O_RDONLY | O_NOFOLLOW);
+        if (!fd.isOpen() || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+            continue; // another program is writing it
+        if (::unlink(FileName::encode(path).constData()) == 0) {
+            ++removed;
+            qCInfo(lumaroCore) << "leftover temporary file removed:" << path;
+        }
+    }
+    return removed;
 }
 
 FileReplacement::~FileReplacement()
@@ -59,6 +95,7 @@ FileReplacement::~FileReplacement()
     m_fd.close();
     if (!m_committed && !m_temporary.isEmpty())
         ::unlink(FileName::encode(m_temporary).constData());
+    m_lock.close();
 }
 
 bool FileReplacement::write(const char *data, qsizetype size)
@@ -110,6 +147,7 @@ bool FileReplacement::commit()
     if (::rename(FileName::encode(m_temporary).constData(), FileName::encode(m_target).constData()) != 0)
         return false;
     m_committed = true;
+    m_lock.close();
     if (m_sync == Sync::Full) {
         m_folderSynced = PosixFile::syncFolderOf(m_target);
         if (!m_folderSynced)

@@ -51,10 +51,16 @@ public:
     // failure, the file being then as it was.
     static bool writeWhole(const QString &path, const QByteArray &bytes);
 
+    // Removes from the folder the temporary files that an interrupted program left behind (a
+    // crash, a kill, a card pulled out): those no running write holds and that are a few
+    // seconds old. Returns how many went.
+    static int removeLeftovers(const QString &folder);
+
 private:
     QString m_target;
     QString m_temporary;
     PosixFile::Descriptor m_fd;
+    PosixFile::Descriptor m_lock; // the temporary file's lock, a duplicate of m_fd kept open
     Sync m_sync;
     bool m_closed = false;
     bool m_failed = false;

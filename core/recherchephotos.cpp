@@ -85,8 +85,9 @@ void RechercherPhotos(const QString &folder, bool withSubfolders, const TFiltreP
         photos.append(entry.mid(14));
 }
 
-void EnregistrerExtensionsSupp(const QString &destination, const QStringList &extraFiles, UserInterface &ui)
+QStringList EnregistrerExtensionsSupp(const QString &destination, const QStringList &extraFiles, UserInterface &ui)
 {
+    QStringList copies;
     WaitScope wait(ui, QStringLiteral("Veuillez patienter, enregistrement des extensions supplémenaires..."));
     const QString base = Paths::withSeparator(destination);
     for (const QString &file : extraFiles) {
@@ -102,9 +103,11 @@ void EnregistrerExtensionsSupp(const QString &destination, const QStringList &ex
         // Like a photo: whole or not at all under its name, read back before it counts.
         try {
             SafeCopy::copyFile(file, target, SafeCopy::Mode::Verified);
+            copies.append(target);
         } catch (const LumaroError &error) {
             qCInfo(lumaroCore) << "extra file not copied:" << error.message();
         }
         ui.processEvents();
     }
+    return copies;
 }

@@ -22,4 +22,5 @@ void RechercherPhotos(const QString &folder, bool withSubfolders, const TFiltreP
 // (" - 1", " - 2" ... after the whole name) when the place is taken, through the verified copy
 // of the photos (whole or not at all, read back from the disk; the copy keeps the file's time).
 // Failures are passed over (logged in "lumaro.core"): the source files stay where they are.
-void EnregistrerExtensionsSupp(const QString &destination, const QStringList &extraFiles, UserInterface &ui);
+// Returns the copies made, in order.
+QStringList EnregistrerExtensionsSupp(const QString &destination, const QStringList &extraFiles, UserInterface &ui);

@@ -23,11 +23,16 @@ void isolateEnvironment()
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
 }
 
+QString cliPath()
+{
+    return QStringLiteral(LUMARO_CLI);
+}
+
 int runCli(const QStringList &arguments, QString *out, QString *err, int timeoutMs)
 {
 #ifdef LUMARO_CLI
     QProcess process;
-    process.start(QStringLiteral(LUMARO_CLI), arguments);
+    process.start(cliPath(), arguments);
     if (!process.waitForFinished(timeoutMs)) {
         process.kill();
         process.waitForFinished();

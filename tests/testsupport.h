@@ -62,6 +62,8 @@ namespace TestSupport {
 // French locale, Paris time, and HOME / XDG_CONFIG_HOME pointed into a temporary folder.
 // Call first in initTestCase().
 void isolateEnvironment();
+// The lumaro-cli program of this build.
+QString cliPath();
 // Runs lumaro-cli with the arguments; returns the exit code, fills standard output and error.
 int runCli(const QStringList &arguments, QString *out = nullptr, QString *err = nullptr, int timeoutMs = 120000);
 // Runs a program; true when it ran and ended with exit code 0. Its standard output in *out.

@@ -141,6 +141,19 @@ QByteArray withExif(const QByteArray &jpeg, const Exiv2::Blob &blob)
     return Imaging::Detail::withExifSegment(bare, Imaging::Detail::scanJpegLayout(bare), segment);
 }
 
+// The recorded orientation of photo k: by default 6 for photos 3, 8, 13... and 8 for photos
+// 5, 10, 15...; with a share, that share of the photos spread evenly, 6 and 8 in turns.
+int orientationOf(int k, int turnedPercent)
+{
+    if (turnedPercent < 0)
+        return k % 5 == 3 ? 6 : (k % 5 == 0 ? 8 : 1);
+    const int turnedBefore = (k - 1) * turnedPercent / 100;
+    const int turnedSoFar = k * turnedPercent / 100;
+    if (turnedSoFar == turnedBefore)
+        return 1;
+    return turnedSoFar % 2 ? 6 : 8;
+}
+
 Exiv2::Blob exifBlock(const QDateTime &shot, int orientation, int k, QSize size, const QByteArray &thumbnail)
 {
     Exiv2::ExifData exif;
@@ -234,7 +247,7 @@ Contents write(const QString &folder, const Options &options)
                                               options.size.width(), options.size.height(), PhotoQuality);
         const bool exif = k != 2;
         if (exif) {
-            const int orientation = k % 5 == 3 ? 6 : (k % 5 == 0 ? 8 : 1);
+            const int orientation = orientationOf(k, options.turnedPercent);
             try {
                 jpeg = withExif(jpeg, exifBlock(shot, orientation, k, options.size, thumbnail));
             } catch (const Exiv2::AnyError &) {

@@ -12,6 +12,9 @@ namespace DemoCard {
 struct Options {
     int count = 12;                 // number of photos
     QSize size = QSize(2048, 1536); // pixel size of every photo as stored (landscape)
+    // Share of the photos recorded as turned (orientation 6 or 8, in turns), in percent;
+    // -1 keeps the usual pattern (below).
+    int turnedPercent = -1;
     // Date taken of the first photo, local time; the others follow over several days.
     QDateTime firstShot = QDateTime(QDate(2024, 7, 12), QTime(9, 15, 0));
 };

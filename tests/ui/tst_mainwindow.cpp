@@ -4,6 +4,8 @@
 #include "dialogs/helpwindow.h"
 #include "app/lancertransfert.h"
 #include "app/lumaroapplication.h"
+#include "controls/saisiebouton.h"
+#include "transfer/fortransfertphase1.h"
 #include "core/error.h"
 #include "core/paramappli.h"
 #include "tests/testsupport.h"
@@ -177,8 +179,19 @@ private slots:
     {
         TforPrincipal window(folder());
         expectModal();
+        // After the message the set-up dialog opens all the same, with the settings' source.
+        QString source;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (auto *dialog = qobject_cast<TforTransfertPhase1 *>(QApplication::activeModalWidget())) {
+                source = dialog->findChild<TSaisieListe *>(QStringLiteral("slLecteurCarte"))->text();
+                dialog->reject();
+            }
+        });
+        poll.start(10);
         window.lireLigneCommande({QStringLiteral("/auto"), QStringLiteral("/no/such/folder")});
         QCOMPARE(lastSeen(), QStringLiteral("Erreur|Le chemin passé en paramètre /no/such/folder n'existe pas."));
+        QCOMPARE(source, window.params().LecteurCarte);
 
         // An existing folder becomes the source with its trailing "/"; a missing one keeps the settings'.
         QTemporaryDir card;

@@ -1,0 +1,113 @@
+// batch [--theme T] [--low] [--low-only] SOURCE DESTINATION: empties a card as the batch window
+// does, with the settings and the saved filter of the settings folder.
+#include "cli/commands.h"
+#include "cli/consoleui.h"
+#include "core/batchtransfer.h"
+#include "core/error.h"
+#include "core/filtrephoto.h"
+#include "core/paramappli.h"
+#include "core/paths.h"
+#include "core/recherchephotos.h"
+
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <csignal>
+
+namespace {
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+void onStopSignal(int)
+{
+    stopSignal = 1;
+}
+
+// Ctrl+C or a TERM from a script asks for the stop: the photo in progress is finished first,
+// so nothing is left half-written and no source goes without its verified copy. The handlers
+// stay until the program ends: a late signal must not kill it while it lists what it wrote.
+void catchStopSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+class Progress : public BatchObserver {
+public:
+    explicit Progress(BatchTransfer &batch) : m_batch(batch) {}
+    void photoStarted(const BatchPhoto &photo) override
+    {
+        QTextStream(stderr) << QStringLiteral("transfert de la photo %1 sur %2 : %3 -> %4")
+                                   .arg(photo.number)
+                                   .arg(photo.total)
+                                   .arg(QFileInfo(photo.source).fileName(), QFileInfo(photo.destination).fileName())
+                            << Qt::endl;
+    }
+    void photoFinished(const BatchPhoto &, bool) override
+    {
+        if (stopSignal)
+            m_batch.requestStop(BatchTransfer::StopKind::Immediate);
+    }
+
+private:
+    BatchTransfer &m_batch;
+};
+
+constexpr int UsageError = 2;
+constexpr int Interrupted = 130;
+
+const char BatchUsage[] = "Utilisation : lumaro-cli batch [--theme T] [--low] [--low-only] [--settings-dir DOSSIER] "
+                          "[--yes] SOURCE DESTINATION";
+
+} // namespace
+
+int commandBatch(CliContext &context, QStringList args)
+{
+    BatchOptions options;
+    options.thumbnails = false; // nothing to show them on
+    takeOption(args, QStringLiteral("--theme"), &options.theme);
+    options.lowQuality = takeFlag(args, QStringLiteral("--low"));
+    options.lowQualityOnly = takeFlag(args, QStringLiteral("--low-only"));
+    bool unknownOption = false;
+    for (const QString &arg : std::as_const(args))
+        unknownOption = unknownOption || arg.startsWith(QLatin1String("--"));
+    if (unknownOption || args.size() != 2 || args.at(0).isEmpty() || args.at(1).isEmpty()) {
+        QTextStream(stderr) << BatchUsage << Qt::endl;
+        return UsageError;
+    }
+    const QString source = Paths::withSeparator(QFileInfo(args.at(0)).absoluteFilePath());
+    options.destination = Paths::withSeparator(QFileInfo(args.at(1)).absoluteFilePath());
+    if (!QFileInfo(source).isDir())
+        throw LumaroError(QStringLiteral("Le dossier %1 n'existe pas.").arg(source));
+
+    catchStopSignals();
+    const TParamAppli settings(context.settingsFolder + QStringLiteral("Lumaro.ini"));
+    const TFiltrePhoto filter(settings.folder());
+    QStringList photos, extraFiles;
+    RechercherPhotos(source, true, filter, extraFiles, photos, settings, context.ui);
+
+    QTextStream out(stdout);
+    BatchTransfer::Result result;
+    if (photos.isEmpty()) {
+        context.ui.showInformation(QStringLiteral("Aucune photo à transférer !"));
+    } else if (!stopSignal) {
+        BatchTransfer batch(settings, context.ui, photos, options);
+        Progress progress(batch);
+        result = batch.run(&progress);
+        for (const QString &written : batch.PhotosTransferees())
+            out << written << '\n';
+    }
+    out << "--\n";
+    out.flush();
+    // The extra files are copied also after a stop, as the set-up dialog does.
+    for (const QString &copy : EnregistrerExtensionsSupp(options.destination, extraFiles, context.ui))
+        out << copy << '\n';
+    out.flush();
+
+    if (stopSignal || result.end == BatchTransfer::End::Stopped)
+        return Interrupted;
+    return result.failures > 0 || result.end == BatchTransfer::End::Aborted ? 1 : 0;
+}

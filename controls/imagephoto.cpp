@@ -1,0 +1,42 @@
+#include "controls/imagephoto.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+TImagePhoto::TImagePhoto(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+void TImagePhoto::setPicture(const QImage &picture)
+{
+    m_picture = picture;
+    update();
+}
+
+QRect TImagePhoto::pictureRect() const
+{
+    if (m_picture.isNull() || width() <= 0 || height() <= 0)
+        return QRect();
+    const QSize fitted = m_picture.size().scaled(size(), Qt::KeepAspectRatio);
+    return QRect(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
+}
+
+void TImagePhoto::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().window());
+    const QRect target = pictureRect();
+    if (target.isEmpty())
+        return;
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, m_picture);
+}
+
+void TImagePhoto::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+    QWidget::mouseReleaseEvent(event);
+}

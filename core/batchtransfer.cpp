@@ -1,0 +1,260 @@
+#include "core/batchtransfer.h"
+
+#include "core/exifdate.h"
+#include "core/filereplacement.h"
+#include "core/imaging.h"
+#include "core/namemask.h"
+#include "core/paramappli.h"
+#include "core/photooperations.h"
+#include "core/userinterface.h"
+
+#include <QFileInfo>
+#include <QLocale>
+
+#include <sys/statvfs.h>
+
+namespace {
+
+const QSize ThumbnailBox(105, 105);
+
+// Passes everything through but keeps the last information text, so that the batch can
+// fold a transfer's own message into the one it shows when it has to stop.
+class HeldMessages : public UserInterface {
+public:
+    explicit HeldMessages(UserInterface &target) : m_target(target) {}
+    void showError(const QString &text) override { m_target.showError(text); }
+    void showInformation(const QString &text) override { m_held = text; }
+    bool askConfirmation(const QString &text) override { return m_target.askConfirmation(text); }
+    int openWait(const QString &title, const QString &text) override { return m_target.openWait(title, text); }
+    void setWaitText(int handle, const QString &title, const QString &text) override
+    {
+        m_target.setWaitText(handle, title, text);
+    }
+    void closeWait(int handle) noexcept override { m_target.closeWait(handle); }
+    void processEvents() override { m_target.processEvents(); }
+
+    // Shows what was held, if anything.
+    void release()
+    {
+        if (!m_held.isEmpty())
+            m_target.showInformation(std::exchange(m_held, QString()));
+    }
+    const QString &held() const { return m_held; }
+
+private:
+    UserInterface &m_target;
+    QString m_held;
+};
+
+bool fileExists(const QString &path)
+{
+    return QFileInfo::exists(path);
+}
+
+} // namespace
+
+BatchTransfer::BatchTransfer(const TParamAppli &settings, UserInterface &ui, QStringList &photos, BatchOptions options)
+    : m_settings(settings), m_ui(ui), m_photos(photos), m_options(std::move(options))
+{
+}
+
+QString BatchTransfer::formatDate(double date)
+{
+    const auto clock = ExifDate::split(date);
+    if (!clock)
+        return QString();
+    // The window speaks French whatever the system's language: so does its date line.
+    return QLocale(QLocale::French, QLocale::France)
+        .toString(QDateTime(clock->date, clock->time), QStringLiteral("dddd dd MMMM yyyy 'à' HH:mm:ss"));
+}
+
+void BatchTransfer::requestStop(StopKind kind)
+{
+    // A signal's immediate stop is never weakened into a question by a later button press.
+    if (!m_stopRequested || kind == StopKind::Immediate)
+        m_stopKind = kind;
+    m_stopRequested = true;
+}
+
+BatchTransfer::Result BatchTransfer::run(BatchObserver *observer)
+{
+    Result result;
+    if (m_started)
+        return result;
+    m_started = true;
+    m_total = int(m_photos.size());
+
+    while (m_index < m_photos.size()) {
+        if (!processPhoto(observer)) {
+            result.end = End::Aborted;
+            break;
+        }
+        m_ui.processEvents();
+        if (m_stopRequested && askToStop(result))
+            break;
+    }
+    if (result.end == End::Completed)
+        result.slideshowWanted = m_settings.Executer && !m_written.isEmpty();
+    result.failures = m_failures;
+    return result;
+}
+
+bool BatchTransfer::askToStop(Result &result)
+{
+    if (m_stopKind == StopKind::Immediate) {
+        result.end = End::Stopped;
+        return true;
+    }
+    if (!m_ui.askConfirmation(QStringLiteral("Confirmez-vous l'arrêt du transfert ?"))) {
+        m_stopRequested = false;
+        return false;
+    }
+    result.end = End::Stopped;
+    // Nothing written, nothing to show: no question about a slideshow of nothing.
+    if (!m_written.isEmpty())
+        result.slideshowWanted =
+            m_ui.askConfirmation(QStringLiteral("Voulez vous avoir un diaporama des photos transférées ?"));
+    return true;
+}
+
+BatchPhoto BatchTransfer::describe(const QString &source)
+{
+    BatchPhoto photo;
+    photo.number = m_number;
+    photo.total = m_total;
+    photo.source = source;
+
+    Imaging::Photo thumbnail;
+    bool loaded = false;
+    try {
+        thumbnail = Imaging::loadThumbnail(source, ThumbnailBox);
+        loaded = true;
+    } catch (const LumaroError &error) {
+        m_ui.showError(QStringLiteral("Erreur lors de l'ouverture du fichier ") + source + QStringLiteral(".\r")
+                       + error.message());
+    }
+    // The batch reads the EXIF data whatever the setting says; a photo that does not open is
+    // handled as one without EXIF data.
+    LireInformationsExif(m_exif, source, loaded);
+    photo.date = DatePhoto(m_exif, source);
+    if (m_settings.RotationAuto)
+        photo.angle = AngleOrientation(m_exif);
+    if (loaded && m_options.thumbnails) {
+        photo.thumbnail = thumbnail.picture;
+        if (photo.angle != 0 && !photo.thumbnail.isNull())
+            photo.thumbnail = Imaging::rotated(photo.thumbnail, photo.angle);
+    }
+    return photo;
+}
+
+bool BatchTransfer::processPhoto(BatchObserver *observer)
+{
+    const QString source = m_photos.at(m_index);
+    if (sourceGone(source)) {
+        abort(Reason::SourceGone, QString());
+        return false;
+    }
+    ++m_number;
+    BatchPhoto photo = describe(source);
+    photo.destination = m_options.lowQualityOnly
+        ? CalculerNomBasseQualite(m_settings, m_options.theme, source, m_options.destination, photo.date, m_number)
+        : CalculerNomPhoto(m_settings, m_options.theme, source, m_options.destination, photo.date, false, m_number);
+    if (observer)
+        observer->photoStarted(photo);
+    m_ui.processEvents();
+
+    removeLeftoversBeside(photo.destination);
+    if (m_options.lowQuality && !m_options.lowQualityOnly)
+        removeLeftoversBeside(NomBasseQualite(m_settings, photo.destination));
+    const bool written = m_options.lowQualityOnly ? writeLowQualityOnly(photo) : transfer(photo);
+    if (observer)
+        observer->photoFinished(photo, written);
+    if (!m_abortMessage.isEmpty())
+        return false;
+    if (!written)
+        ++m_failures;
+    return true;
+}
+
+bool BatchTransfer::transfer(BatchPhoto &photo)
+{
+    HeldMessages held(m_ui);
+    const bool succeeded = TransfererPhoto(m_settings, held, photo.source, m_options.destination, photo.destination, photo.angle, m_exif,
+                                           m_settings.ExportInfoExif, m_options.lowQuality);
+    // A copy can exist although a later step (low-quality copy, EXIF text) failed: it was
+    // written all the same, under a name that was free before.
+    if (succeeded || fileExists(photo.destination))
+        m_written.append(photo.destination);
+    if (succeeded && m_settings.SupprimerPhoto && !fileExists(photo.source))
+        m_photos.removeAt(m_index);
+    else
+        ++m_index;
+    if (!succeeded && stopsEverything(photo.source, held.held()))
+        return false;
+    held.release();
+    return succeeded;
+}
+
+bool BatchTransfer::writeLowQualityOnly(BatchPhoto &photo)
+{
+    ++m_index; // the photo itself stays on the card and in the list
+    try {
+        checkInsideDestination(m_options.destination, photo.destination);
+        EnregistrerBasseQualite(m_settings, photo.source, photo.destination, photo.angle);
+    } catch (const LumaroError &error) {
+        if (!stopsEverything(photo.source, error.message()))
+            m_ui.showError(error.message());
+        return false;
+    }
+    m_written.append(photo.destination);
+    return true;
+}
+
+void BatchTransfer::removeLeftoversBeside(const QString &path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (m_cleanedFolders.contains(folder))
+        return;
+    m_cleanedFolders.insert(folder);
+    FileReplacement::removeLeftovers(folder);
+}
+
+bool BatchTransfer::sourceGone(const QString &source) const
+{
+    // A missing photo in a folder that is still there was only moved away; a missing folder
+    // means the card was pulled out.
+    return !fileExists(source) && !QFileInfo(QFileInfo(source).absolutePath()).isDir();
+}
+
+bool BatchTransfer::destinationFull(const QString &source) const
+{
+    struct statvfs info {};
+    QString folder = m_options.destination;
+    while (!folder.isEmpty() && !QFileInfo(folder).isDir())
+        folder = QFileInfo(folder.endsWith(u'/') ? folder.chopped(1) : folder).path();
+    if (folder.isEmpty() || ::statvfs(QFile::encodeName(folder).constData(), &info) != 0)
+        return false;
+    const quint64 available = quint64(info.f_bavail) * quint64(info.f_frsize);
+    return available < quint64(QFileInfo(source).size()) + 65536;
+}
+
+bool BatchTransfer::stopsEverything(const QString &source, const QString &photoMessage)
+{
+    if (sourceGone(source))
+        abort(Reason::SourceGone, photoMessage);
+    else if (destinationFull(source))
+        abort(Reason::DestinationFull, photoMessage);
+    else
+        return false;
+    return true;
+}
+
+void BatchTransfer::abort(Reason reason, const QString &photoMessage)
+{
+    m_abortMessage = (photoMessage.isEmpty() ? QString() : photoMessage + QStringLiteral("\n\n"))
+                     + QStringLiteral("Le transfert est arrêté : ")
+                     + (reason == Reason::SourceGone ? QStringLiteral("la carte ou le dossier des photos n'est plus accessible.")
+                                                     : QStringLiteral("le disque de destination est plein."))
+                     + QStringLiteral("\nLes photos qui n'ont pas été transférées sont restées à leur place.");
+    m_ui.showError(m_abortMessage);
+}

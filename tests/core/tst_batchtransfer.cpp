@@ -1,0 +1,557 @@
+// The batch loop: counters, names, turns, deletion, the stop question, and what happens to the
+// user's photos when something goes wrong in the middle of a card.
+#include "core/batchtransfer.h"
+#include "core/exifdate.h"
+#include "core/filereplacement.h"
+#include "core/filtrephoto.h"
+#include "core/recherchephotos.h"
+#include "core/paramappli.h"
+#include "tests/testsupport.h"
+#include "tools/democard.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace {
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Records what the window would show, and can act in the middle of the batch.
+class Recorder : public BatchObserver {
+public:
+    QList<BatchPhoto> started;
+    QList<bool> finished;
+    std::function<void(const BatchPhoto &)> afterPhoto;
+
+    void photoStarted(const BatchPhoto &photo) override { started << photo; }
+    void photoFinished(const BatchPhoto &photo, bool written) override
+    {
+        finished << written;
+        if (afterPhoto)
+            afterPhoto(photo);
+    }
+};
+
+bool runQuietly(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.start(program, arguments);
+    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+// A small FAT file system mounted with fusefat for the time of a test, as a real card or stick.
+class FatVolume {
+public:
+    // A new volume of that size; without a size, the existing image mounted again.
+    FatVolume(const QString &image, const QString &mountPoint, const QString &size = QString())
+        : m_mountPoint(mountPoint)
+    {
+        const QString mkfs = QStandardPaths::findExecutable(QStringLiteral("mkfs.vfat"),
+                                                            {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
+        if (mkfs.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("fusefat")).isEmpty())
+            return;
+        QDir().mkpath(mountPoint);
+        m_mounted = (size.isEmpty()
+                     || (runQuietly(QStringLiteral("truncate"), {QStringLiteral("-s"), size, image})
+                         && runQuietly(mkfs, {QStringLiteral("-i"), QStringLiteral("1234ABCD"), image})))
+                    && runQuietly(QStringLiteral("fusefat"), {QStringLiteral("-o"), QStringLiteral("rw+"), image, mountPoint});
+    }
+    ~FatVolume()
+    {
+        if (m_mounted)
+            runQuietly(QStringLiteral("fusermount"), {QStringLiteral("-u"), m_mountPoint});
+    }
+    bool mounted() const { return m_mounted; }
+
+private:
+    QString m_mountPoint;
+    bool m_mounted = false;
+};
+
+} // namespace
+
+class TestBatchTransfer : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir *m_dir = nullptr;
+    DemoCard::Contents m_card;
+    std::unique_ptr<TParamAppli> m_settings;
+    RecordingUserInterface m_ui;
+
+    QString path(const QString &relative) const { return m_dir->filePath(relative); }
+    QString destination() const { return path(QStringLiteral("dest/")); }
+
+    void makeCard(int count)
+    {
+        DemoCard::Options options;
+        options.count = count;
+        options.size = QSize(320, 240);
+        m_card = DemoCard::write(path(QStringLiteral("card")), options);
+    }
+
+    BatchOptions options(const QString &theme = QStringLiteral("Noel")) const
+    {
+        BatchOptions o;
+        o.destination = destination();
+        o.theme = theme;
+        return o;
+    }
+
+private slots:
+    void initTestCase() { TestSupport::isolateEnvironment(); }
+
+    void init()
+    {
+        m_dir = new QTemporaryDir;
+        m_settings = std::make_unique<TParamAppli>(path(QStringLiteral("settings/Lumaro.ini")));
+        m_ui = RecordingUserInterface();
+    }
+
+    void cleanup()
+    {
+        m_settings.reset();
+        delete m_dir;
+        m_dir = nullptr;
+    }
+
+    void countersNamesAndDeletion()
+    {
+        makeCard(3);
+        m_settings->MasqueNomPhoto = QStringLiteral("#THEME #CPT3");
+        m_settings->SupprimerPhoto = true;
+        QStringList photos = m_card.photos;
+        const QList<QByteArray> originals = {contentOf(photos[0]), contentOf(photos[1]), contentOf(photos[2])};
+        BatchTransfer batch(*m_settings, m_ui, photos, options());
+        Recorder recorder;
+        const BatchTransfer::Result result = batch.run(&recorder);
+
+        QCOMPARE(result.end, BatchTransfer::End::Completed);
+        QCOMPARE(result.failures, 0);
+        QCOMPARE(recorder.started.size(), 3);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(recorder.started[i].number, i + 1);
+            QCOMPARE(recorder.started[i].total, 3);
+            QCOMPARE(recorder.started[i].destination, destination() + QStringLiteral("Noel 00%1.JPG").arg(i + 1));
+        }
+        // Each source went after its copy; the list lost their entries; the copies are the photos.
+        QVERIFY(photos.isEmpty());
+        for (const QString &source : m_card.photos)
+            QVERIFY(!QFile::exists(source));
+        QCOMPARE(batch.PhotosTransferees().size(), 3);
+        QCOMPARE(contentOf(batch.PhotosTransferees().at(1)), originals[1]);
+        QVERIFY(result.slideshowWanted); // Executer is on by default
+        QVERIFY(m_ui.errors.isEmpty() && m_ui.informations.isEmpty() && m_ui.confirmations.isEmpty());
+    }
+
+    void automaticTurnFollowsTheSetting()
+    {
+        makeCard(3); // photo 3 is recorded "right-top (6)"
+        QVERIFY(m_card.orientation6.contains(m_card.photos[2]));
+        for (const bool turn : {true, false}) {
+            QDir(destination()).removeRecursively();
+            m_settings->RotationAuto = turn;
+            QStringList photos = m_card.photos;
+            BatchTransfer batch(*m_settings, m_ui, photos, options());
+            Recorder recorder;
+            batch.run(&recorder);
+            const BatchPhoto &third = recorder.started.at(2);
+            QCOMPARE(third.angle, turn ? 90 : 0);
+            QVERIFY(!third.thumbnail.isNull());
+            // The thumbnail is shown upright; the copy was turned without loss, or not at all.
+            QCOMPARE(third.thumbnail.height() > third.thumbnail.width(), turn);
+            const QSize written = QImageReader(third.destination).size();
+            QCOMPARE(written.height() > written.width(), turn);
+            QCOMPARE(recorder.started.at(0).angle, 0);
+        }
+    }
+
+    void datesComeFromExifElseFromTheFile()
+    {
+        makeCard(3); // photo 2 has no EXIF at all
+        QStringList photos = m_card.photos;
+        BatchTransfer batch(*m_settings, m_ui, photos, options());
+        Recorder recorder;
+        batch.run(&recorder);
+        const BatchPhoto &plain = recorder.started.at(1);
+        QCOMPARE(plain.date, ExifDate::fileDate(m_card.photos[1]));
+        QCOMPARE(BatchTransfer::formatDate(38031.4376388889), QStringLiteral("samedi 14 février 2004 à 10:30:12"));
+    }
+
+    void lowQualityOnlyLeavesTheCard()
+    {
+        makeCard(3);
+        m_settings->SupprimerPhoto = true; // never applies in this mode
+        QStringList photos = m_card.photos;
+        BatchOptions o = options();
+        o.lowQualityOnly = true;
+        BatchTransfer batch(*m_settings, m_ui, photos, o);
+        const BatchTransfer::Result result = batch.run();
+        QCOMPARE(photos, m_card.photos);
+        for (const QString &source : m_card.photos)
+            QVERIFY(QFile::exists(source));
+        QCOMPARE(batch.PhotosTransferees().size(), 3);
+        for (const QString &copy : batch.PhotosTransferees()) {
+            QVERIFY(copy.startsWith(destination() + QStringLiteral("Basse Resolution/")));
+            QVERIFY(copy.endsWith(QStringLiteral(" Low.JPG")));
+            QVERIFY(QFile::exists(copy));
+        }
+        QVERIFY(!QFile::exists(destination() + QStringLiteral("2024-07-12 - Noel 1.JPG")));
+        QCOMPARE(result.failures, 0);
+    }
+
+    void aFailedLowQualityCopyDoesNotEndTheBatch()
+    {
+        makeCard(3);
+        QFile::resize(m_card.photos[1], 100); // a damaged photo in the middle of the card
+        QStringList photos = m_card.photos;
+        BatchOptions o = options();
+        o.lowQualityOnly = true;
+        BatchTransfer batch(*m_settings, m_ui, photos, o);
+        const BatchTransfer::Result result = batch.run();
+        QCOMPARE(result.end, BatchTransfer::End::Completed);
+        QCOMPARE(result.failures, 1);
+        QCOMPARE(batch.PhotosTransferees().size(), 2); // only what exists
+        for (const QString &copy : batch.PhotosTransferees())
+            QVERIFY(QFile::exists(copy));
+        QVERIFY(m_ui.errors.last().startsWith(QStringLiteral("Erreur pendant la sauvegarde basse résolution")));
+    }
+
+    void aDamagedPhotoIsStillCopiedByteForByte()
+    {
+        makeCard(3);
+        m_settings->SupprimerPhoto = true;
+        QFile::resize(m_card.photos[1], 200);
+        const QByteArray damaged = contentOf(m_card.photos[1]);
+        QStringList photos = m_card.photos;
+        BatchTransfer batch(*m_settings, m_ui, photos, options());
+        Recorder recorder;
+        const BatchTransfer::Result result = batch.run(&recorder);
+        QCOMPARE(result.failures, 0);
+        QCOMPARE(m_ui.errors.size(), 1);
+        QVERIFY(m_ui.errors[0].startsWith(QStringLiteral("Erreur lors de l'ouverture du fichier ") + m_card.photos[1]
+                                          + QStringLiteral(".\r")));
+        QVERIFY(recorder.started[1].thumbnail.isNull());
+        QCOMPARE(contentOf(recorder.started[1].destination), damaged);
+        QVERIFY(photos.isEmpty());
+    }
+
+    void onlyFilesThatExistAreListed()
+    {
+        makeCard(2);
+        // The low-quality folder is a file: each photo is copied, then its low-quality copy fails.
+        QVERIFY(QDir().mkpath(destination()));
+        QFile blocker(destination() + QStringLiteral("Basse Resolution"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        m_settings->SupprimerPhoto = true;
+        QStringList photos = m_card.photos;
+        BatchOptions o = options();
+        o.lowQuality = true;
+        BatchTransfer batch(*m_settings, m_ui, photos, o);
+        const BatchTransfer::Result result = batch.run();
+        QCOMPARE(result.failures, 2);
+        QCOMPARE(m_ui.informations.size(), 2); // the transfer's own message, once per photo
+        QCOMPARE(batch.PhotosTransferees().size(), 2);
+        for (const QString &copy : batch.PhotosTransferees())
+            QVERIFY(QFile::exists(copy));
+        QCOMPARE(photos, m_card.photos); // failed transfers delete nothing
+        for (const QString &source : m_card.photos)
+            QVERIFY(QFile::exists(source));
+
+        // A destination that cannot be written at all lists nothing.
+        QDir(destination()).removeRecursively();
+        QFile wall(path(QStringLiteral("dest")));
+        QVERIFY(wall.open(QIODevice::WriteOnly));
+        wall.close();
+        BatchTransfer blocked(*m_settings, m_ui, photos, options());
+        QCOMPARE(blocked.run().failures, 2);
+        QVERIFY(blocked.PhotosTransferees().isEmpty());
+    }
+
+    void stopAnsweredNoThenYes()
+    {
+        makeCard(4);
+        QStringList photos = m_card.photos;
+        BatchTransfer batch(*m_settings, m_ui, photos, options());
+        Recorder recorder;
+        recorder.afterPhoto = [&](const BatchPhoto &photo) {
+            if (photo.number == 1 || photo.number == 3)
+                batch.requestStop();
+        };
+        m_ui.answers = {false, true, false}; // go on; then stop, and no slideshow
+        const BatchTransfer::Result result = batch.run(&recorder);
+        QCOMPARE(result.end, BatchTransfer::End::Stopped);
+        QCOMPARE(recorder.started.size(), 3);
+        QCOMPARE(m_ui.confirmations,
+                 QStringList({QStringLiteral("Confirmez-vous l'arrêt du transfert ?"),
+                              QStringLiteral("Confirmez-vous l'arrêt du transfert ?"),
+                              QStringLiteral("Voulez vous avoir un diaporama des photos transférées ?")}));
+        QVERIFY(!result.slideshowWanted);
+        QCOMPARE(batch.PhotosTransferees().size(), 3);
+    }
+
+    void stopDuringTheLastPhotoStillAsks()
+    {
+        makeCard(2);
+        QStringList photos = m_card.photos;
+        BatchTransfer batch(*m_settings, m_ui, photos, options());
+        Recorder recorder;
+        recorder.afterPhoto = [&](const BatchPhoto &photo) {
+            if (photo.number == 2)
+                batch.requestStop();
+        };
+        m_ui.answers = {true, false};
+        const BatchTransfer::Result result = batch.run(&recorder);
+        QCOMPARE(result.end, BatchTransfer::End::Stopped);
+        QCOMPARE(m_ui.confirmations.size(), 2);
+        QVERIFY(!result.slideshowWanted); // although Executer is on
+
+        // Stopped with a yes to the slideshow question.
+        QDir(destination()).removeRecursively();
+        RecordingUserInterface ui;
+        ui.answers = {true, true};
+        QStringList again = m_card.photos;
+        BatchTransfer second(*m_settings, ui, again, options());
+        second.requestStop();
+        QVERIFY(second.run().slideshowWanted);
+
+        // A signal stops without any question.
+        RecordingUserInterface quiet;
+        BatchTransfer third(*m_settings, quiet, again, options());
+        third.requestStop(BatchTransfer::StopKind::Immediate);
+        QCOMPARE(third.run().end, BatchTransfer::End::Stopped);
+        QVERIFY(quiet.confirmations.isEmpty());
+        QCOMPARE(third.NumeroPhoto(), 1);
+    }
+
+    void aFullDestinationStopsTheBatchOnce()
+    {
+        DemoCard::Options big;
+        big.count = 4;
+        big.size = QSize(2048, 1536); // about a megabyte a photo
+        m_card = DemoCard::write(path(QStringLiteral("card")), big);
+        const FatVolume volume(path(QStringLiteral("stick.img")), path(QStringLiteral("stick")), QStringLiteral("2M"));
+        if (!volume.mounted())
+            QSKIP("mkfs.vfat and fusefat are needed for a small volume to fill");
+        m_settings->SupprimerPhoto = true;
+        QStringList photos = m_card.photos;
+        BatchOptions o = options();
+        o.destination = path(QStringLiteral("stick/"));
+        BatchTransfer batch(*m_settings, m_ui, photos, o);
+        Recorder recorder;
+        const BatchTransfer::Result result = batch.run(&recorder);
+        QCOMPARE(result.end, BatchTransfer::End::Aborted);
+        QCOMPARE(m_ui.errors.size(), 1); // one message, not one per photo left
+        QVERIFY(m_ui.errors[0].contains(QStringLiteral("le disque de destination est plein")));
+        QVERIFY(m_ui.informations.isEmpty());
+        // Whatever was written is whole, and every photo not written is still on the card.
+        for (const QString &copy : batch.PhotosTransferees())
+            QVERIFY(QFileInfo(copy).size() > 0);
+        QCOMPARE(photos.size() + batch.PhotosTransferees().size(), 4);
+        for (const QString &source : photos)
+            QVERIFY(QFile::exists(source));
+        QCOMPARE(recorder.started.size(), batch.PhotosTransferees().size() + 1);
+    }
+
+    void commandLine()
+    {
+        makeCard(6);
+        QStringList photos = m_card.photos;
+        QString out, err;
+        QCOMPARE(TestSupport::runCli({QStringLiteral("batch"), QStringLiteral("--settings-dir"), path(QStringLiteral("settings")),
+                                      path(QStringLiteral("card"))}, &out, &err), 2);
+        QVERIFY(err.contains(QStringLiteral("Utilisation : lumaro-cli batch")));
+
+        // Deletion on, extra files listed after "--", progress and the slideshow list apart.
+        QDir().mkpath(path(QStringLiteral("settings")));
+        QFile ini(path(QStringLiteral("settings/Lumaro.ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write(QStringLiteral("[General]\r\nSupprimerPhoto=1\r\nExtensionSupp=AVI;GIF\r\nRepertoireAIgnorer=%1\r\n")
+                      .arg(m_card.thumbnailFolder).toUtf8());
+        ini.close();
+        const int code = TestSupport::runCli({QStringLiteral("batch"), QStringLiteral("--settings-dir"),
+                                              path(QStringLiteral("settings")), QStringLiteral("--theme"),
+                                              QStringLiteral("Mer"), path(QStringLiteral("card")), destination()},
+                                             &out, &err);
+        QCOMPARE(code, 0);
+        const QStringList lines = out.split(u'\n', Qt::SkipEmptyParts);
+        const qsizetype separator = lines.indexOf(QStringLiteral("--"));
+        QCOMPARE(separator, 6);
+        for (qsizetype i = 0; i < separator; ++i) {
+            QVERIFY(lines[i].startsWith(destination()));
+            QVERIFY(QFile::exists(lines[i]));
+        }
+        QCOMPARE(lines.size() - separator - 1, m_card.extraFiles.size());
+        QVERIFY(err.contains(QStringLiteral("transfert de la photo 3 sur 6 : IMG_0003.JPG -> 2024-07-13 - Mer ")));
+        for (const QString &source : m_card.photos)
+            QVERIFY(!QFile::exists(source));
+    }
+
+    void interruptedCommandLine()
+    {
+        DemoCard::Options options;
+        options.count = 40;
+        options.size = QSize(2048, 1536);
+        m_card = DemoCard::write(path(QStringLiteral("card")), options);
+        QDir().mkpath(path(QStringLiteral("settings")));
+        QFile ini(path(QStringLiteral("settings/Lumaro.ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write(QStringLiteral("[General]\r\nSupprimerPhoto=1\r\nRepertoireAIgnorer=%1\r\n").arg(m_card.thumbnailFolder).toUtf8());
+        ini.close();
+
+        QProcess cli;
+        // Low-quality copies make each photo take long enough for the signal to come mid-card.
+        cli.start(TestSupport::cliPath(), {QStringLiteral("batch"), QStringLiteral("--low"), QStringLiteral("--settings-dir"),
+                                           path(QStringLiteral("settings")), path(QStringLiteral("card")), destination()});
+        QVERIFY(cli.waitForStarted());
+        cli.setReadChannel(QProcess::StandardError); // the progress, line by line
+        QByteArray err;
+        while (!err.contains("transfert de la photo 3 sur") && cli.state() == QProcess::Running) {
+            cli.waitForReadyRead(5000);
+            err += cli.readAllStandardError();
+        }
+        ::kill(pid_t(cli.processId()), SIGINT);
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(cli.exitCode(), 130);
+        const QStringList written = QString::fromUtf8(cli.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        const qsizetype listed = written.indexOf(QStringLiteral("--"));
+        QVERIFY(listed >= 3 && listed < 40);
+        // Every photo is either still on the card or written whole; nothing is half-written.
+        int onCard = 0;
+        for (const QString &source : m_card.photos)
+            onCard += QFile::exists(source) ? 1 : 0;
+        QCOMPARE(onCard + listed, 40);
+        for (qsizetype i = 0; i < listed; ++i)
+            QVERIFY(!QImageReader(written[i]).read().isNull());
+        QCOMPARE(QDir(destination()).entryList(QDir::Files | QDir::Hidden).size(), listed);
+        QCOMPARE(QDir(destination() + QStringLiteral("Basse Resolution")).entryList(QDir::Files | QDir::Hidden).size(), listed);
+    }
+
+    void aFatCardKeepsItsHistoryWhereverItIsMounted()
+    {
+        const QString image = path(QStringLiteral("card.img"));
+        QStringList first;
+        {
+            const FatVolume card(image, path(QStringLiteral("media/CARD")), QStringLiteral("32M"));
+            if (!card.mounted())
+                QSKIP("mkfs.vfat and fusefat are needed for a FAT card");
+            DemoCard::Options small;
+            small.count = 4;
+            small.size = QSize(320, 240);
+            const DemoCard::Contents demo = DemoCard::write(path(QStringLiteral("media/CARD")), small);
+            m_settings->RepertoireAIgnorer = demo.thumbnailFolder;
+            m_settings->SupprimerPhoto = true;
+            TFiltrePhoto filter(path(QStringLiteral("settings/")));
+            filter.NouvellePhoto = true;
+            QStringList extra;
+            RechercherPhotos(path(QStringLiteral("media/CARD/")), true, filter, extra, first, *m_settings, m_ui);
+            QCOMPARE(first.size(), 4);
+            // The card's serial comes from its UUID "1234-ABCD", whatever it is mounted on.
+            QVERIFY(QFile::exists(path(QStringLiteral("settings/Histo/305441741-.txt"))));
+            // Half the photos go; FAT keeps file times to two seconds, and so do the copies.
+            QStringList two = first.mid(0, 2);
+            BatchTransfer batch(*m_settings, m_ui, two, options());
+            QCOMPARE(batch.run().failures, 0);
+            QVERIFY(two.isEmpty());
+            for (const QString &copy : batch.PhotosTransferees())
+                QCOMPARE(QFileInfo(copy).lastModified().time().second() % 2, 0);
+        }
+        // The same card elsewhere: only the photos that were not there before are new.
+        const FatVolume again(image, path(QStringLiteral("other/mount")));
+        QVERIFY(again.mounted());
+        QVERIFY(QDir(path(QStringLiteral("other/mount/DCIM"))).exists());
+        m_settings->RepertoireAIgnorer = path(QStringLiteral("other/mount/DCIM/100DEMO/MINIATURES"));
+        TFiltrePhoto filter(path(QStringLiteral("settings/")));
+        filter.NouvellePhoto = true;
+        QStringList later, extra;
+        RechercherPhotos(path(QStringLiteral("other/mount/")), true, filter, extra, later, *m_settings, m_ui);
+        QVERIFY2(later.isEmpty(), qPrintable(later.join(u' ')));
+    }
+
+    void aNameLeavingTheDestinationFailsThatPhotoOnly()
+    {
+        makeCard(2);
+        m_settings->SupprimerPhoto = true;
+        m_settings->MasqueNomPhoto = QStringLiteral("#THEME #N");
+        for (const bool lowOnly : {false, true}) {
+            QStringList photos = m_card.photos;
+            BatchOptions o = options(QStringLiteral("../../../../x"));
+            o.lowQualityOnly = lowOnly;
+            RecordingUserInterface ui;
+            BatchTransfer batch(*m_settings, ui, photos, o);
+            const BatchTransfer::Result result = batch.run();
+            QCOMPARE(result.end, BatchTransfer::End::Completed);
+            QCOMPARE(result.failures, 2);
+            QVERIFY(batch.PhotosTransferees().isEmpty());
+            QCOMPARE(photos, m_card.photos);
+            const QString message = (ui.informations + ui.errors).value(0);
+            QVERIFY2(message.endsWith(QStringLiteral(" sort du répertoire de destination.")), qPrintable(message));
+            QVERIFY(!QFile::exists(path(QStringLiteral("x 1.JPG"))) && !QDir(m_dir->path() + QStringLiteral("/../x 1.JPG")).exists());
+        }
+        for (const QString &source : m_card.photos)
+            QVERIFY(QFile::exists(source));
+    }
+
+    void leftoversOfAnInterruptedRunGo()
+    {
+        makeCard(1);
+        QVERIFY(QDir().mkpath(destination()));
+        const QString leftover = destination() + QStringLiteral(".lumaro-abcd1234.tmp");
+        QFile file(leftover);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("half a photo");
+        file.close();
+        // A write under way in the same folder (another program) holds its file: it stays.
+        FileReplacement live(destination() + QStringLiteral("autre.JPG"));
+        QVERIFY(live.isOpen());
+        const struct timespec old[2] = {{0, UTIME_OMIT}, {::time(nullptr) - 60, 0}};
+        for (const QString &path : {leftover, live.temporaryPath()})
+            QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), old, 0), 0);
+        QStringList photos = m_card.photos;
+        BatchTransfer batch(*m_settings, m_ui, photos, options());
+        QCOMPARE(batch.run().failures, 0);
+        QVERIFY(!QFile::exists(leftover));
+        QVERIFY(QFile::exists(live.temporaryPath()));
+    }
+
+    void aPulledCardStopsTheBatchOnce()
+    {
+        makeCard(5);
+        m_settings->SupprimerPhoto = true;
+        QStringList photos = m_card.photos;
+        BatchTransfer batch(*m_settings, m_ui, photos, options());
+        Recorder recorder;
+        recorder.afterPhoto = [&](const BatchPhoto &photo) {
+            if (photo.number == 2) // the card goes, with the photos not yet transferred
+                QDir(path(QStringLiteral("card"))).removeRecursively();
+        };
+        const BatchTransfer::Result result = batch.run(&recorder);
+        QCOMPARE(result.end, BatchTransfer::End::Aborted);
+        QVERIFY(!result.slideshowWanted);
+        QCOMPARE(recorder.started.size(), 2);
+        QCOMPARE(m_ui.errors.size(), 1);
+        QVERIFY(m_ui.errors[0].contains(QStringLiteral("n'est plus accessible")));
+        QCOMPARE(batch.PhotosTransferees().size(), 2);
+        QCOMPARE(photos.size(), 3);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBatchTransfer)
+#include "tst_batchtransfer.moc"

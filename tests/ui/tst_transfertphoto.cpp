@@ -1,0 +1,310 @@
+// The photo-by-photo window, driven as a user would.
+#include "controls/boutonbascule.h"
+#include "controls/extendedgrid.h"
+#include "controls/imagephoto.h"
+#include "controls/saisiedate.h"
+#include "core/paramappli.h"
+#include "tests/testsupport.h"
+#include "tools/democard.h"
+#include "transfer/fortransfertphoto.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+template <class T>
+T *child(QWidget *parent, const char *name)
+{
+    return parent->findChild<T *>(QLatin1String(name));
+}
+
+// Closes the message boxes that open, answering "yes" unless told otherwise, and records them.
+class BoxAnswerer : public QObject {
+public:
+    QStringList seen;
+    bool answer = true;
+    BoxAnswerer()
+    {
+        connect(&m_poll, &QTimer::timeout, this, [this] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || box == m_last)
+                return;
+            m_last = box;
+            seen << box->windowTitle() + u'|' + box->text();
+            const int result = answer ? QMessageBox::Yes : QMessageBox::No;
+            QTimer::singleShot(0, box, [box, result] { box->done(result); });
+        });
+        m_poll.start(5);
+    }
+
+private:
+    QTimer m_poll;
+    QPointer<QMessageBox> m_last;
+};
+
+} // namespace
+
+class TestTransfertPhoto : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir *m_dir = nullptr;
+    DemoCard::Contents m_card;
+    QStringList m_photos;
+    std::unique_ptr<TParamAppli> m_settings;
+
+    QString path(const QString &relative) const { return m_dir->filePath(relative); }
+    QString destination() const { return path(QStringLiteral("dest/")); }
+
+    std::unique_ptr<TforTransfertPhoto> open(bool lowQuality = false)
+    {
+        auto window = std::make_unique<TforTransfertPhoto>(*m_settings, m_photos, destination(), QStringLiteral("Mer"),
+                                                           lowQuality);
+        window->show();
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get()))
+            return nullptr;
+        window->InitialiserAffichage();
+        return window;
+    }
+
+private slots:
+    void initTestCase() { TestSupport::isolateEnvironment(); }
+
+    void init()
+    {
+        m_dir = new QTemporaryDir;
+        DemoCard::Options options;
+        options.count = 4;
+        options.size = QSize(400, 304);
+        m_card = DemoCard::write(path(QStringLiteral("card")), options);
+        m_photos = m_card.photos;
+        m_settings = std::make_unique<TParamAppli>(path(QStringLiteral("settings/Lumaro.ini")));
+        m_settings->Executer = false;
+    }
+
+    void cleanup()
+    {
+        m_settings.reset();
+        delete m_dir;
+        m_dir = nullptr;
+    }
+
+    void layoutActionsAndToggles()
+    {
+        m_settings->RotationAuto = true;
+        auto window = open(true);
+        QVERIFY(window);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Lumaro"));
+        QCOMPARE(window->property("helpContext").toInt(), 4);
+        QCOMPARE(window->minimumSize(), QSize(799, 595));
+        const QList<QPair<const char *, QString>> actions = {
+            {"actPrecedent", QStringLiteral("&Précédente")}, {"actBasseQualite", QStringLiteral("Basse résolution")},
+            {"actTransfert", QStringLiteral("&Transférer")}, {"actSuivant", QStringLiteral("&Suivante")},
+            {"actArreter", QStringLiteral("&Arrêter")}};
+        for (const auto &[name, caption] : actions)
+            QCOMPARE(child<QAction>(window.get(), name)->text(), caption);
+        QCOMPARE(child<QAction>(window.get(), "actTransfert")->shortcut(), QKeySequence(QStringLiteral("Alt+T")));
+        QVERIFY(!child<QAction>(window.get(), "actPrecedent")->isEnabled());
+        QVERIFY(child<QAction>(window.get(), "actSuivant")->isEnabled());
+        QCOMPARE(child<QGroupBox>(window.get(), "gbInfoPhoto")->title(), QStringLiteral("Photo 1 / 4"));
+
+        auto *rotation = child<TBoutonBascule>(window.get(), "sbRotationAutomatique");
+        auto *low = child<TBoutonBascule>(window.get(), "sbLowQuality");
+        auto *exif = child<TBoutonBascule>(window.get(), "sbExportExif");
+        QVERIFY(rotation->isChecked() && low->isChecked() && !exif->isChecked());
+        QCOMPARE(rotation->toolTip(), QStringLiteral("Désactiver la rotation automatique"));
+        QCOMPARE(exif->toolTip(), QStringLiteral("Activer la sauvegarde des informations EXIF"));
+        low->click();
+        QCOMPARE(low->toolTip(), QStringLiteral("Activer l'enregistrement d'une copie basse résolution"));
+        QVERIFY(!window->session().lowQuality());
+
+        // The EXIF table: a title row and one row per entry, nothing selectable.
+        auto *grid = child<TExtendedGrid>(window.get(), "egInfoExif");
+        QCOMPARE(grid->RowCount(), window->session().InfosExif().Count() + 1);
+        QCOMPARE(grid->Cells(0, 1), window->session().InfosExif().Items(0).Nom);
+        QCOMPARE(grid->Colonnes()[0].Titre().Caption(), QStringLiteral("Information"));
+        QCOMPARE(grid->Colonnes()[1].Largeur(), 160);
+        QVERIFY(!grid->peutSelectionner(1, 1));
+    }
+
+    void withoutExifManagement()
+    {
+        m_settings->GestionEXIF = false;
+        m_settings->RotationAuto = true;
+        m_settings->ExportInfoExif = true;
+        auto window = open();
+        QVERIFY(window);
+        auto *rotation = child<TBoutonBascule>(window.get(), "sbRotationAutomatique");
+        auto *exif = child<TBoutonBascule>(window.get(), "sbExportExif");
+        QVERIFY(!rotation->isEnabled() && !rotation->isChecked());
+        QVERIFY(!exif->isEnabled() && !exif->isChecked());
+        auto *grid = child<TExtendedGrid>(window.get(), "egInfoExif");
+        QCOMPARE(grid->RowCount(), 2);
+        QCOMPARE(grid->Cells(0, 1), QStringLiteral("Date taken"));
+    }
+
+    void simplifiedAndMaximisedDisplays()
+    {
+        m_settings->ModeAffichagePP = 3;
+        bool maximised = false, simplified = false, hint = false, standardAgain = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto *window = qobject_cast<TforTransfertPhoto *>(QApplication::activeModalWidget());
+            if (!window)
+                return;
+            poll.stop();
+            maximised = window->windowState() & Qt::WindowMaximized;
+            auto *switcher = child<QToolButton>(window, "sbAgrandirEcran");
+            simplified = switcher->isChecked() && !child<QWidget>(window, "panInfoExif")->isVisible()
+                         && !child<QWidget>(window, "panSaisie")->isVisible();
+            hint = switcher->toolTip() == QStringLiteral("Revenir à un affichage standard.");
+            switcher->click();
+            standardAgain = child<QWidget>(window, "panInfoExif")->isVisible()
+                            && switcher->toolTip() == QStringLiteral("Passer en mode affichage simplifié.");
+            window->close();
+        });
+        poll.start(5);
+        QCOMPARE(LancerTransfertPhoto(*m_settings, m_photos, destination(), QString(), false), int(QDialog::Rejected));
+        QVERIFY(maximised);
+        QVERIFY(simplified);
+        QVERIFY(hint);
+        QVERIFY(standardAgain);
+    }
+
+    void nameFollowsThemeAndDate()
+    {
+        m_settings->MasqueNomPhoto = QStringLiteral("#AAAA-#M-#J #HH#MI#SS #THEME #N");
+        auto window = open();
+        QVERIFY(window);
+        auto *name = child<QLabel>(window.get(), "labNomFinalPhoto");
+        auto *theme = child<QComboBox>(window.get(), "saiNomPhoto");
+        QVERIFY(name->text().endsWith(QStringLiteral(" Mer 1.JPG")));
+        QCOMPARE(name->toolTip(), destination() + name->text());
+        theme->lineEdit()->setFocus();
+        theme->lineEdit()->selectAll();
+        QTest::keyClicks(theme->lineEdit(), QStringLiteral("Port"));
+        QVERIFY(name->text().endsWith(QStringLiteral(" Port 1.JPG")));
+        const QString withSeconds = name->text();
+        QVERIFY(!withSeconds.contains(QStringLiteral("091500 ")));
+
+        // Opening the editor drops the seconds; a new day shows at once; closing restores it.
+        auto *change = child<QPushButton>(window.get(), "butChangeDatePhoto");
+        change->click();
+        QVERIFY(child<QWidget>(window.get(), "panSaisieDatePhoto")->isVisible());
+        QVERIFY(name->text().contains(QStringLiteral("00 Port")));
+        auto *day = child<TSaisieDate>(window.get(), "sdDatePhoto");
+        day->EcrireDate(38031.0); // 14 February 2004
+        QVERIFY(name->text().startsWith(QStringLiteral("2004-02-14 ")));
+        // An editor holding no date keeps the last valid one: never 29/12/1899.
+        day->setText(QString());
+        QVERIFY(name->text().startsWith(QStringLiteral("2004-02-14 ")));
+        change->click();
+        QVERIFY(!child<QWidget>(window.get(), "panSaisieDatePhoto")->isVisible());
+        QVERIFY(name->text().startsWith(QStringLiteral("2024-07-12 ")));
+
+        // Themes typed are kept for later photos once the box is left.
+        child<QPushButton>(window.get(), "butChangeDatePhoto")->setFocus();
+        QVERIFY(theme->findText(QStringLiteral("Port")) >= 0);
+        child<QAction>(window.get(), "actSuivant")->trigger();
+        QCOMPARE(theme->currentText(), QStringLiteral("Port"));
+    }
+
+    void transferOneByOne()
+    {
+        m_settings->SupprimerPhoto = true;
+        m_photos = m_photos.mid(0, 3);
+        auto window = open();
+        QVERIFY(window);
+        QTest::keyClick(window.get(), Qt::Key_T, Qt::AltModifier);
+        QCOMPARE(window->session().PhotosTransferees().size(), 1);
+        QVERIFY(!QFile::exists(m_card.photos[0]));
+        // The photo that followed has moved into place.
+        QCOMPARE(child<QGroupBox>(window.get(), "gbInfoPhoto")->title(), QStringLiteral("Photo 1 / 2"));
+        QCOMPARE(child<QLabel>(window.get(), "labNomPhoto")->text(), m_card.photos[1]);
+        QVERIFY(!window->picture().isNull());
+
+        // Low resolution only: the photo stays, the window moves on.
+        child<QAction>(window.get(), "actBasseQualite")->trigger();
+        QCOMPARE(window->session().PhotosTransferees().size(), 2);
+        QVERIFY(QFile::exists(m_card.photos[1]));
+        QCOMPARE(child<QGroupBox>(window.get(), "gbInfoPhoto")->title(), QStringLiteral("Photo 2 / 2"));
+
+        // The last one ends the window.
+        child<QAction>(window.get(), "actTransfert")->trigger();
+        QVERIFY(!window->isVisible());
+        QCOMPARE(window->result(), int(QDialog::Accepted));
+        QCOMPARE(window->session().PhotosTransferees().size(), 3);
+    }
+
+    void inputDuringACopyIsDropped()
+    {
+        auto window = open();
+        QVERIFY(window);
+        bool disabledDuringCopy = false;
+        // Arrives while the copy is under way: a second "Transférer" and "Arrêter".
+        QTimer::singleShot(0, this, [&] {
+            disabledDuringCopy = window->busy()
+                                 && !child<QAction>(window.get(), "actTransfert")->isEnabled()
+                                 && !child<QComboBox>(window.get(), "saiNomPhoto")->isEnabled();
+            child<QAction>(window.get(), "actTransfert")->trigger();
+            child<QAction>(window.get(), "actArreter")->trigger();
+            window->close();
+        });
+        child<QAction>(window.get(), "actTransfert")->trigger();
+        QVERIFY(disabledDuringCopy);
+        QCOMPARE(window->session().PhotosTransferees().size(), 1);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->session().NumeroPhoto(), 2);
+        QVERIFY(child<QAction>(window.get(), "actTransfert")->isEnabled());
+    }
+
+    void aPhotoThatDoesNotOpen()
+    {
+        QFile::resize(m_photos[0], 120);
+        BoxAnswerer boxes;
+        auto window = open();
+        QVERIFY(window);
+        QTRY_COMPARE(boxes.seen.size(), 1);
+        QVERIFY(boxes.seen[0].startsWith(QStringLiteral("Erreur|Erreur lors de l'ouverture du fichier ") + m_photos[0]
+                                         + QStringLiteral(".\n")));
+        QVERIFY(window->picture().isNull());
+        QCOMPARE(child<TExtendedGrid>(window.get(), "egInfoExif")->Cells(0, 1), QStringLiteral("Date taken"));
+        // It can still be transferred: copied as it is.
+        child<QAction>(window.get(), "actTransfert")->trigger();
+        QCOMPARE(window->session().PhotosTransferees().size(), 1);
+    }
+
+    void stopAsksOnlyWhenPhotosRemain()
+    {
+        BoxAnswerer boxes;
+        boxes.answer = false;
+        auto window = open();
+        QVERIFY(window);
+        child<QAction>(window.get(), "actArreter")->trigger();
+        QTRY_COMPARE(boxes.seen, QStringList(QStringLiteral("Confirmez vous l'arrêt du transfert ?").prepend(
+                                     QStringLiteral("Confirmation|"))));
+        QVERIFY(window->isVisible());
+        for (int i = 0; i < 3; ++i)
+            child<QAction>(window.get(), "actSuivant")->trigger();
+        child<QAction>(window.get(), "actArreter")->trigger();
+        QVERIFY(!window->isVisible());
+        QCOMPARE(boxes.seen.size(), 1);
+        QCOMPARE(window->result(), int(QDialog::Accepted));
+    }
+};
+
+QTEST_MAIN(TestTransfertPhoto)
+#include "tst_transfertphoto.moc"

@@ -1,0 +1,219 @@
+#include "transfer/fortransfertbatch.h"
+
+#include "core/paramappli.h"
+#include "slideshow/fordiaporama.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+const QColor Navy(0, 0, 128);
+constexpr int StartDelayMs = 500;
+constexpr int Thumbnail = 105;
+
+QFont pixelFont(QFont font, int pixels, bool bold = false)
+{
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+QLabel *valueLabel(const char *name, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setFont(pixelFont(label->font(), 13));
+    label->setMinimumHeight(18);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QLabel *captionLabel(const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setFont(pixelFont(label->font(), 11, true));
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
+}
+
+} // namespace
+
+TforTransfertBatch::TforTransfertBatch(TParamAppli &settings, QStringList &photos, BatchOptions options,
+                                       QWidget *parent)
+    // No title-bar button at all: the window closes only by itself.
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    , m_settings(settings)
+    , m_batch(settings, m_ui, photos, options)
+    , m_thumbnails(options.thumbnails)
+{
+    setObjectName(QStringLiteral("TforTransfertBatch"));
+    setWindowTitle(QStringLiteral("Transfert des photos en mode Batch"));
+    setProperty("helpContext", 3);
+    build();
+    const QSize needed = minimumSizeHint();
+    setFixedSize(qMax(644, needed.width()), qMax(199, needed.height()));
+
+    Timer = new QTimer(this);
+    Timer->setObjectName(QStringLiteral("Timer"));
+    Timer->setSingleShot(true);
+    Timer->setInterval(StartDelayMs);
+    connect(Timer, &QTimer::timeout, this, &TforTransfertBatch::LanceTraitementClick);
+}
+
+void TforTransfertBatch::build()
+{
+    GroupBox1 = new QGroupBox(QStringLiteral(" Transfert des photos en cours "), this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+
+    imaPhoto = new QLabel(GroupBox1);
+    imaPhoto->setObjectName(QStringLiteral("imaPhoto"));
+    imaPhoto->setFixedSize(Thumbnail, Thumbnail);
+    imaPhoto->setAlignment(Qt::AlignCenter);
+    imaCopie = new QLabel(GroupBox1);
+    imaCopie->setObjectName(QStringLiteral("imaCopie"));
+    imaCopie->setFixedSize(Thumbnail, Thumbnail);
+    imaCopie->setAlignment(Qt::AlignCenter);
+    imaCopie->setPixmap(QIcon(QStringLiteral(":/icons/batch.svg")).pixmap(QSize(80, 80)));
+    imaPhoto->setVisible(m_thumbnails);
+    imaCopie->setVisible(!m_thumbnails);
+
+    butArreter = new QPushButton(QStringLiteral("Arrêter le transfert"), GroupBox1);
+    butArreter->setObjectName(QStringLiteral("butArreter"));
+    butArreter->setMinimumSize(121, 25);
+    butArreter->setAutoDefault(false);
+    connect(butArreter, &QPushButton::clicked, this, &TforTransfertBatch::butArreterClick);
+
+    auto *left = new QVBoxLayout;
+    left->addWidget(imaPhoto, 0, Qt::AlignHCenter);
+    left->addWidget(imaCopie, 0, Qt::AlignHCenter);
+    left->addStretch(1);
+    left->addWidget(butArreter);
+
+    labInfoTransfert = valueLabel("labInfoTransfert", GroupBox1);
+    labInfoTransfert->setAlignment(Qt::AlignCenter);
+    QPalette navy = labInfoTransfert->palette();
+    navy.setColor(QPalette::WindowText, Navy);
+    labInfoTransfert->setPalette(navy);
+    pbGauge = new QProgressBar(GroupBox1);
+    pbGauge->setObjectName(QStringLiteral("pbGauge"));
+    pbGauge->setMinimum(0);
+    pbGauge->setValue(0);
+    pbGauge->setTextVisible(false);
+    pbGauge->setFixedHeight(17);
+
+    labDatePhoto = valueLabel("labDatePhoto", GroupBox1);
+    labNomPhoto = valueLabel("labNomPhoto", GroupBox1);
+    labNomPhotoDestination = valueLabel("labNomPhotoDestination", GroupBox1);
+    auto *values = new QFormLayout;
+    values->setLabelAlignment(Qt::AlignRight);
+    values->setHorizontalSpacing(10);
+    values->addRow(captionLabel(QStringLiteral("Date de la photo :"), GroupBox1), labDatePhoto);
+    values->addRow(captionLabel(QStringLiteral("Photo source :"), GroupBox1), labNomPhoto);
+    values->addRow(captionLabel(QStringLiteral("Photo destination :"), GroupBox1), labNomPhotoDestination);
+
+    auto *right = new QVBoxLayout;
+    right->addWidget(labInfoTransfert);
+    right->addWidget(pbGauge);
+    right->addSpacing(8);
+    right->addLayout(values);
+    right->addStretch(1);
+
+    auto *inside = new QHBoxLayout(GroupBox1);
+    inside->setContentsMargins(12, 10, 16, 10);
+    inside->setSpacing(18);
+    inside->addLayout(left);
+    inside->addLayout(right, 1);
+    // The value labels keep the designed room (names of about 50 characters) without growing
+    // the window for every long name.
+    for (QLabel *label : {labDatePhoto, labNomPhoto, labNomPhotoDestination})
+        label->setMinimumWidth(337);
+
+    auto *main = new QVBoxLayout(this);
+    main->setContentsMargins(16, 12, 11, 12);
+    main->addWidget(GroupBox1);
+}
+
+void TforTransfertBatch::setStartDelay(int milliseconds)
+{
+    Timer->setInterval(milliseconds);
+}
+
+void TforTransfertBatch::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // Shown again after a message box: the processing starts once only.
+    if (!m_started && !Timer->isActive())
+        Timer->start();
+}
+
+void TforTransfertBatch::closeEvent(QCloseEvent *event)
+{
+    if (m_finished)
+        QDialog::closeEvent(event);
+    else
+        event->ignore();
+}
+
+void TforTransfertBatch::reject()
+{
+    if (m_finished)
+        QDialog::reject();
+}
+
+void TforTransfertBatch::butArreterClick()
+{
+    m_batch.requestStop();
+}
+
+void TforTransfertBatch::photoStarted(const BatchPhoto &photo)
+{
+    labInfoTransfert->setText(QStringLiteral("transfert de la photo %1 sur %2").arg(photo.number).arg(photo.total));
+    pbGauge->setMaximum(photo.total);
+    pbGauge->setValue(photo.number);
+    labNomPhoto->setText(QFileInfo(photo.source).fileName());
+    labDatePhoto->setText(BatchTransfer::formatDate(photo.date));
+    labNomPhotoDestination->setText(QFileInfo(photo.destination).fileName());
+    if (m_thumbnails)
+        imaPhoto->setPixmap(QPixmap::fromImage(photo.thumbnail));
+}
+
+void TforTransfertBatch::LanceTraitementClick()
+{
+    if (m_started)
+        return;
+    m_started = true;
+    const BatchTransfer::Result result = m_batch.run(this);
+    if (result.slideshowWanted) {
+        QStringList written = m_batch.PhotosTransferees();
+        LancerDiaporama(m_settings, written);
+    }
+    m_finished = true;
+    accept();
+}
+
+void LancerTransfertBatch(TParamAppli &settings, QStringList &photos, const QString &destination,
+                          const QString &theme, bool lowQuality, bool lowQualityOnly, bool thumbnails, QWidget *parent)
+{
+    BatchOptions options;
+    options.destination = destination;
+    options.theme = theme;
+    options.lowQuality = lowQuality;
+    options.lowQualityOnly = lowQualityOnly;
+    options.thumbnails = thumbnails;
+    TforTransfertBatch window(settings, photos, options, parent);
+    if (const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        window.move(screen->availableGeometry().center() - window.rect().center());
+    window.exec();
+}

@@ -1,0 +1,65 @@
+#pragma once
+// The batch window: shows the progress of BatchTransfer photo after photo (thumbnail, date, names)
+// and offers the stop button; at the end it may play the slideshow of what was written.
+#include "core/batchtransfer.h"
+#include "dialogs/qtuserinterface.h"
+
+#include <QDialog>
+
+class QGroupBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+class TParamAppli;
+
+class TforTransfertBatch : public QDialog, private BatchObserver {
+    Q_OBJECT
+
+public:
+    TforTransfertBatch(TParamAppli &settings, QStringList &photos, BatchOptions options, QWidget *parent = nullptr);
+
+    const BatchTransfer &transfert() const { return m_batch; }
+    bool TraitementLance() const { return m_started; }
+    // The pause between the window's first showing and the start of the processing (500 ms),
+    // which lets the window paint first; benchmarks timing the processing set it to 0.
+    void setStartDelay(int milliseconds);
+    // Escape does nothing: the stop button is the only way in while the batch runs.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    void LanceTraitementClick();
+    void butArreterClick();
+
+private:
+    void build();
+    void photoStarted(const BatchPhoto &photo) override;
+
+    TParamAppli &m_settings;
+    QtUserInterface m_ui;
+    BatchTransfer m_batch;
+    bool m_thumbnails;
+    bool m_started = false;
+    bool m_finished = false;
+
+    QTimer *Timer = nullptr;
+    QGroupBox *GroupBox1 = nullptr;
+    QLabel *imaPhoto = nullptr;
+    QLabel *imaCopie = nullptr;
+    QLabel *labInfoTransfert = nullptr;
+    QProgressBar *pbGauge = nullptr;
+    QLabel *labDatePhoto = nullptr;
+    QLabel *labNomPhoto = nullptr;
+    QLabel *labNomPhotoDestination = nullptr;
+    QPushButton *butArreter = nullptr;
+};
+
+// Runs the batch window modally on the photos (at least one) and returns when it has closed.
+// Entries of photos whose source the transfer deleted are removed from the list.
+void LancerTransfertBatch(TParamAppli &settings, QStringList &photos, const QString &destination,
+                          const QString &theme, bool lowQuality, bool lowQualityOnly, bool thumbnails,
+                          QWidget *parent = nullptr);

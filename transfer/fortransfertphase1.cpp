@@ -1,0 +1,264 @@
+#include "transfer/fortransfertphase1.h"
+
+#include "controls/saisie.h"
+#include "controls/saisiebouton.h"
+#include "core/error.h"
+#include "core/paramappli.h"
+#include "core/paths.h"
+#include "core/recherchephotos.h"
+#include "dialogs/choisirrepertoire.h"
+#include "dialogs/messages.h"
+#include "dialogs/qtuserinterface.h"
+#include "transfer/forselectionphoto.h"
+#include "transfer/fortransfertbatch.h"
+#include "transfer/fortransfertphoto.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int BatchMode = 1;
+constexpr int PhotoByPhotoMode = 2;
+
+QPushButton *makeButton(const char *name, const QString &caption, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setMinimumWidth(75);
+    return button;
+}
+
+TSaisieListe *makeFolderField(const char *name, QWidget *parent)
+{
+    auto *field = new TSaisieListe(parent);
+    field->setObjectName(QLatin1String(name));
+    field->setParametres(QStringLiteral("dfTout"));
+    field->setReadOnly(true);   // a folder is chosen in the browser, never typed
+    field->setAutoriseF4(false);
+    field->setMinimumWidth(233);
+    return field;
+}
+
+} // namespace
+
+TforTransfertPhase1::TforTransfertPhase1(TParamAppli &settings, int mode, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_settings(settings)
+    , m_mode(mode)
+    , m_filtre(settings.folder())
+{
+    setObjectName(QStringLiteral("TforTransfertPhase1"));
+    setWindowTitle(QStringLiteral("Lumaro - Paramétrage du transfert"));
+    build();
+
+    slLecteurCarte->AffecterTexte(settings.LecteurCarte);
+    // The default destination is stored as "/" when none was chosen: that is no choice.
+    const QString destination = settings.RepertoirePhoto;
+    slRepertoire->AffecterTexte(destination == QLatin1String("/") || destination == QLatin1String("\\") ? QString()
+                                                                                                      : destination);
+    cbLowQuality->setChecked(settings.ActiverLowQ);
+    cbMiniature->setChecked(settings.MiniatureBatch());
+    layOutForMode();
+    saiNomPhoto->setFocus();
+}
+
+void TforTransfertPhase1::build()
+{
+    gbParametres = new QGroupBox(this);
+    gbParametres->setObjectName(QStringLiteral("gbParametres"));
+
+    slLecteurCarte = makeFolderField("slLecteurCarte", gbParametres);
+    slRepertoire = makeFolderField("slRepertoire", gbParametres);
+    saiNomPhoto = new TSaisie(gbParametres);
+    saiNomPhoto->setObjectName(QStringLiteral("saiNomPhoto"));
+    saiNomPhoto->setParametres(
+        QStringLiteral("[dfNombre, dfSigne, dfSeparatDec, dfLettreMin, dfLettreMaj, dfLettreAcc, dfEspace, {#}]"));
+    saiNomPhoto->setMinimumWidth(241);
+
+    cbSeulementLowQ = new QCheckBox(QStringLiteral("Ne générer que les copies en basse résolution"), gbParametres);
+    cbSeulementLowQ->setObjectName(QStringLiteral("cbSeulementLowQ"));
+    cbLowQuality = new QCheckBox(QStringLiteral("Création automatique de copies en basse résolution"), gbParametres);
+    cbLowQuality->setObjectName(QStringLiteral("cbLowQuality"));
+    cbMiniature = new QCheckBox(QStringLiteral("Visualiser les miniatures des photos transférées"), gbParametres);
+    cbMiniature->setObjectName(QStringLiteral("cbMiniature"));
+
+    auto *grid = new QGridLayout(gbParametres);
+    grid->setContentsMargins(12, 14, 12, 10);
+    grid->setVerticalSpacing(10);
+    const auto addRow = [grid](int row, const QString &caption, QWidget *field, QWidget *buddy) {
+        auto *label = new QLabel(caption, field->parentWidget());
+        label->setBuddy(buddy);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(field, row, 1);
+    };
+    addRow(0, QStringLiteral("Chemin source :"), slLecteurCarte, slLecteurCarte);
+    addRow(1, QStringLiteral("Répertoire des photos :"), slRepertoire, slRepertoire);
+    addRow(2, QStringLiteral("Thème des photos :"), saiNomPhoto, saiNomPhoto);
+    auto *boxes = new QVBoxLayout;
+    boxes->setContentsMargins(20, 4, 0, 0);
+    boxes->addWidget(cbSeulementLowQ);
+    boxes->addWidget(cbLowQuality);
+    boxes->addWidget(cbMiniature);
+    grid->addLayout(boxes, 3, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
+
+    butFiltre = makeButton("butFiltre", QStringLiteral("&Filtrer les photos"), this);
+    butSuivant = makeButton("butSuivant", QStringLiteral("&Suivant"), this);
+    butSuivant->setDefault(true); // Enter in the theme starts the search
+    butAnnuler = makeButton("butAnnuler", QStringLiteral("&Arrêter"), this);
+    butFiltre->setAutoDefault(false);
+    butAnnuler->setAutoDefault(false);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(butFiltre);
+    buttons->addStretch(1);
+    buttons->addWidget(butSuivant);
+    buttons->addWidget(butAnnuler);
+
+    auto *main = new QVBoxLayout(this);
+    main->setContentsMargins(8, 8, 8, 8);
+    main->addWidget(gbParametres, 1);
+    main->addSpacing(6);
+    main->addLayout(buttons);
+
+    connect(slLecteurCarte, &TSaisieListe::listeClick, this, &TforTransfertPhase1::slLecteurCarteListeClick);
+    connect(slRepertoire, &TSaisieListe::listeClick, this, &TforTransfertPhase1::slRepertoireListeClick);
+    connect(cbSeulementLowQ, &QCheckBox::toggled, this, &TforTransfertPhase1::cbSeulementLowQClick);
+    connect(butFiltre, &QPushButton::clicked, this, &TforTransfertPhase1::butFiltreClick);
+    connect(butSuivant, &QPushButton::clicked, this, &TforTransfertPhase1::butSuivantClick);
+    connect(butAnnuler, &QPushButton::clicked, this, &TforTransfertPhase1::butAnnulerClick);
+}
+
+void TforTransfertPhase1::layOutForMode()
+{
+    const bool batch = m_mode == BatchMode;
+    setProperty("helpContext", batch ? 3 : 4);
+    // In photo-by-photo mode the window shows only the source, the destination and the theme;
+    // the low-quality box keeps the value it took from the settings for the window that follows.
+    cbSeulementLowQ->setVisible(batch);
+    cbLowQuality->setVisible(batch);
+    cbMiniature->setVisible(batch);
+    // The designed sizes, or what the captions need with this system's fonts.
+    layout()->activate();
+    const QSize needed = minimumSizeHint();
+    setFixedSize(qMax(395, needed.width()), qMax(batch ? 288 : 218, needed.height()));
+}
+
+void TforTransfertPhase1::setSource(const QString &folder)
+{
+    slLecteurCarte->AffecterTexte(folder.isEmpty() ? folder : Paths::withSeparator(folder));
+}
+
+void TforTransfertPhase1::slLecteurCarteListeClick()
+{
+    const ChoixRepertoire choice =
+        ChoisirRepertoire(QStringLiteral("Choisissez le répertoire contenant les photos à transférer"));
+    if (choice.confirme)
+        setSource(choice.repertoire);
+}
+
+void TforTransfertPhase1::slRepertoireListeClick()
+{
+    const ChoixRepertoire choice = ChoisirRepertoire(QStringLiteral("Choisissez le répertoire de destination des photos"));
+    if (choice.confirme)
+        slRepertoire->AffecterTexte(Paths::withSeparator(choice.repertoire));
+}
+
+void TforTransfertPhase1::cbSeulementLowQClick()
+{
+    cbLowQuality->setEnabled(!cbSeulementLowQ->isChecked());
+}
+
+void TforTransfertPhase1::butFiltreClick()
+{
+    if (!m_busy)
+        LancerSelectionPhoto(m_filtre, this);
+}
+
+void TforTransfertPhase1::butAnnulerClick()
+{
+    reject();
+}
+
+void TforTransfertPhase1::reject()
+{
+    // Nothing may close the dialog under its own search or transfer.
+    if (!m_busy)
+        QDialog::reject();
+}
+
+void TforTransfertPhase1::closeEvent(QCloseEvent *event)
+{
+    if (m_busy)
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
+}
+
+void TforTransfertPhase1::butSuivantClick()
+{
+    if (m_busy)
+        return;
+    const QString source = slLecteurCarte->LireTexte();
+    const QString destination = slRepertoire->LireTexte();
+    // An empty field would mean the root of the whole disk: never searched or written by accident.
+    if (source.isEmpty() || destination.isEmpty()) {
+        MessageInformation(QStringLiteral("Veuillez saisir un répertoire."));
+        return;
+    }
+
+    m_busy = true;
+    gbParametres->setEnabled(false);
+    for (QPushButton *button : {butFiltre, butSuivant, butAnnuler})
+        button->setEnabled(false);
+    const auto reopen = [this] {
+        m_busy = false;
+        gbParametres->setEnabled(true);
+        for (QPushButton *button : {butFiltre, butSuivant, butAnnuler})
+            button->setEnabled(true);
+    };
+
+    QtUserInterface ui;
+    QStringList photos, extraFiles;
+    try {
+        RechercherPhotos(Paths::withSeparator(source), true, m_filtre, extraFiles, photos, m_settings, ui);
+    } catch (const LumaroError &error) {
+        MessageErreur(error.message());
+        reopen();
+        return;
+    }
+    const QString folder = Paths::withSeparator(destination);
+    if (photos.isEmpty())
+        MessageInformation(QStringLiteral("Aucune photo à transférer !"));
+    else
+        transferPhotos(photos, folder, saiNomPhoto->LireTexte());
+    // Also when nothing was found and after a stopped transfer.
+    if (!extraFiles.isEmpty())
+        EnregistrerExtensionsSupp(folder, extraFiles, ui);
+    reopen();
+    accept();
+}
+
+void TforTransfertPhase1::transferPhotos(QStringList &photos, const QString &destination, const QString &theme)
+{
+    if (m_mode == PhotoByPhotoMode) {
+        // The low-quality box is hidden in this mode; it still carries the settings' choice.
+        LancerTransfertPhoto(m_settings, photos, destination, theme, cbLowQuality->isChecked(), this);
+        return;
+    }
+    try {
+        m_settings.setMiniatureBatch(cbMiniature->isChecked());
+    } catch (const LumaroError &error) {
+        // The choice is in force for this transfer all the same: a settings file that cannot be
+        // written is no reason to leave the photos on the card.
+        MessageErreur(error.message());
+    }
+    LancerTransfertBatch(m_settings, photos, destination, theme, cbLowQuality->isChecked(),
+                         cbSeulementLowQ->isChecked(), cbMiniature->isChecked(), this);
+}
