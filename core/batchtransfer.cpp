@@ -2,7 +2,9 @@
 
 #include "core/exifdate.h"
 #include "core/filereplacement.h"
+#include "core/filesystem.h"
 #include "core/imaging.h"
+#include "core/lowqualitycopy.h"
 #include "core/namemask.h"
 #include "core/paramappli.h"
 #include "core/photooperations.h"
@@ -10,6 +12,9 @@
 
 #include <QFileInfo>
 #include <QLocale>
+
+#include <future>
+#include <optional>
 
 #include <sys/statvfs.h>
 
@@ -53,10 +58,27 @@ bool fileExists(const QString &path)
 
 } // namespace
 
+struct BatchTransfer::Preparation {
+    QString openError;  // the imaging layer's text when the photo does not open
+    std::unique_ptr<TListeInformationExif> exif = std::make_unique<TListeInformationExif>();
+    double date = -1.0;
+    int angle = 0;
+    QImage thumbnail;
+    std::optional<LowQualityCopy> lowQuality;
+};
+
+struct BatchTransfer::Lookahead {
+    QString source;
+    std::future<Preparation> preparation;
+};
+
 BatchTransfer::BatchTransfer(const TParamAppli &settings, UserInterface &ui, QStringList &photos, BatchOptions options)
-    : m_settings(settings), m_ui(ui), m_photos(photos), m_options(std::move(options))
+    : m_settings(settings), m_ui(ui), m_photos(photos), m_options(std::move(options)), m_ahead(std::make_unique<Lookahead>())
 {
 }
+
+// Waits for a preparation still running: it reads a source the caller may delete next.
+BatchTransfer::~BatchTransfer() = default;
 
 QString BatchTransfer::formatDate(double date)
 {
@@ -117,33 +139,71 @@ bool BatchTransfer::askToStop(Result &result)
     return true;
 }
 
-BatchPhoto BatchTransfer::describe(const QString &source)
+BatchTransfer::Preparation BatchTransfer::prepare(const TParamAppli &settings, const BatchOptions &options,
+                                                  const QString &source)
+{
+    Preparation preparation;
+    Imaging::Photo thumbnail;
+    bool loaded = false;
+    try {
+        // Without a window to show it, only whether the photo opens matters: its header says
+        // so without decoding a photo that carries no thumbnail of its own.
+        if (options.thumbnails)
+            thumbnail = Imaging::loadThumbnail(source, ThumbnailBox);
+        else
+            Imaging::loadMetadata(source);
+        loaded = true;
+    } catch (const LumaroError &error) {
+        preparation.openError = error.message();
+    }
+    // The batch reads the EXIF data whatever the setting says; a photo that does not open is
+    // handled as one without EXIF data.
+    LireInformationsExif(*preparation.exif, source, loaded);
+    preparation.date = DatePhoto(*preparation.exif, source);
+    if (settings.RotationAuto)
+        preparation.angle = AngleOrientation(*preparation.exif);
+    if (loaded && options.thumbnails) {
+        preparation.thumbnail = thumbnail.picture;
+        if (preparation.angle != 0 && !preparation.thumbnail.isNull())
+            preparation.thumbnail = Imaging::rotated(preparation.thumbnail, preparation.angle);
+    }
+    if (options.lowQuality || options.lowQualityOnly)
+        preparation.lowQuality = LowQualityCopy::make(LowQualityCopy::Options::fromSettings(settings), source,
+                                                      preparation.angle, FileSystem::lastModified(source));
+    return preparation;
+}
+
+BatchTransfer::Preparation BatchTransfer::takePreparation(const QString &source)
+{
+    if (m_ahead->preparation.valid()) {
+        const bool ours = m_ahead->source == source;
+        Preparation preparation = m_ahead->preparation.get();
+        if (ours)
+            return preparation;
+    }
+    return prepare(m_settings, m_options, source);
+}
+
+void BatchTransfer::prepareAhead(const QString &source)
+{
+    m_ahead->source = source;
+    // The settings are copied: the worker must not read the store while the window may change it.
+    m_ahead->preparation = std::async(std::launch::async, &BatchTransfer::prepare, m_settings, m_options, source);
+}
+
+BatchPhoto BatchTransfer::describe(const QString &source, Preparation &preparation)
 {
     BatchPhoto photo;
     photo.number = m_number;
     photo.total = m_total;
     photo.source = source;
-
-    Imaging::Photo thumbnail;
-    bool loaded = false;
-    try {
-        thumbnail = Imaging::loadThumbnail(source, ThumbnailBox);
-        loaded = true;
-    } catch (const LumaroError &error) {
+    if (!preparation.openError.isEmpty())
         m_ui.showError(QStringLiteral("Erreur lors de l'ouverture du fichier ") + source + QStringLiteral(".\r")
-                       + error.message());
-    }
-    // The batch reads the EXIF data whatever the setting says; a photo that does not open is
-    // handled as one without EXIF data.
-    LireInformationsExif(m_exif, source, loaded);
-    photo.date = DatePhoto(m_exif, source);
-    if (m_settings.RotationAuto)
-        photo.angle = AngleOrientation(m_exif);
-    if (loaded && m_options.thumbnails) {
-        photo.thumbnail = thumbnail.picture;
-        if (photo.angle != 0 && !photo.thumbnail.isNull())
-            photo.thumbnail = Imaging::rotated(photo.thumbnail, photo.angle);
-    }
+                       + preparation.openError);
+    m_exif = std::move(preparation.exif);
+    photo.date = preparation.date;
+    photo.angle = preparation.angle;
+    photo.thumbnail = preparation.thumbnail;
     return photo;
 }
 
@@ -155,7 +215,12 @@ bool BatchTransfer::processPhoto(BatchObserver *observer)
         return false;
     }
     ++m_number;
-    BatchPhoto photo = describe(source);
+    Preparation preparation = takePreparation(source);
+    // The next photo is read while this one is written: it is the next entry whether or not
+    // this one leaves the list.
+    if (m_index + 1 < m_photos.size())
+        prepareAhead(m_photos.at(m_index + 1));
+    BatchPhoto photo = describe(source, preparation);
     photo.destination = m_options.lowQualityOnly
         ? CalculerNomBasseQualite(m_settings, m_options.theme, source, m_options.destination, photo.date, m_number)
         : CalculerNomPhoto(m_settings, m_options.theme, source, m_options.destination, photo.date, false, m_number);
@@ -166,7 +231,8 @@ bool BatchTransfer::processPhoto(BatchObserver *observer)
     removeLeftoversBeside(photo.destination);
     if (m_options.lowQuality && !m_options.lowQualityOnly)
         removeLeftoversBeside(NomBasseQualite(m_settings, photo.destination));
-    const bool written = m_options.lowQualityOnly ? writeLowQualityOnly(photo) : transfer(photo);
+    const bool written =
+        m_options.lowQualityOnly ? writeLowQualityOnly(photo, preparation) : transfer(photo, preparation);
     if (observer)
         observer->photoFinished(photo, written);
     if (!m_abortMessage.isEmpty())
@@ -176,11 +242,13 @@ bool BatchTransfer::processPhoto(BatchObserver *observer)
     return true;
 }
 
-bool BatchTransfer::transfer(BatchPhoto &photo)
+bool BatchTransfer::transfer(BatchPhoto &photo, const Preparation &preparation)
 {
     HeldMessages held(m_ui);
-    const bool succeeded = TransfererPhoto(m_settings, held, photo.source, m_options.destination, photo.destination, photo.angle, m_exif,
-                                           m_settings.ExportInfoExif, m_options.lowQuality);
+    const bool succeeded =
+        TransfererPhoto(m_settings, held, photo.source, m_options.destination, photo.destination, photo.angle, *m_exif,
+                        m_settings.ExportInfoExif, m_options.lowQuality, {},
+                        preparation.lowQuality ? &*preparation.lowQuality : nullptr);
     // A copy can exist although a later step (low-quality copy, EXIF text) failed: it was
     // written all the same, under a name that was free before.
     if (succeeded || fileExists(photo.destination))
@@ -195,12 +263,12 @@ bool BatchTransfer::transfer(BatchPhoto &photo)
     return succeeded;
 }
 
-bool BatchTransfer::writeLowQualityOnly(BatchPhoto &photo)
+bool BatchTransfer::writeLowQualityOnly(BatchPhoto &photo, const Preparation &preparation)
 {
     ++m_index; // the photo itself stays on the card and in the list
     try {
         checkInsideDestination(m_options.destination, photo.destination);
-        EnregistrerBasseQualite(m_settings, photo.source, photo.destination, photo.angle);
+        writeLowQualityCopy(photo.source, photo.destination, *preparation.lowQuality);
     } catch (const LumaroError &error) {
         if (!stopsEverything(photo.source, error.message()))
             m_ui.showError(error.message());

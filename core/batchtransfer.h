@@ -13,6 +13,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class TParamAppli;
 class UserInterface;
 
@@ -63,6 +65,9 @@ public:
 
     // photos is the search's list; entries whose source the transfer deleted are removed from it.
     BatchTransfer(const TParamAppli &settings, UserInterface &ui, QStringList &photos, BatchOptions options);
+    ~BatchTransfer();
+    BatchTransfer(const BatchTransfer &) = delete;
+    BatchTransfer &operator=(const BatchTransfer &) = delete;
 
     // Processes the photos until the list is done or a stop is confirmed. Call once.
     Result run(BatchObserver *observer = nullptr);
@@ -86,9 +91,16 @@ private:
     enum class Reason { SourceGone, DestinationFull };
     // False when the batch cannot go on.
     bool processPhoto(BatchObserver *observer);
-    BatchPhoto describe(const QString &source);
-    bool transfer(BatchPhoto &photo);
-    bool writeLowQualityOnly(BatchPhoto &photo);
+    struct Preparation;
+    // What can be known of a photo before it is written, read on the second core while the
+    // photo before it is written: its thumbnail, EXIF list, date, angle, low-quality copy.
+    static Preparation prepare(const TParamAppli &settings, const BatchOptions &options, const QString &source);
+    // The preparation of m_photos[m_index]: the one made ahead when it is that photo's.
+    Preparation takePreparation(const QString &source);
+    void prepareAhead(const QString &source);
+    BatchPhoto describe(const QString &source, Preparation &preparation);
+    bool transfer(BatchPhoto &photo, const Preparation &preparation);
+    bool writeLowQualityOnly(BatchPhoto &photo, const Preparation &preparation);
     bool askToStop(Result &result);
     bool sourceGone(const QString &source) const;
     // The first time the batch writes into a folder, what an interrupted run left there goes.
@@ -103,7 +115,7 @@ private:
     UserInterface &m_ui;
     QStringList &m_photos;
     BatchOptions m_options;
-    TListeInformationExif m_exif;
+    std::unique_ptr<TListeInformationExif> m_exif; // the current photo's
     QStringList m_written;
     int m_index = 0;
     int m_number = 0;
@@ -114,4 +126,6 @@ private:
     StopKind m_stopKind = StopKind::Ask;
     QString m_abortMessage;
     QSet<QString> m_cleanedFolders;
+    struct Lookahead;
+    std::unique_ptr<Lookahead> m_ahead;
 };

@@ -5,10 +5,12 @@
 #include "core/filesystem.h"
 #include "core/imaging.h"
 #include "core/informationexif.h"
+#include "core/lowqualitycopy.h"
 #include "core/paramappli.h"
 #include "core/paths.h"
 #include "core/userinterface.h"
 
+#include <future>
 #include <optional>
 
 namespace {
@@ -106,64 +108,24 @@ void CopierEtTourner(const QString &source, const QString &destination, int angl
 
 void ReduirePhoto(const TParamAppli &settings, const QString &path, int angle, const QDateTime &sourceDate)
 {
-    const bool keepExif = settings.GestionEXIF && settings.GarderInfoEXIF;
-    const QSize landscape = settings.Redimensionner ? TailleBasseQualitePaysage(settings.IndiceNewDim) : QSize();
-    // Decoding at a reduced scale is what makes the copy fast; the square of the long side
-    // covers the target whichever way the picture ends up after its turn.
-    const QSize covering = landscape.isValid() ? QSize(landscape.width(), landscape.width()) : QSize();
+    LowQualityCopy::make(LowQualityCopy::Options::fromSettings(settings), path, angle, sourceDate).write(path);
+}
 
-    Imaging::Photo photo;
-    try {
-        photo = Imaging::loadPhotoCovering(path, covering,
-                                           keepExif ? Imaging::MetadataChoice::Load : Imaging::MetadataChoice::Skip);
-    } catch (const LumaroError &error) {
-        throw LumaroError(QStringLiteral("Erreur pendant la sauvegarde basse résolution (1). ") + error.message());
-    }
-
-    QImage picture = photo.picture;
-    bool turned = false;
-    if (angle != 0) {
-        try {
-            picture = Imaging::rotated(picture, angle);
-            turned = isQuarterTurn(angle);
-        } catch (const LumaroError &) {
-            // An angle other than a right angle leaves the picture as it is.
-        }
-    }
-    if (landscape.isValid()) {
-        try {
-            picture = Imaging::resized(picture, TailleBasseQualite(settings.IndiceNewDim, picture.size()));
-        } catch (const LumaroError &) {
-            // The copy is then only recompressed.
-        }
-    }
-
-    Imaging::SaveOptions options;
-    options.quality = QualiteBornee(settings.Qualite);
-    if (keepExif)
-        options.metadata = photo.metadata;
-    options.pictureTurned = turned;
-    try {
-        Imaging::saveJpeg(path, picture, options);
-    } catch (const LumaroError &error) {
-        throw LumaroError(QStringLiteral("Erreur pendant la sauvegarde basse résolution (2). ") + error.message());
-    }
-
-    if (settings.GarderInfoDateEXIF && sourceDate.isValid()) {
-        const qint64 seconds = DateValue::evenSecond(sourceDate).toSecsSinceEpoch();
-        setModificationTime(path, {time_t(seconds), 0});
-    }
+void writeLowQualityCopy(const QString &source, const QString &lowQualityPath, const LowQualityCopy &copy)
+{
+    // Over its own source, writing the copy would take the photo with it.
+    if (sameTarget(source, lowQualityPath))
+        throw LumaroError(SafeCopy::copyErrorMessage(source, lowQualityPath));
+    makeFolderOf(lowQualityPath);
+    copy.write(lowQualityPath, SafeCopy::copyErrorMessage(source, lowQualityPath));
 }
 
 void EnregistrerBasseQualite(const TParamAppli &settings, const QString &source, const QString &lowQualityPath,
                              int angle)
 {
-    // The copy is reduced in place: made over its own source, it would take the photo with it.
-    if (sameTarget(source, lowQualityPath))
-        throw LumaroError(SafeCopy::copyErrorMessage(source, lowQualityPath));
-    makeFolderOf(lowQualityPath);
-    SafeCopy::copyFile(source, lowQualityPath, SafeCopy::Mode::Plain);
-    ReduirePhoto(settings, lowQualityPath, angle, FileSystem::lastModified(source));
+    writeLowQualityCopy(source, lowQualityPath,
+                        LowQualityCopy::make(LowQualityCopy::Options::fromSettings(settings), source, angle,
+                                             FileSystem::lastModified(source)));
 }
 
 QString outsideDestinationMessage(const QString &path)
@@ -180,7 +142,7 @@ void checkInsideDestination(const QString &destinationRoot, const QString &path)
 bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QString &source,
                      const QString &destinationRoot, const QString &destination, int angle,
                      const TListeInformationExif &exif, bool exportExif, bool lowQuality,
-                     const SafeCopy::Hooks &copyHooks)
+                     const SafeCopy::Hooks &copyHooks, const LowQualityCopy *preparedLowQuality)
 {
     const bool deleteSource = settings.SupprimerPhoto;
     try {
@@ -194,6 +156,13 @@ bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QStri
         if (exportExif)
             checkInsideDestination(destinationRoot, exifPath);
 
+        // The low-quality copy only reads the source: it is made on the second core while the
+        // photo is copied and turned, and written after them.
+        std::future<LowQualityCopy> lowQualityCopy;
+        if (lowQuality && !preparedLowQuality)
+            lowQualityCopy = std::async(std::launch::async, &LowQualityCopy::make,
+                                        LowQualityCopy::Options::fromSettings(settings), source, angle,
+                                        FileSystem::lastModified(source));
         CopierEtTourner(source, destination, angle, deleteSource ? SafeCopy::Mode::Verified : SafeCopy::Mode::Plain,
                         copyHooks);
         // Neither the reduced copy nor the text may replace a file this transfer reads or has
@@ -201,7 +170,7 @@ bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QStri
         if (lowQuality) {
             if (sameTarget(lowQualityPath, destination))
                 throw LumaroError(SafeCopy::copyErrorMessage(source, lowQualityPath));
-            EnregistrerBasseQualite(settings, source, lowQualityPath, angle);
+            writeLowQualityCopy(source, lowQualityPath, preparedLowQuality ? *preparedLowQuality : lowQualityCopy.get());
         }
         if (exportExif) {
             if (sameTarget(exifPath, source) || sameTarget(exifPath, destination)

@@ -13,6 +13,7 @@
 class TParamAppli;
 class UserInterface;
 class TListeInformationExif;
+class LowQualityCopy;
 
 // Size of the low-quality copy for the size index IndiceNewDim and the picture as it will be
 // saved (after any turn): the landscape size of the table for a picture wider than high, the
@@ -38,11 +39,13 @@ void checkInsideDestination(const QString &destinationRoot, const QString &path)
 // box shows "Erreur pendant le transfert de la photo : " + line break + the error's message,
 // and the result is false; files written by earlier steps stay and the source is kept. A failed
 // deletion is not reported (it is logged in "lumaro.core").
-// `copyHooks` lets tests damage the copy before it is read back.
+// `copyHooks` lets tests damage the copy before it is read back. A low-quality copy already
+// made from the source (on another thread, ahead of time) is written as it is; otherwise it is
+// made on the second core while the photo is copied and turned.
 bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QString &source,
                      const QString &destinationRoot, const QString &destination, int angle,
                      const TListeInformationExif &exif, bool exportExif, bool lowQuality,
-                     const SafeCopy::Hooks &copyHooks = {});
+                     const SafeCopy::Hooks &copyHooks = {}, const LowQualityCopy *preparedLowQuality = nullptr);
 
 // Creates the destination's folder, copies the source there (verified when the source is to be
 // deleted) and turns the copy without loss when angle is not 0. Throws LumaroError.
@@ -59,6 +62,10 @@ void RotationSansPerte(const QString &path, int angle);
 // one of the "sauvegarde basse résolution" errors.
 void EnregistrerBasseQualite(const TParamAppli &settings, const QString &source, const QString &lowQualityPath,
                              int angle);
+
+// Writes a low-quality copy made of source at lowQualityPath (folder created), with the errors
+// of EnregistrerBasseQualite.
+void writeLowQualityCopy(const QString &source, const QString &lowQualityPath, const LowQualityCopy &copy);
 
 // Reduces and recompresses the copy at path in place, as the ImagesLowQ settings say;
 // sourceDate is the source's last-write time, given to the copy when GarderInfoDateEXIF is on.

@@ -70,12 +70,56 @@ bool copyInKernel(int in, int out, off_t size)
     return copyByReading(in, out, nullptr);
 }
 
+struct AlignedFree {
+    void operator()(void *p) const { std::free(p); }
+};
+
+// Reads the whole file with O_DIRECT, past the page cache: what comes back is what the disk
+// holds. False when the file system does not read that way (or stops short), so that the
+// caller reads through the cache instead.
+bool checksumDirect(const QString &path, std::uint64_t *value, off_t *size)
+{
+    const Descriptor fd = PosixFile::open(path, O_RDONLY | O_DIRECT);
+    struct stat status {};
+    if (!fd.isOpen() || ::fstat(fd.get(), &status) != 0)
+        return false;
+    void *memory = nullptr;
+    if (::posix_memalign(&memory, 4096, BufferSize) != 0)
+        return false;
+    const std::unique_ptr<char, AlignedFree> buffer(static_cast<char *>(memory));
+    Checksum checksum;
+    off_t total = 0;
+    for (;;) {
+        ssize_t n;
+        do
+            n = ::read(fd.get(), buffer.get(), BufferSize);
+        while (n < 0 && errno == EINTR);
+        if (n < 0)
+            return false;
+        checksum.add(buffer.get(), std::size_t(n));
+        total += n;
+        // Only the end of the file gives a short read here; anything else is read again
+        // through the cache rather than trusted.
+        if (std::size_t(n) < BufferSize) {
+            if (total != status.st_size)
+                return false;
+            break;
+        }
+    }
+    *value = checksum.value();
+    *size = total;
+    return true;
+}
+
 // Checksum of the file as it is on the disk, not as the page cache remembers it.
 bool checksumFromDisk(const QString &path, std::uint64_t *value, off_t *size)
 {
+    if (checksumDirect(path, value, size))
+        return true;
     const Descriptor fd = PosixFile::open(path, O_RDONLY);
     if (!fd.isOpen())
         return false;
+    // Without O_DIRECT, the cached pages are dropped first (the data were flushed before).
     ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_DONTNEED);
     // Ask for the whole file at once: the disk serves one long read faster than the reads
     // that readahead would issue piece by piece.

@@ -3,9 +3,10 @@
 // the bytes go to a temporary name in the destination folder (FileReplacement), the copy takes
 // the source's last-write time, and only then is it renamed to its final name.
 //
-// A verified copy is made before a source is deleted: the copy is flushed to the disk, dropped
-// from the page cache, read back from the disk and its checksum compared with that of the bytes
-// read from the source. Only a copy that passes may replace the user's only original.
+// A verified copy is made before a source is deleted: the copy is flushed to the disk, read
+// back from the disk past the page cache (O_DIRECT, or with the cache dropped where a file
+// system does not allow it) and its checksum compared with that of the bytes read from the
+// source. Only a copy that passes may replace the user's only original.
 #include <QString>
 
 #include <cstddef>

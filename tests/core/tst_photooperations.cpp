@@ -235,6 +235,8 @@ private slots:
         // Nothing undone: a photo copied before the failing step stays.
         const bool copied = situation == QStringLiteral("lowq") || situation == QStringLiteral("notjpeg");
         QCOMPARE(QFile::exists(destination), copied);
+        // A photo that does not decode leaves no full-size file under the low-quality name.
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("out/Basse Resolution/Noel 1 Low.JPG"))));
     }
 
     void exifTextFileReplacesOldOne()

@@ -1,0 +1,44 @@
+#pragma once
+// A photo's low-quality copy for e-mail, made in memory: read, turned, reduced and compressed
+// without writing anything, then written in one go. The making needs no disk access but the
+// source's reading, so a transfer can make it on the second core while the photo itself is
+// copied and turned.
+#include <QByteArray>
+#include <QDateTime>
+#include <QSize>
+#include <QString>
+
+class TParamAppli;
+
+class LowQualityCopy {
+public:
+    // What the copy needs of the settings, taken by value so that another thread may work
+    // with it while the settings store is in use.
+    struct Options {
+        bool keepExif = false;  // GestionEXIF and GarderInfoEXIF
+        bool keepDate = false;  // GarderInfoDateEXIF
+        QSize landscape;        // the reduced size in landscape; invalid keeps the size
+        int quality = 40;       // already within 1..100
+
+        static Options fromSettings(const TParamAppli &settings);
+    };
+
+    // Reads the photo at source and makes its copy, turned by angle; sourceDate is the date
+    // the copy takes when keepDate is on. Never throws: a failure is kept for write().
+    static LowQualityCopy make(const Options &options, const QString &source, int angle,
+                               const QDateTime &sourceDate);
+
+    // Writes the copy as the whole content of path (its folder must exist). Throws LumaroError
+    // "Erreur pendant la sauvegarde basse résolution (1). " + reason when the photo could not
+    // be decoded, "(2)" when the copy could not be written; the file at path is then as it
+    // was. A copy made beside its photo gives copyError instead when the source could not be
+    // read or the new file not written: the user sees it as the copy that failed.
+    void write(const QString &path, const QString &copyError = QString()) const;
+
+private:
+    QByteArray m_jpeg;
+    QString m_readError;
+    bool m_sourceUnreadable = false;
+    QString m_writeError;
+    QDateTime m_date;
+};
