@@ -6,6 +6,7 @@
 #include "core/filtrephoto.h"
 #include "core/recherchephotos.h"
 #include "core/paramappli.h"
+#include "core/photooperations.h"
 #include "tests/testsupport.h"
 #include "tools/democard.h"
 
@@ -249,6 +250,40 @@ private slots:
         QVERIFY(recorder.started[1].thumbnail.isNull());
         QCOMPARE(contentOf(recorder.started[1].destination), damaged);
         QVERIFY(photos.isEmpty());
+    }
+
+    void photosReadAheadAreStillReportedInListOrder()
+    {
+        makeCard(4); // photo 3 is recorded "right-top (6)"
+        m_settings->RotationAuto = true;
+        QFile::resize(m_card.photos[1], 200); // does not open: its message belongs to its turn
+        QStringList photos = m_card.photos;
+        BatchOptions o = options();
+        o.lowQuality = true;
+        BatchTransfer batch(*m_settings, m_ui, photos, o);
+        QStringList events;
+        Recorder recorder;
+        recorder.afterPhoto = [&](const BatchPhoto &photo) {
+            events << QStringLiteral("%1: %2 + %3").arg(photo.number).arg(m_ui.errors.size()).arg(m_ui.informations.size());
+        };
+        batch.run(&recorder);
+        // Photo 2 does not open (an error) and has no low-quality copy (its transfer's message).
+        QCOMPARE(events, (QStringList{QStringLiteral("1: 0 + 0"), QStringLiteral("2: 1 + 1"), QStringLiteral("3: 1 + 1"),
+                                      QStringLiteral("4: 1 + 1")}));
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(recorder.started[i].number, i + 1);
+            QCOMPARE(recorder.started[i].source, m_card.photos[i]);
+        }
+        // Each photo got its own low-quality copy, turned as the photo was: the one read ahead
+        // is never the one written for another photo.
+        const QString third = recorder.started[2].destination;
+        const QSize turned = QImageReader(NomBasseQualite(*m_settings, third)).size();
+        const QSize plain = QImageReader(NomBasseQualite(*m_settings, recorder.started[3].destination)).size();
+        QVERIFY(turned.height() > turned.width());
+        QVERIFY(plain.width() > plain.height());
+        QVERIFY(m_ui.errors[0].contains(m_card.photos[1]));
+        QVERIFY2(m_ui.informations[0].contains(QStringLiteral("Erreur pendant la sauvegarde basse résolution (1)")),
+                 qPrintable(m_ui.informations[0]));
     }
 
     void onlyFilesThatExistAreListed()
