@@ -23,6 +23,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace {
@@ -30,6 +31,7 @@ namespace {
 constexpr int HelpTopic = 6;
 constexpr int DimensionCount = 6;
 constexpr int DisplayModeCount = 4;
+constexpr int SuffixLength = 10;
 
 void enableAll(std::initializer_list<QWidget *> widgets, bool enabled)
 {
@@ -97,6 +99,8 @@ void TforParametrage::FormCreate()
     cbGestionExifClick();
 
     saiMasqueNomPhoto->AffecterTexte(s.MasqueNomPhoto);
+    // Ten characters are typed at most, but a longer suffix written in the file is shown and kept whole.
+    saiSuffixeLowQ->setMaxLength(std::max(SuffixLength, int(s.Suffixe.size())));
     saiSuffixeLowQ->AffecterTexte(s.Suffixe);
     tbGaugeQualiteJPG->setValue(s.Qualite); // the track bar keeps it within 1..100
     tbGaugeQualiteJPGChange(tbGaugeQualiteJPG->value());

@@ -252,7 +252,6 @@ QWidget *TforParametrage::buildLowQualityPage()
     saiSuffixeLowQ = named(new TSaisie(group), "saiSuffixeLowQ");
     saiSuffixeLowQ->setParametres(
         QStringLiteral("[dfNombre, dfSigne, dfSeparatDec, dfLettreMin, dfLettreMaj, dfEspace]"));
-    saiSuffixeLowQ->setMaxLength(10);
     saiSuffixeLowQ->setMinimumWidth(saiSuffixeLowQ->fontMetrics().horizontalAdvance(QStringLiteral("WWWWWWWWWW")) / 2 + 24);
     saiRepertoireLow = anyTextEdit("saiRepertoireLow", group);
 

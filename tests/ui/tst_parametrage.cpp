@@ -435,9 +435,11 @@ private slots:
         QCOMPARE(settings.Tempo, 40);
     }
 
-    void outOfRangeIndexesAreKeptUnlessChanged()
+    // Values the dialog would not let the user enter, written in the file by hand or by another version.
+    void outOfRangeValuesAreKeptUnlessChanged()
     {
-        const char *content = "[General]\r\nModeAffichagePP=7\r\n[ImagesLowQ]\r\nIndiceNewDim=-1\r\n";
+        const char *content = "[General]\r\nModeAffichagePP=7\r\n[ImagesLowQ]\r\nIndiceNewDim=-1\r\n"
+                              "Suffixe=Basse qualité\r\n";
         Opened o = open(content);
         TforParametrage &d = *o.dialog;
         auto *modes = child<QComboBox>(&d, "cbModeAffichagePP");
@@ -447,6 +449,8 @@ private slots:
         child<QPushButton>(&d, "butValider")->click();
         QCOMPARE(TParamAppli(ini()).ModeAffichagePP, 7);
         QCOMPARE(TParamAppli(ini()).IndiceNewDim, -1);
+        QCOMPARE(child<TSaisie>(&d, "saiSuffixeLowQ")->text(), QStringLiteral("Basse qualité"));
+        QCOMPARE(TParamAppli(ini()).Suffixe, QStringLiteral("Basse qualité"));
 
         Opened changed = open(content);
         child<QComboBox>(changed.dialog.get(), "cbModeAffichagePP")->setCurrentIndex(3);
