@@ -52,7 +52,8 @@ private:
 
     // The opening sequence: the settings into the controls, each rule run in its turn.
     void FormCreate();
-    // The controls into the settings, in the order of the settings dialog's validation.
+    // The controls into the settings; with GestionEXIF off the EXIF settings are switched off.
+    // A display mode or size that nothing selects leaves the stored value as it was.
     void copyToSettings(TParamAppli &settings);
 
     TParamAppli &m_settings;
