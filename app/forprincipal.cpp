@@ -1,6 +1,7 @@
 #include "app/forprincipal.h"
 
 #include "app/commandline.h"
+#include "app/forparametrage.h"
 #include "dialogs/helpwindow.h"
 #include "app/lancertransfert.h"
 #include "dialogs/messages.h"
@@ -62,11 +63,11 @@ TforPrincipal::TforPrincipal(const QString &settingsFolder, QWidget *parent)
     connect(batch, &QAction::triggered, this, &TforPrincipal::actModebatchExecute);
     connect(photo, &QAction::triggered, this, &TforPrincipal::actModePhotoPhotoExecute);
     connect(diaporama, &QAction::triggered, this, &TforPrincipal::actDiaporamaExecute);
+    connect(parametrage, &QAction::triggered, this, &TforPrincipal::actParametrageExecute);
     connect(aide, &QAction::triggered, this, &TforPrincipal::actAideExecute);
     connect(quitter, &QAction::triggered, this, &TforPrincipal::actQuitterExecute);
-    // Their windows are not part of the program yet.
-    for (QAction *pending : {parametrage, apropos})
-        pending->setEnabled(false);
+    // Its window is not part of the program yet.
+    apropos->setEnabled(false);
 
     auto *separator1 = new QAction(this);
     separator1->setSeparator(true);
@@ -256,6 +257,11 @@ void TforPrincipal::actModePhotoPhotoExecute()
 void TforPrincipal::actDiaporamaExecute()
 {
     LancerParamDiaporama(*m_params);
+}
+
+void TforPrincipal::actParametrageExecute()
+{
+    LancerParametrage(*m_params);
 }
 
 void TforPrincipal::actAideExecute()

@@ -34,6 +34,7 @@ private slots:
     void actModebatchExecute();
     void actModePhotoPhotoExecute();
     void actDiaporamaExecute();
+    void actParametrageExecute();
     void actAideExecute();
     void actQuitterExecute();
 

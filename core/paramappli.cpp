@@ -132,3 +132,26 @@ QStringList TParamAppli::describe() const
     }
     return lines;
 }
+
+TParamAppli::Valeurs TParamAppli::valeurs() const
+{
+    Valeurs values;
+    for (const SettingTable::Entry &e : SettingTable::entries())
+        std::visit([&](auto TParamAppli::*f) { values.emplace_back(this->*f); }, e.field);
+    return values;
+}
+
+void TParamAppli::restaurer(const Valeurs &values)
+{
+    const auto &entries = SettingTable::entries();
+    if (values.size() != entries.size())
+        return;
+    for (size_t i = 0; i < entries.size(); ++i)
+        std::visit(
+            [&](auto TParamAppli::*f) {
+                using Value = std::remove_reference_t<decltype(this->*f)>;
+                if (const Value *value = std::get_if<Value>(&values[i]))
+                    this->*f = *value;
+            },
+            entries[i].field);
+}

@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <variant>
+#include <vector>
+
 class TParamAppli {
 public:
     // Binds the store to the file and reads every setting; a missing file is not an error.
@@ -26,6 +29,13 @@ public:
 
     // "Section/Key=value" for every setting in table order, booleans as 0/1.
     QStringList describe() const;
+
+    // The value of every setting in table order (MiniatureBatch and GestionEXIF included), to
+    // put the store back as it was when a change could not be written.
+    using Valeurs = std::vector<std::variant<QString, int, bool>>;
+    Valeurs valeurs() const;
+    // Only the fields change; the file is left as it is.
+    void restaurer(const Valeurs &valeurs);
 
     // General
     QString LecteurCarte;

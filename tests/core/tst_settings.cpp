@@ -3,6 +3,7 @@
 #include "core/paramappli.h"
 #include "core/paths.h"
 #include "core/profilefile.h"
+#include "core/settingschange.h"
 #include "core/textfile.h"
 #include "tests/testsupport.h"
 
@@ -195,6 +196,57 @@ private slots:
         }
         QCOMPARE(message, QStringLiteral("Impossible d'écrire dans %1").arg(ini()));
         QCOMPARE(readFile(ini()), before);
+    }
+
+    void failedChangePutsEverySettingBack()
+    {
+        QVERIFY(writeFile(ini(), "[General]\r\nMasqueNomPhoto=#ORIG\r\nGestionEXIF=0\r\n"));
+        TParamAppli p(ini());
+        p.setMiniatureBatch(false);
+        const QStringList before = p.describe();
+        const QByteArray fileBefore = readFile(ini());
+        QString message;
+        try {
+            const TestSupport::FileSizeLimit tiny(16);
+            SettingsChange::applyAndWrite(p, [](TParamAppli &s) {
+                s.MasqueNomPhoto = QStringLiteral("#N #THEME");
+                s.RepertoirePhoto = QStringLiteral("/photos"); // the write adds its "/"
+                s.Qualite = 90;
+                s.ActiverDiaporama = false;
+            });
+        } catch (const LumaroError &e) {
+            message = e.message();
+        }
+        QCOMPARE(message, QStringLiteral("Impossible d'écrire dans %1").arg(ini()));
+        QCOMPARE(p.describe(), before);
+        QCOMPARE(readFile(ini()), fileBefore);
+
+        // The store keeps working: the next change is written and kept.
+        SettingsChange::applyAndWrite(p, [](TParamAppli &s) { s.Tempo = 12; });
+        QCOMPARE(TParamAppli(ini()).Tempo, 12);
+        QCOMPARE(p.RepertoirePhoto, QStringLiteral("/"));
+        QVERIFY(!TParamAppli(ini()).MiniatureBatch() && !TParamAppli(ini()).GestionEXIF);
+    }
+
+    void photoNameMaskNeedsANumberOrAName()
+    {
+        using SettingsChange::photoNameMaskIsValid;
+        QVERIFY(!photoNameMaskIsValid(QStringLiteral("#AAAA #THEME")));
+        QVERIFY(!photoNameMaskIsValid(QString()));
+        QVERIFY(!photoNameMaskIsValid(QStringLiteral("#orig")));
+        QVERIFY(!photoNameMaskIsValid(QStringLiteral("#cpt3 #n")));
+        QVERIFY(photoNameMaskIsValid(QStringLiteral("x#N3")));
+        QVERIFY(photoNameMaskIsValid(QStringLiteral("#CPT2-#AA")));
+        QVERIFY(photoNameMaskIsValid(QStringLiteral("photo #ORIG")));
+        QVERIFY(photoNameMaskIsValid(QStringLiteral("#NOEL"))); // a substring, as the rule says
+
+        TParamAppli p(ini());
+        p.RotationAuto = p.ExportInfoExif = p.GarderInfoEXIF = true;
+        SettingsChange::applyExifManagement(p);
+        QVERIFY(p.RotationAuto && p.ExportInfoExif && p.GarderInfoEXIF);
+        p.GestionEXIF = false;
+        SettingsChange::applyExifManagement(p);
+        QVERIFY(!p.RotationAuto && !p.ExportInfoExif && !p.GarderInfoEXIF);
     }
 
     void unwritableFolderReportsThePath()
