@@ -93,7 +93,7 @@ void TforParametrage::FormCreate()
     const TParamAppli &s = m_settings;
     pcParametrage->setCurrentWidget(tsDivers);
     slLecteurCarte->AffecterTexte(s.LecteurCarte);
-    slRepertoire->AffecterTexte(s.RepertoirePhoto);
+    slRepertoire->AffecterTexte(Paths::shownFolder(s.RepertoirePhoto));
 
     cbGestionExif->setChecked(s.GestionEXIF);
     cbGestionExifClick();

@@ -18,6 +18,11 @@ QString withSeparator(const QString &path)
     return endsWithSeparator(path) ? path : path + u'/';
 }
 
+QString shownFolder(const QString &stored)
+{
+    return stored == QLatin1String("/") || stored == QLatin1String("\\") ? QString() : stored;
+}
+
 QString toSlashes(const QString &path)
 {
     QString result = path;

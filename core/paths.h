@@ -8,6 +8,9 @@ namespace Paths {
 bool endsWithSeparator(const QString &path);
 // The path with a trailing "/" added when it has none; an empty path gives "/".
 QString withSeparator(const QString &path);
+// A folder setting as the windows show it: a folder stored as "/" or "\" (what an empty choice
+// is saved as) is no choice, and shows empty rather than offering the whole disk.
+QString shownFolder(const QString &stored);
 // "\" turned into "/" (masks and paths written on the old platform).
 QString toSlashes(const QString &path);
 

@@ -59,10 +59,7 @@ TforTransfertPhase1::TforTransfertPhase1(TParamAppli &settings, int mode, QWidge
     build();
 
     slLecteurCarte->AffecterTexte(settings.LecteurCarte);
-    // The default destination is stored as "/" when none was chosen: that is no choice.
-    const QString destination = settings.RepertoirePhoto;
-    slRepertoire->AffecterTexte(destination == QLatin1String("/") || destination == QLatin1String("\\") ? QString()
-                                                                                                      : destination);
+    slRepertoire->AffecterTexte(Paths::shownFolder(settings.RepertoirePhoto));
     cbLowQuality->setChecked(settings.ActiverLowQ);
     cbMiniature->setChecked(settings.MiniatureBatch());
     layOutForMode();

@@ -147,6 +147,13 @@ private slots:
         }
     }
 
+    // "/" is what an empty choice is saved as: shown empty, as in the transfer's set-up dialog.
+    void aDestinationSavedEmptyShowsEmpty()
+    {
+        Opened o = open("[General]\r\nRepertoirePhoto=/\r\n");
+        QCOMPARE(child<TSaisieListe>(o.dialog.get(), "slRepertoire")->text(), QString());
+    }
+
     // Every control shows its setting, and every control's change reaches the file.
     void everyControlIsTiedToItsSetting()
     {
