@@ -13,6 +13,10 @@
 #include <QFileInfo>
 #include <QLocale>
 
+#include <QThreadPool>
+
+#include <algorithm>
+#include <deque>
 #include <future>
 #include <optional>
 
@@ -67,9 +71,26 @@ struct BatchTransfer::Preparation {
     std::optional<LowQualityCopy> lowQuality;
 };
 
+// The photos after the current one, prepared one after the other on a single worker thread:
+// it runs ahead while a photo that takes long to write (a turn) is written, so that the
+// preparations of quick ones are ready when their turn comes.
 struct BatchTransfer::Lookahead {
-    QString source;
-    std::future<Preparation> preparation;
+    static constexpr int Depth = 3;
+    struct Entry {
+        QString source;
+        std::future<Preparation> preparation;
+    };
+    QThreadPool worker;
+    std::deque<Entry> entries;
+
+    Lookahead() { worker.setMaxThreadCount(1); }
+    ~Lookahead()
+    {
+        // Preparations not started are dropped; the one running is waited for: it reads a
+        // source the caller may delete next.
+        worker.clear();
+        worker.waitForDone();
+    }
 };
 
 BatchTransfer::BatchTransfer(const TParamAppli &settings, UserInterface &ui, QStringList &photos, BatchOptions options)
@@ -175,20 +196,29 @@ BatchTransfer::Preparation BatchTransfer::prepare(const TParamAppli &settings, c
 
 BatchTransfer::Preparation BatchTransfer::takePreparation(const QString &source)
 {
-    if (m_ahead->preparation.valid()) {
-        const bool ours = m_ahead->source == source;
-        Preparation preparation = m_ahead->preparation.get();
-        if (ours)
-            return preparation;
+    auto &entries = m_ahead->entries;
+    while (!entries.empty()) {
+        Lookahead::Entry entry = std::move(entries.front());
+        entries.pop_front();
+        if (entry.source == source)
+            return entry.preparation.get();
     }
     return prepare(m_settings, m_options, source);
 }
 
-void BatchTransfer::prepareAhead(const QString &source)
+void BatchTransfer::prepareAhead()
 {
-    m_ahead->source = source;
-    // The settings are copied: the worker must not read the store while the window may change it.
-    m_ahead->preparation = std::async(std::launch::async, &BatchTransfer::prepare, m_settings, m_options, source);
+    auto &entries = m_ahead->entries;
+    for (qsizetype i = m_index; i < m_photos.size() && i <= m_index + Lookahead::Depth; ++i) {
+        const QString &source = m_photos.at(i);
+        if (std::any_of(entries.begin(), entries.end(), [&](const Lookahead::Entry &e) { return e.source == source; }))
+            continue;
+        // The settings are copied: the worker must not read the store while a window may change it.
+        auto task = std::make_shared<std::packaged_task<Preparation()>>(
+            [settings = m_settings, options = m_options, source] { return prepare(settings, options, source); });
+        entries.push_back({source, task->get_future()});
+        m_ahead->worker.start([task] { (*task)(); });
+    }
 }
 
 BatchPhoto BatchTransfer::describe(const QString &source, Preparation &preparation)
@@ -215,11 +245,10 @@ bool BatchTransfer::processPhoto(BatchObserver *observer)
         return false;
     }
     ++m_number;
+    // The next photos are read while this one is written: they follow it in the list whether
+    // or not it leaves the list.
+    prepareAhead();
     Preparation preparation = takePreparation(source);
-    // The next photo is read while this one is written: it is the next entry whether or not
-    // this one leaves the list.
-    if (m_index + 1 < m_photos.size())
-        prepareAhead(m_photos.at(m_index + 1));
     BatchPhoto photo = describe(source, preparation);
     photo.destination = m_options.lowQualityOnly
         ? CalculerNomBasseQualite(m_settings, m_options.theme, source, m_options.destination, photo.date, m_number)

@@ -97,7 +97,8 @@ private:
     static Preparation prepare(const TParamAppli &settings, const BatchOptions &options, const QString &source);
     // The preparation of m_photos[m_index]: the one made ahead when it is that photo's.
     Preparation takePreparation(const QString &source);
-    void prepareAhead(const QString &source);
+    // Starts preparing m_photos[m_index] and the photos that follow it, unless already started.
+    void prepareAhead();
     BatchPhoto describe(const QString &source, Preparation &preparation);
     bool transfer(BatchPhoto &photo, const Preparation &preparation);
     bool writeLowQualityOnly(BatchPhoto &photo, const Preparation &preparation);

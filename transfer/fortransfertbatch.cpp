@@ -22,6 +22,7 @@ namespace {
 const QColor Navy(0, 0, 128);
 constexpr int StartDelayMs = 500;
 constexpr int Thumbnail = 105;
+constexpr int DisplayIntervalMs = 40;
 
 QFont pixelFont(QFont font, int pixels, bool bold = false)
 {
@@ -61,6 +62,7 @@ TforTransfertBatch::TforTransfertBatch(TParamAppli &settings, QStringList &photo
     setObjectName(QStringLiteral("TforTransfertBatch"));
     setWindowTitle(QStringLiteral("Transfert des photos en mode Batch"));
     setProperty("helpContext", 3);
+    m_ui.beforeMessage = [this] { showPending(); };
     build();
     const QSize needed = minimumSizeHint();
     setFixedSize(qMax(644, needed.width()), qMax(199, needed.height()));
@@ -177,8 +179,46 @@ void TforTransfertBatch::butArreterClick()
     m_batch.requestStop();
 }
 
+void TforTransfertBatch::WindowUserInterface::showError(const QString &text)
+{
+    if (beforeMessage)
+        beforeMessage();
+    QtUserInterface::showError(text);
+}
+
+void TforTransfertBatch::WindowUserInterface::showInformation(const QString &text)
+{
+    if (beforeMessage)
+        beforeMessage();
+    QtUserInterface::showInformation(text);
+}
+
+bool TforTransfertBatch::WindowUserInterface::askConfirmation(const QString &text)
+{
+    if (beforeMessage)
+        beforeMessage();
+    return QtUserInterface::askConfirmation(text);
+}
+
 void TforTransfertBatch::photoStarted(const BatchPhoto &photo)
 {
+    if (m_lastShown.isValid() && m_lastShown.elapsed() < DisplayIntervalMs) {
+        m_pending = photo;
+        return;
+    }
+    show(photo);
+}
+
+void TforTransfertBatch::showPending()
+{
+    if (m_pending)
+        show(*std::exchange(m_pending, std::nullopt));
+}
+
+void TforTransfertBatch::show(const BatchPhoto &photo)
+{
+    m_pending.reset();
+    m_lastShown.start();
     labInfoTransfert->setText(QStringLiteral("transfert de la photo %1 sur %2").arg(photo.number).arg(photo.total));
     pbGauge->setMaximum(photo.total);
     pbGauge->setValue(photo.number);
@@ -195,6 +235,9 @@ void TforTransfertBatch::LanceTraitementClick()
         return;
     m_started = true;
     const BatchTransfer::Result result = m_batch.run(this);
+    // The last photo is on the screen before the window closes or the slideshow starts.
+    showPending();
+    m_ui.processEvents();
     if (result.slideshowWanted) {
         QStringList written = m_batch.PhotosTransferees();
         LancerDiaporama(m_settings, written);

@@ -5,6 +5,10 @@
 #include "dialogs/qtuserinterface.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
+
+#include <functional>
+#include <optional>
 
 class QGroupBox;
 class QLabel;
@@ -36,11 +40,26 @@ private slots:
     void butArreterClick();
 
 private:
+    // The window's messages first show the photo they speak of.
+    class WindowUserInterface : public QtUserInterface {
+    public:
+        std::function<void()> beforeMessage;
+        void showError(const QString &text) override;
+        void showInformation(const QString &text) override;
+        bool askConfirmation(const QString &text) override;
+    };
+
     void build();
     void photoStarted(const BatchPhoto &photo) override;
+    void show(const BatchPhoto &photo);
+    void showPending();
 
     TParamAppli &m_settings;
-    QtUserInterface m_ui;
+    WindowUserInterface m_ui;
+    // A fast disk writes more photos a second than anyone can read: the window shows at most
+    // one every DisplayIntervalMs, and always the last one and the one a message speaks of.
+    QElapsedTimer m_lastShown;
+    std::optional<BatchPhoto> m_pending;
     BatchTransfer m_batch;
     bool m_thumbnails;
     bool m_started = false;
