@@ -8,6 +8,7 @@
 #include "core/cryptertexte.h"
 #include "core/paramappli.h"
 #include "slideshow/forparamdiaporama.h"
+#include "update/forapropos.h"
 
 #include <QAction>
 #include <QEvent>
@@ -67,7 +68,7 @@ TforPrincipal::TforPrincipal(const QString &settingsFolder, QWidget *parent)
     connect(aide, &QAction::triggered, this, &TforPrincipal::actAideExecute);
     connect(quitter, &QAction::triggered, this, &TforPrincipal::actQuitterExecute);
     // Its window is not part of the program yet.
-    apropos->setEnabled(false);
+    connect(apropos, &QAction::triggered, this, &TforPrincipal::actAProposExecute);
 
     auto *separator1 = new QAction(this);
     separator1->setSeparator(true);
@@ -262,6 +263,11 @@ void TforPrincipal::actDiaporamaExecute()
 void TforPrincipal::actParametrageExecute()
 {
     LancerParametrage(*m_params);
+}
+
+void TforPrincipal::actAProposExecute()
+{
+    AfficherAPropos(m_params->folder(), this);
 }
 
 void TforPrincipal::actAideExecute()

@@ -35,6 +35,7 @@ private slots:
     void actModePhotoPhotoExecute();
     void actDiaporamaExecute();
     void actParametrageExecute();
+    void actAProposExecute();
     void actAideExecute();
     void actQuitterExecute();
 

@@ -30,3 +30,4 @@ int commandRotate(CliContext &context, QStringList args);
 int commandLowQuality(CliContext &context, QStringList args);
 int commandTransfer(CliContext &context, QStringList args);
 int commandBatch(CliContext &context, QStringList args);
+int commandCheckVersion(CliContext &context, QStringList args);

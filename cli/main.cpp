@@ -33,7 +33,9 @@ const char Usage[] =
     "               transfère une photo ; rien n'est écrit hors de DOSSIER (par défaut le dossier de DESTINATION)\n"
     "  batch [--theme T] [--low] [--low-only] SOURCE DESTINATION\n"
     "               vide une carte comme le mode Batch : affiche chaque fichier écrit, une ligne \"--\",\n"
-    "               puis les fichiers des extensions supplémentaires copiés ; Ctrl+C arrête après la photo en cours\n";
+    "               puis les fichiers des extensions supplémentaires copiés ; Ctrl+C arrête après la photo en cours\n"
+    "  check-version   cherche sur internet une nouvelle version (LUMARO_VERSION_URL : adresse du fichier de version) ;\n"
+    "               affiche \"à jour\" (code 0) ou \"nouvelle version X : ADRESSE\" (code 10) ; code 1 en cas d'échec\n";
 
 using Command = std::function<int(CliContext &, QStringList)>;
 
@@ -50,6 +52,7 @@ const std::map<QString, Command> &commands()
         {QStringLiteral("lowq"), commandLowQuality},
         {QStringLiteral("transfer"), commandTransfer},
         {QStringLiteral("batch"), commandBatch},
+        {QStringLiteral("check-version"), commandCheckVersion},
     };
     return table;
 }

@@ -42,9 +42,9 @@ void MessageErreur(const QString &text)
     showBox(QMessageBox::Critical, QStringLiteral("Erreur"), text, false);
 }
 
-void MessageInformation(const QString &text)
+void MessageInformation(const QString &text, bool sonore)
 {
-    showBox(QMessageBox::Information, QStringLiteral("Information"), text, false);
+    showBox(QMessageBox::Information, QStringLiteral("Information"), text, false, sonore);
 }
 
 void MessageAvertissement(const QString &text, bool sonore)
@@ -52,7 +52,7 @@ void MessageAvertissement(const QString &text, bool sonore)
     showBox(QMessageBox::Warning, QStringLiteral("Avertissement"), text, false, sonore);
 }
 
-bool MessageConfirmation(const QString &text)
+bool MessageConfirmation(const QString &text, bool sonore)
 {
-    return showBox(QMessageBox::Question, QStringLiteral("Confirmation"), text, true) == 1;
+    return showBox(QMessageBox::Question, QStringLiteral("Confirmation"), text, true, sonore) == 1;
 }

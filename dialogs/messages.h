@@ -3,12 +3,14 @@
 #include <QString>
 
 void MessageErreur(const QString &text);
-void MessageInformation(const QString &text);
+// The sound that goes with each box is left out (sonore false) where a window shows the plain
+// framework box, as the update check does.
+void MessageInformation(const QString &text, bool sonore = true);
 // "Avertissement" box with the warning icon and one "OK" button; the exclamation sound only
 // when `sonore` is set (an edit control plays it itself, when its Beep property asks for it).
 void MessageAvertissement(const QString &text, bool sonore = true);
 // True only when the user answers "&Oui"; Escape, "&Non" and closing the box are refusals.
-bool MessageConfirmation(const QString &text);
+bool MessageConfirmation(const QString &text, bool sonore = true);
 
 // "\r", "\n" and "\r\n" all become line breaks.
 QString normaliserLignes(const QString &text);
