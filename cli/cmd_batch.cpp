@@ -56,7 +56,6 @@ private:
     BatchTransfer &m_batch;
 };
 
-constexpr int UsageError = 2;
 constexpr int Interrupted = 130;
 
 const char BatchUsage[] = "Utilisation : lumaro-cli batch [--theme T] [--low] [--low-only] [--settings-dir DOSSIER] "
@@ -75,8 +74,7 @@ int commandBatch(CliContext &context, QStringList args)
     for (const QString &arg : std::as_const(args))
         unknownOption = unknownOption || arg.startsWith(QLatin1String("--"));
     if (unknownOption || args.size() != 2 || args.at(0).isEmpty() || args.at(1).isEmpty()) {
-        QTextStream(stderr) << BatchUsage << Qt::endl;
-        return UsageError;
+        throw UsageError(QString::fromUtf8(BatchUsage));
     }
     const QString source = Paths::withSeparator(QFileInfo(args.at(0)).absoluteFilePath());
     options.destination = Paths::withSeparator(QFileInfo(args.at(1)).absoluteFilePath());

@@ -7,7 +7,7 @@
 int commandCheckVersion(CliContext &context, QStringList args)
 {
     if (!args.isEmpty())
-        throw LumaroError(QStringLiteral("Argument inattendu : %1").arg(args.front()));
+        throw UsageError(QStringLiteral("Argument inattendu : %1").arg(args.front()));
     const VersionCheck::Result result = VersionCheck::check(QUrl(VersionCheck::versionFileAddress()),
                                                             context.settingsFolder + QStringLiteral("VersionLMR.txt"));
     QTextStream out(stdout);

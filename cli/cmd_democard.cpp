@@ -13,23 +13,23 @@ int commandDemoCard(CliContext &, QStringList args)
         bool ok = false;
         options.count = value.toInt(&ok);
         if (!ok || options.count < 1 || options.count > 10000)
-            throw LumaroError(QStringLiteral("Nombre de photos incorrect : %1").arg(value));
+            throw UsageError(QStringLiteral("Nombre de photos incorrect : %1").arg(value));
     }
     if (takeOption(args, QStringLiteral("--size"), &value)) {
         const QRegularExpressionMatch match =
             QRegularExpression(QStringLiteral("^(\\d{2,5})[xX](\\d{2,5})$")).match(value);
         if (!match.hasMatch())
-            throw LumaroError(QStringLiteral("Dimensions incorrectes : %1 (exemple : 4000x3000)").arg(value));
+            throw UsageError(QStringLiteral("Dimensions incorrectes : %1 (exemple : 4000x3000)").arg(value));
         options.size = QSize(match.captured(1).toInt(), match.captured(2).toInt());
     }
     if (takeOption(args, QStringLiteral("--turned"), &value)) {
         bool ok = false;
         options.turnedPercent = value.toInt(&ok);
         if (!ok || options.turnedPercent < 0 || options.turnedPercent > 100)
-            throw LumaroError(QStringLiteral("Part de photos tournées incorrecte : %1 (0 à 100)").arg(value));
+            throw UsageError(QStringLiteral("Part de photos tournées incorrecte : %1 (0 à 100)").arg(value));
     }
     if (args.size() != 1)
-        throw LumaroError(
+        throw UsageError(
             QStringLiteral("Utilisation : lumaro-cli demo-card DOSSIER [--count N] [--size LxH] [--turned POURCENT]"));
 
     const DemoCard::Contents contents = DemoCard::write(args.front(), options);

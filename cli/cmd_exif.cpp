@@ -17,9 +17,9 @@ QString photoArgument(const QStringList &args, const QString &usage)
 {
     for (const QString &arg : args)
         if (arg.startsWith(QLatin1String("--")))
-            throw LumaroError(QStringLiteral("Option inconnue : %1").arg(arg));
+            throw UsageError(QStringLiteral("Option inconnue : %1").arg(arg));
     if (args.size() != 1)
-        throw LumaroError(QStringLiteral("Utilisation : lumaro-cli %1").arg(usage));
+        throw UsageError(QStringLiteral("Utilisation : lumaro-cli %1").arg(usage));
     const QFileInfo info(args.front());
     if (!info.exists())
         throw LumaroError(QStringLiteral("Fichier introuvable : %1").arg(args.front()));

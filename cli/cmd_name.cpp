@@ -20,9 +20,9 @@ int commandName(CliContext &context, QStringList args)
     const bool low = takeFlag(args, QStringLiteral("--low"));
     for (const QString &arg : args)
         if (arg.startsWith(QLatin1String("--")))
-            throw LumaroError(QStringLiteral("Option inconnue : %1").arg(arg));
+            throw UsageError(QStringLiteral("Option inconnue : %1").arg(arg));
     if (args.size() != 2)
-        throw LumaroError(QStringLiteral("Utilisation : lumaro-cli name [--theme T] [--date \"AAAA:MM:JJ HH:MM:SS\"] "
+        throw UsageError(QStringLiteral("Utilisation : lumaro-cli name [--theme T] [--date \"AAAA:MM:JJ HH:MM:SS\"] "
                                          "[--counter N] [--low] PHOTO DESTINATION"));
     const QString photo = args.at(0);
     const QString destination = args.at(1);
@@ -32,13 +32,13 @@ int commandName(CliContext &context, QStringList args)
     bool counterOk = false;
     const int counter = counterText.toInt(&counterOk);
     if (!counterOk || counter < 0)
-        throw LumaroError(QStringLiteral("Compteur invalide : %1").arg(counterText));
+        throw UsageError(QStringLiteral("Compteur invalide : %1").arg(counterText));
 
     double date = -1.0;
     if (hasDate) {
         date = ExifDate::parse(dateText);
         if (date < 0)
-            throw LumaroError(QStringLiteral("Date invalide : %1 (attendu AAAA:MM:JJ HH:MM:SS)").arg(dateText));
+            throw UsageError(QStringLiteral("Date invalide : %1 (attendu AAAA:MM:JJ HH:MM:SS)").arg(dateText));
     } else {
         if (!FileSystem::isFile(photo))
             throw LumaroError(QStringLiteral("Fichier introuvable : %1").arg(photo));

@@ -15,7 +15,7 @@ int takeAngle(const QString &text)
     bool ok = false;
     const int angle = text.toInt(&ok);
     if (!ok || (angle != 0 && angle != 90 && angle != 180 && angle != 270))
-        throw LumaroError(QStringLiteral("Angle incorrect : %1 (0, 90, 180 ou 270)").arg(text));
+        throw UsageError(QStringLiteral("Angle incorrect : %1 (0, 90, 180 ou 270)").arg(text));
     return angle;
 }
 
@@ -29,9 +29,9 @@ void expectArguments(const QStringList &args, int count, const char *usage)
 {
     for (const QString &arg : args)
         if (arg.startsWith(QLatin1String("--")))
-            throw LumaroError(QStringLiteral("Option inconnue : %1").arg(arg));
+            throw UsageError(QStringLiteral("Option inconnue : %1").arg(arg));
     if (args.size() != count)
-        throw LumaroError(QStringLiteral("Utilisation : lumaro-cli ") + QString::fromUtf8(usage));
+        throw UsageError(QStringLiteral("Utilisation : lumaro-cli ") + QString::fromUtf8(usage));
 }
 
 TParamAppli settingsOf(const CliContext &context)

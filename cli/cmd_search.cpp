@@ -11,7 +11,7 @@ int commandSearch(CliContext &context, QStringList args)
 {
     const bool withSubfolders = !takeFlag(args, QStringLiteral("--no-subfolders"));
     if (args.size() != 1)
-        throw LumaroError(QStringLiteral("Indiquez un seul dossier à parcourir."));
+        throw UsageError(QStringLiteral("Indiquez un seul dossier à parcourir."));
     const QString folder = FileSystem::absolutePath(args.front());
     if (!FileSystem::isFolder(folder))
         throw LumaroError(QStringLiteral("Le dossier %1 n'existe pas.").arg(folder));

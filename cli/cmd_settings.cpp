@@ -8,7 +8,7 @@ int commandSettings(CliContext &context, QStringList args)
 {
     const bool write = takeFlag(args, QStringLiteral("--write"));
     if (!args.isEmpty())
-        throw LumaroError(QStringLiteral("Argument inattendu : %1").arg(args.front()));
+        throw UsageError(QStringLiteral("Argument inattendu : %1").arg(args.front()));
     TParamAppli settings(context.settingsFolder + QStringLiteral("Lumaro.ini"));
     QTextStream out(stdout);
     for (const QString &line : settings.describe())

@@ -4,6 +4,7 @@
 #include "core/filename.h"
 #include "core/memorytuning.h"
 #include "core/paths.h"
+#include "core/versioncheck.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -15,8 +16,11 @@
 
 namespace {
 
+constexpr int UsageExitCode = 2;
+
 const char Usage[] =
     "Utilisation : lumaro-cli COMMANDE [--settings-dir DOSSIER] [--yes] ...\n"
+    "              lumaro-cli --help | --version\n"
     "Commandes :\n"
     "  settings [--write]   affiche chaque paramètre (Section/Clé=valeur), puis l'écrit avec --write\n"
     "  exif PHOTO [--no-exif]   affiche le fichier texte EXIF que la photo donnerait\n"
@@ -65,7 +69,7 @@ bool takeOption(QStringList &args, const QString &name, QString *value)
     if (i < 0)
         return false;
     if (i + 1 >= args.size())
-        throw LumaroError(QStringLiteral("L'option %1 attend une valeur.").arg(name));
+        throw UsageError(QStringLiteral("L'option %1 attend une valeur.").arg(name));
     *value = args.at(i + 1);
     args.remove(i, 2);
     return true;
@@ -92,9 +96,19 @@ int main(int argc, char *argv[])
     for (int i = 1; i < argc; ++i)
         args.append(FileName::decode(argv[i]));
     QTextStream err(stderr);
+    if (args.size() == 1 && (args.front() == QLatin1String("--help") || args.front() == QLatin1String("-h"))) {
+        QTextStream(stdout) << QString::fromUtf8(Usage);
+        return 0;
+    }
+    if (args.size() == 1 && args.front() == QLatin1String("--version")) {
+        QTextStream(stdout) << QStringLiteral("lumaro-cli %1\n").arg(ProgramVersion());
+        return 0;
+    }
     if (args.isEmpty() || !commands().count(args.front())) {
+        if (!args.isEmpty())
+            err << QStringLiteral("Commande inconnue : %1\n").arg(args.front());
         err << QString::fromUtf8(Usage);
-        return 1;
+        return UsageExitCode;
     }
     const Command command = commands().at(args.takeFirst());
     ConsoleUserInterface ui;
@@ -106,6 +120,9 @@ int main(int argc, char *argv[])
         CliContext context{Paths::withSeparator(folder), ui};
         const int code = command(context, args);
         return code != 0 ? code : (ui.errorCount() > 0 ? 1 : 0);
+    } catch (const UsageError &error) {
+        ui.showError(error.message());
+        return UsageExitCode;
     } catch (const LumaroError &error) {
         ui.showError(error.message());
     } catch (const std::exception &error) {

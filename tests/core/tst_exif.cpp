@@ -6,6 +6,7 @@
 #include "core/exifdate.h"
 #include "core/exifreader.h"
 #include "core/informationexif.h"
+#include "core/versioncheck.h"
 #include "tests/testsupport.h"
 
 #include <QDir>
@@ -499,24 +500,39 @@ private slots:
         QCOMPARE(out, QStringLiteral("2021:07:03 16:45:50\t0\n"));
     }
 
-    void cliErrorsAreFrenchAndExitOne_data()
+    void cliErrorsAreFrenchWithTheirExitCode_data()
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing photo") << QStringList{"date", "/no/such/photo.jpg"} << "Fichier introuvable";
-        QTest::newRow("folder") << QStringList{"exif", "/"} << "Ce n'est pas un fichier";
-        QTest::newRow("no photo") << QStringList{"exif"} << "Utilisation";
-        QTest::newRow("unknown option") << QStringList{"date", "--fast", "x.jpg"} << "Option inconnue";
+        QTest::addColumn<int>("exitCode"); // 1: the work failed; 2: the command line is wrong
+        QTest::newRow("missing photo") << QStringList{"date", "/no/such/photo.jpg"} << "Erreur : Fichier introuvable" << 1;
+        QTest::newRow("folder") << QStringList{"exif", "/"} << "Erreur : Ce n'est pas un fichier" << 1;
+        QTest::newRow("no photo") << QStringList{"exif"} << "Erreur : Utilisation" << 2;
+        QTest::newRow("unknown option") << QStringList{"date", "--fast", "x.jpg"} << "Erreur : Option inconnue" << 2;
+        QTest::newRow("unknown command") << QStringList{"dates", "x.jpg"} << "Commande inconnue : dates" << 2;
+        QTest::newRow("no command") << QStringList{} << "Utilisation : lumaro-cli COMMANDE" << 2;
     }
 
-    void cliErrorsAreFrenchAndExitOne()
+    void cliErrorsAreFrenchWithTheirExitCode()
     {
         QFETCH(QStringList, args);
         QFETCH(QString, message);
+        QFETCH(int, exitCode);
         QString out, err;
-        QCOMPARE(TestSupport::runCli(args, &out, &err), 1);
-        QVERIFY2(err.startsWith(QStringLiteral("Erreur : ")) && err.contains(message), qPrintable(err));
+        QCOMPARE(TestSupport::runCli(args, &out, &err), exitCode);
+        QVERIFY2(err.startsWith(message), qPrintable(err));
         QCOMPARE(out, QString());
+    }
+
+    void cliAnswersHelpAndVersionOnStandardOutput()
+    {
+        QString out, err;
+        QCOMPARE(TestSupport::runCli({QStringLiteral("--version")}, &out, &err), 0);
+        QCOMPARE(out, QStringLiteral("lumaro-cli %1\n").arg(ProgramVersion()));
+        QCOMPARE(TestSupport::runCli({QStringLiteral("--help")}, &out, &err), 0);
+        QVERIFY(out.startsWith(QStringLiteral("Utilisation : lumaro-cli COMMANDE")));
+        QVERIFY(out.contains(QStringLiteral("check-version")));
+        QCOMPARE(err, QString());
     }
 };
 

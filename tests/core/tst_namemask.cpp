@@ -263,19 +263,21 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("message");
-        QTest::newRow("impossible date") << QStringList{"name", "--date", "2004:02:30 10:30:12", "p.jpg", "/d"} << "Date invalide";
-        QTest::newRow("counter") << QStringList{"name", "--counter", "cinq", "p.jpg", "/d"} << "Compteur invalide";
-        QTest::newRow("missing photo") << QStringList{"name", "/no/such.jpg", "/d"} << "Fichier introuvable";
-        QTest::newRow("one argument") << QStringList{"name", "p.jpg"} << "Utilisation";
-        QTest::newRow("option without value") << QStringList{"name", "p.jpg", "/d", "--theme"} << "attend une valeur";
+        QTest::addColumn<int>("exitCode"); // 2: the command line itself is wrong
+        QTest::newRow("impossible date") << QStringList{"name", "--date", "2004:02:30 10:30:12", "p.jpg", "/d"} << "Date invalide" << 2;
+        QTest::newRow("counter") << QStringList{"name", "--counter", "cinq", "p.jpg", "/d"} << "Compteur invalide" << 2;
+        QTest::newRow("missing photo") << QStringList{"name", "/no/such.jpg", "/d"} << "Fichier introuvable" << 1;
+        QTest::newRow("one argument") << QStringList{"name", "p.jpg"} << "Utilisation" << 2;
+        QTest::newRow("option without value") << QStringList{"name", "p.jpg", "/d", "--theme"} << "attend une valeur" << 2;
     }
 
     void cliNameErrors()
     {
         QFETCH(QStringList, args);
         QFETCH(QString, message);
+        QFETCH(int, exitCode);
         QString out, err;
-        QCOMPARE(TestSupport::runCli(args + QStringList{QStringLiteral("--settings-dir"), m_settingsDir.path()}, &out, &err), 1);
+        QCOMPARE(TestSupport::runCli(args + QStringList{QStringLiteral("--settings-dir"), m_settingsDir.path()}, &out, &err), exitCode);
         QVERIFY2(err.startsWith(QStringLiteral("Erreur : ")) && err.contains(message), qPrintable(err));
         QCOMPARE(out, QString());
     }
