@@ -58,24 +58,18 @@ private:
 
 constexpr int Interrupted = 130;
 
-const char BatchUsage[] = "Utilisation : lumaro-cli batch [--theme T] [--low] [--low-only] [--settings-dir DOSSIER] "
-                          "[--yes] SOURCE DESTINATION";
-
 } // namespace
 
-int commandBatch(CliContext &context, QStringList args)
+int commandBatch(CliContext &context, const QCommandLineParser &line)
 {
     BatchOptions options;
     options.thumbnails = false; // nothing to show them on
-    takeOption(args, QStringLiteral("--theme"), &options.theme);
-    options.lowQuality = takeFlag(args, QStringLiteral("--low"));
-    options.lowQualityOnly = takeFlag(args, QStringLiteral("--low-only"));
-    bool unknownOption = false;
-    for (const QString &arg : std::as_const(args))
-        unknownOption = unknownOption || arg.startsWith(QLatin1String("--"));
-    if (unknownOption || args.size() != 2 || args.at(0).isEmpty() || args.at(1).isEmpty()) {
-        throw UsageError(QString::fromUtf8(BatchUsage));
-    }
+    options.theme = line.value(QStringLiteral("theme"));
+    options.lowQuality = line.isSet(QStringLiteral("low"));
+    options.lowQualityOnly = line.isSet(QStringLiteral("low-only"));
+    const QStringList args = line.positionalArguments();
+    if (args.at(0).isEmpty() || args.at(1).isEmpty())
+        throw UsageError(QStringLiteral("Le dossier source et le dossier de destination ne peuvent pas être vides."));
     const QString source = Paths::withSeparator(QFileInfo(args.at(0)).absoluteFilePath());
     options.destination = Paths::withSeparator(QFileInfo(args.at(1)).absoluteFilePath());
     if (!QFileInfo(source).isDir())

@@ -4,10 +4,8 @@
 
 #include <QTextStream>
 
-int commandCheckVersion(CliContext &context, QStringList args)
+int commandCheckVersion(CliContext &context, const QCommandLineParser &)
 {
-    if (!args.isEmpty())
-        throw UsageError(QStringLiteral("Argument inattendu : %1").arg(args.front()));
     const VersionCheck::Result result = VersionCheck::check(QUrl(VersionCheck::versionFileAddress()),
                                                             context.settingsFolder + QStringLiteral("VersionLMR.txt"));
     QTextStream out(stdout);

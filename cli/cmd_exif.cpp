@@ -13,27 +13,23 @@
 namespace {
 
 // The one photo argument, which must name an existing file.
-QString photoArgument(const QStringList &args, const QString &usage)
+QString photoArgument(const QCommandLineParser &line)
 {
-    for (const QString &arg : args)
-        if (arg.startsWith(QLatin1String("--")))
-            throw UsageError(QStringLiteral("Option inconnue : %1").arg(arg));
-    if (args.size() != 1)
-        throw UsageError(QStringLiteral("Utilisation : lumaro-cli %1").arg(usage));
-    const QFileInfo info(args.front());
+    const QString photo = line.positionalArguments().front();
+    const QFileInfo info(photo);
     if (!info.exists())
-        throw LumaroError(QStringLiteral("Fichier introuvable : %1").arg(args.front()));
+        throw LumaroError(QStringLiteral("Fichier introuvable : %1").arg(photo));
     if (!info.isFile())
-        throw LumaroError(QStringLiteral("Ce n'est pas un fichier : %1").arg(args.front()));
-    return args.front();
+        throw LumaroError(QStringLiteral("Ce n'est pas un fichier : %1").arg(photo));
+    return photo;
 }
 
 } // namespace
 
-int commandExif(CliContext &, QStringList args)
+int commandExif(CliContext &, const QCommandLineParser &line)
 {
-    const bool noExif = takeFlag(args, QStringLiteral("--no-exif"));
-    const QString photo = photoArgument(args, QStringLiteral("exif PHOTO [--no-exif]"));
+    const bool noExif = line.isSet(QStringLiteral("no-exif"));
+    const QString photo = photoArgument(line);
     TListeInformationExif list;
     LireInformationsExif(list, photo, !noExif);
     // The very bytes of the EXIF text file, CR LF included.
@@ -44,9 +40,9 @@ int commandExif(CliContext &, QStringList args)
     return 0;
 }
 
-int commandDate(CliContext &, QStringList args)
+int commandDate(CliContext &, const QCommandLineParser &line)
 {
-    const QString photo = photoArgument(args, QStringLiteral("date PHOTO"));
+    const QString photo = photoArgument(line);
     TListeInformationExif list;
     LireInformationsExif(list, photo, true);
     const double date = DatePhoto(list, photo);

@@ -9,23 +9,16 @@
 #include "core/photooperations.h"
 
 
-int commandName(CliContext &context, QStringList args)
+int commandName(CliContext &context, const QCommandLineParser &line)
 {
-    QString theme;
-    takeOption(args, QStringLiteral("--theme"), &theme);
-    QString dateText;
-    const bool hasDate = takeOption(args, QStringLiteral("--date"), &dateText);
-    QString counterText = QStringLiteral("1");
-    takeOption(args, QStringLiteral("--counter"), &counterText);
-    const bool low = takeFlag(args, QStringLiteral("--low"));
-    for (const QString &arg : args)
-        if (arg.startsWith(QLatin1String("--")))
-            throw UsageError(QStringLiteral("Option inconnue : %1").arg(arg));
-    if (args.size() != 2)
-        throw UsageError(QStringLiteral("Utilisation : lumaro-cli name [--theme T] [--date \"AAAA:MM:JJ HH:MM:SS\"] "
-                                         "[--counter N] [--low] PHOTO DESTINATION"));
-    const QString photo = args.at(0);
-    const QString destination = args.at(1);
+    const QString theme = line.value(QStringLiteral("theme"));
+    const bool hasDate = line.isSet(QStringLiteral("date"));
+    const QString dateText = line.value(QStringLiteral("date"));
+    const QString counterText =
+        line.isSet(QStringLiteral("counter")) ? line.value(QStringLiteral("counter")) : QStringLiteral("1");
+    const bool low = line.isSet(QStringLiteral("low"));
+    const QString photo = line.positionalArguments().at(0);
+    const QString destination = line.positionalArguments().at(1);
     if (destination.isEmpty())
         throw LumaroError(QStringLiteral("Le dossier de destination est vide."));
 

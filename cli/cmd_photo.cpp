@@ -19,19 +19,9 @@ int takeAngle(const QString &text)
     return angle;
 }
 
-int takeAngleOption(QStringList &args)
+int angleOption(const QCommandLineParser &line)
 {
-    QString value;
-    return takeOption(args, QStringLiteral("--angle"), &value) ? takeAngle(value) : 0;
-}
-
-void expectArguments(const QStringList &args, int count, const char *usage)
-{
-    for (const QString &arg : args)
-        if (arg.startsWith(QLatin1String("--")))
-            throw UsageError(QStringLiteral("Option inconnue : %1").arg(arg));
-    if (args.size() != count)
-        throw UsageError(QStringLiteral("Utilisation : lumaro-cli ") + QString::fromUtf8(usage));
+    return line.isSet(QStringLiteral("angle")) ? takeAngle(line.value(QStringLiteral("angle"))) : 0;
 }
 
 TParamAppli settingsOf(const CliContext &context)
@@ -41,30 +31,29 @@ TParamAppli settingsOf(const CliContext &context)
 
 } // namespace
 
-int commandRotate(CliContext &, QStringList args)
+int commandRotate(CliContext &, const QCommandLineParser &line)
 {
-    expectArguments(args, 2, "rotate PHOTO ANGLE");
+    const QStringList args = line.positionalArguments();
     RotationSansPerte(args.at(0), takeAngle(args.at(1)));
     return 0;
 }
 
-int commandLowQuality(CliContext &context, QStringList args)
+int commandLowQuality(CliContext &context, const QCommandLineParser &line)
 {
-    const int angle = takeAngleOption(args);
-    expectArguments(args, 2, "lowq PHOTO CIBLE [--angle A]");
+    const int angle = angleOption(line);
+    const QStringList args = line.positionalArguments();
     EnregistrerBasseQualite(settingsOf(context), args.at(0), args.at(1), angle);
     return 0;
 }
 
-int commandTransfer(CliContext &context, QStringList args)
+int commandTransfer(CliContext &context, const QCommandLineParser &line)
 {
-    const int angle = takeAngleOption(args);
-    const bool exportExif = takeFlag(args, QStringLiteral("--export-exif"));
-    const bool lowQuality = takeFlag(args, QStringLiteral("--low"));
-    QString root;
-    const bool rootGiven = takeOption(args, QStringLiteral("--root"), &root);
-    expectArguments(args, 2, "transfer SOURCE DESTINATION [--root DOSSIER] [--angle A] [--export-exif] [--low]");
-    if (!rootGiven)
+    const int angle = angleOption(line);
+    const bool exportExif = line.isSet(QStringLiteral("export-exif"));
+    const bool lowQuality = line.isSet(QStringLiteral("low"));
+    QString root = line.value(QStringLiteral("root"));
+    const QStringList args = line.positionalArguments();
+    if (!line.isSet(QStringLiteral("root")))
         root = FileSystem::folderOf(FileSystem::absolutePath(args.at(1)));
     const TParamAppli settings = settingsOf(context);
     // As a transfer window does: the EXIF list of the source first.

@@ -7,12 +7,10 @@
 #include "core/recherchephotos.h"
 
 
-int commandSearch(CliContext &context, QStringList args)
+int commandSearch(CliContext &context, const QCommandLineParser &line)
 {
-    const bool withSubfolders = !takeFlag(args, QStringLiteral("--no-subfolders"));
-    if (args.size() != 1)
-        throw UsageError(QStringLiteral("Indiquez un seul dossier à parcourir."));
-    const QString folder = FileSystem::absolutePath(args.front());
+    const bool withSubfolders = !line.isSet(QStringLiteral("no-subfolders"));
+    const QString folder = FileSystem::absolutePath(line.positionalArguments().front());
     if (!FileSystem::isFolder(folder))
         throw LumaroError(QStringLiteral("Le dossier %1 n'existe pas.").arg(folder));
 

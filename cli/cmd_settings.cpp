@@ -4,11 +4,9 @@
 
 #include <QTextStream>
 
-int commandSettings(CliContext &context, QStringList args)
+int commandSettings(CliContext &context, const QCommandLineParser &line)
 {
-    const bool write = takeFlag(args, QStringLiteral("--write"));
-    if (!args.isEmpty())
-        throw UsageError(QStringLiteral("Argument inattendu : %1").arg(args.front()));
+    const bool write = line.isSet(QStringLiteral("write"));
     TParamAppli settings(context.settingsFolder + QStringLiteral("Lumaro.ini"));
     QTextStream out(stdout);
     for (const QString &line : settings.describe())

@@ -1,9 +1,11 @@
 #pragma once
 // lumaro-cli: the core without windows, for scripts, checks and benchmarks.
-// Each command takes its own arguments (the command word and --settings-dir already removed)
-// and returns the exit code: 0 on success, 1 on an error, 2 on a usage error (UsageError).
+// Each command reads its options and arguments from the parsed command line (already checked
+// against its description in the command table) and returns the exit code: 0 on success, 1 on an
+// error. A UsageError (exit code 2) is a command line that cannot be obeyed.
 #include "core/error.h"
 
+#include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
 
@@ -20,22 +22,18 @@ struct CliContext {
     ConsoleUserInterface &ui;
 };
 
-// Takes "--name VALUE" out of args; false when absent. Throws UsageError when VALUE is missing.
-bool takeOption(QStringList &args, const QString &name, QString *value);
-// Takes a bare "--name" flag out of args.
-bool takeFlag(QStringList &args, const QString &name);
 // Writes the text and a line end on standard output, a path with the very bytes of its name
 // (a name that is not UTF-8 included), so that scripts can open what they read.
 void printLine(const QString &text);
 
-int commandSettings(CliContext &context, QStringList args);
-int commandExif(CliContext &context, QStringList args);
-int commandDate(CliContext &context, QStringList args);
-int commandName(CliContext &context, QStringList args);
-int commandSearch(CliContext &context, QStringList args);
-int commandDemoCard(CliContext &context, QStringList args);
-int commandRotate(CliContext &context, QStringList args);
-int commandLowQuality(CliContext &context, QStringList args);
-int commandTransfer(CliContext &context, QStringList args);
-int commandBatch(CliContext &context, QStringList args);
-int commandCheckVersion(CliContext &context, QStringList args);
+int commandSettings(CliContext &context, const QCommandLineParser &line);
+int commandExif(CliContext &context, const QCommandLineParser &line);
+int commandDate(CliContext &context, const QCommandLineParser &line);
+int commandName(CliContext &context, const QCommandLineParser &line);
+int commandSearch(CliContext &context, const QCommandLineParser &line);
+int commandDemoCard(CliContext &context, const QCommandLineParser &line);
+int commandRotate(CliContext &context, const QCommandLineParser &line);
+int commandLowQuality(CliContext &context, const QCommandLineParser &line);
+int commandTransfer(CliContext &context, const QCommandLineParser &line);
+int commandBatch(CliContext &context, const QCommandLineParser &line);
+int commandCheckVersion(CliContext &context, const QCommandLineParser &line);

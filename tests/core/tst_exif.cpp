@@ -511,6 +511,9 @@ private slots:
         QTest::newRow("unknown option") << QStringList{"date", "--fast", "x.jpg"} << "Erreur : Option inconnue" << 2;
         QTest::newRow("unknown command") << QStringList{"dates", "x.jpg"} << "Commande inconnue : dates" << 2;
         QTest::newRow("no command") << QStringList{} << "Utilisation : lumaro-cli COMMANDE" << 2;
+        QTest::newRow("extra argument") << QStringList{"date", "a.jpg", "b.jpg"} << "Erreur : Utilisation : lumaro-cli date [options] PHOTO" << 2;
+        QTest::newRow("flag given a value") << QStringList{"exif", "--no-exif=1", "a.jpg"}
+                                            << "Erreur : L'option --no-exif ne prend pas de valeur." << 2;
     }
 
     void cliErrorsAreFrenchWithTheirExitCode()
@@ -533,6 +536,17 @@ private slots:
         QVERIFY(out.startsWith(QStringLiteral("Utilisation : lumaro-cli COMMANDE")));
         QVERIFY(out.contains(QStringLiteral("check-version")));
         QCOMPARE(err, QString());
+
+        // Each command describes its own options, whatever else the line holds.
+        for (const char *command : {"settings", "exif", "date", "name", "search", "demo-card", "rotate", "lowq",
+                                    "transfer", "batch", "check-version"}) {
+            QCOMPARE(TestSupport::runCli({QString::fromLatin1(command), QStringLiteral("--help")}, &out, &err), 0);
+            QVERIFY2(out.startsWith(QStringLiteral("Utilisation : lumaro-cli %1 [options]").arg(QLatin1String(command))),
+                     qPrintable(out));
+            QVERIFY(out.contains(QStringLiteral("--settings-dir DOSSIER")));
+        }
+        QCOMPARE(TestSupport::runCli({QStringLiteral("batch"), QStringLiteral("x"), QStringLiteral("-h")}, &out, &err), 0);
+        QVERIFY(out.contains(QStringLiteral("--low-only")));
     }
 };
 

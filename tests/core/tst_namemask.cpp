@@ -277,7 +277,8 @@ private slots:
         QFETCH(QString, message);
         QFETCH(int, exitCode);
         QString out, err;
-        QCOMPARE(TestSupport::runCli(args + QStringList{QStringLiteral("--settings-dir"), m_settingsDir.path()}, &out, &err), exitCode);
+        const QStringList line = args.mid(0, 1) + QStringList{QStringLiteral("--settings-dir"), m_settingsDir.path()} + args.mid(1);
+        QCOMPARE(TestSupport::runCli(line, &out, &err), exitCode);
         QVERIFY2(err.startsWith(QStringLiteral("Erreur : ")) && err.contains(message), qPrintable(err));
         QCOMPARE(out, QString());
     }

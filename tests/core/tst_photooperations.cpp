@@ -461,11 +461,12 @@ private slots:
                  0);
         QCOMPARE(pictureSize(dir.filePath(QStringLiteral("small.JPG"))), QSize(320, 240));
 
-        // Errors: exit code 1, a French message, nothing crashes.
+        // Errors: a French message, nothing crashes; exit code 2 for a wrong command line, 1 for
+        // work that failed.
         QCOMPARE(TestSupport::runCli({QStringLiteral("rotate"), destination, QStringLiteral("45"),
                                       QStringLiteral("--settings-dir"), settings},
                                      &out, &err),
-                 1);
+                 2);
         QVERIFY(err.contains(QStringLiteral("Angle incorrect")));
         QVERIFY(writeFile(dir.filePath(QStringLiteral("blocked")), "file"));
         QCOMPARE(TestSupport::runCli({QStringLiteral("transfer"), source, dir.filePath(QStringLiteral("blocked/x.JPG")),
