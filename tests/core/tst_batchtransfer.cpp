@@ -7,6 +7,7 @@
 #include "core/recherchephotos.h"
 #include "core/paramappli.h"
 #include "core/photooperations.h"
+#include "tests/cardworkspace.h"
 #include "tests/testsupport.h"
 #include "tools/democard.h"
 
@@ -90,26 +91,12 @@ private:
 class TestBatchTransfer : public QObject {
     Q_OBJECT
 
-    QTemporaryDir *m_dir = nullptr;
-    DemoCard::Contents m_card;
-    std::unique_ptr<TParamAppli> m_settings;
-    RecordingUserInterface m_ui;
-
-    QString path(const QString &relative) const { return m_dir->filePath(relative); }
-    QString destination() const { return path(QStringLiteral("dest/")); }
-
-    void makeCard(int count)
-    {
-        DemoCard::Options options;
-        options.count = count;
-        options.size = QSize(320, 240);
-        m_card = DemoCard::write(path(QStringLiteral("card")), options);
-    }
+    CardWorkspace m_work;
 
     BatchOptions options(const QString &theme = QStringLiteral("Noel")) const
     {
         BatchOptions o;
-        o.destination = destination();
+        o.destination = m_work.destination();
         o.theme = theme;
         return o;
     }
@@ -117,28 +104,17 @@ class TestBatchTransfer : public QObject {
 private slots:
     void initTestCase() { TestSupport::isolateEnvironment(); }
 
-    void init()
-    {
-        m_dir = new QTemporaryDir;
-        m_settings = std::make_unique<TParamAppli>(path(QStringLiteral("settings/Lumaro.ini")));
-        m_ui = RecordingUserInterface();
-    }
-
-    void cleanup()
-    {
-        m_settings.reset();
-        delete m_dir;
-        m_dir = nullptr;
-    }
+    void init() { m_work.open(); }
+    void cleanup() { m_work.close(); }
 
     void countersNamesAndDeletion()
     {
-        makeCard(3);
-        m_settings->MasqueNomPhoto = QStringLiteral("#THEME #CPT3");
-        m_settings->SupprimerPhoto = true;
-        QStringList photos = m_card.photos;
+        m_work.makeCard(3);
+        m_work.settings->MasqueNomPhoto = QStringLiteral("#THEME #CPT3");
+        m_work.settings->SupprimerPhoto = true;
+        QStringList photos = m_work.card.photos;
         const QList<QByteArray> originals = {contentOf(photos[0]), contentOf(photos[1]), contentOf(photos[2])};
-        BatchTransfer batch(*m_settings, m_ui, photos, options());
+        BatchTransfer batch(*m_work.settings, m_work.ui, photos, options());
         Recorder recorder;
         const BatchTransfer::Result result = batch.run(&recorder);
 
@@ -148,27 +124,27 @@ private slots:
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(recorder.started[i].number, i + 1);
             QCOMPARE(recorder.started[i].total, 3);
-            QCOMPARE(recorder.started[i].destination, destination() + QStringLiteral("Noel 00%1.JPG").arg(i + 1));
+            QCOMPARE(recorder.started[i].destination, m_work.destination() + QStringLiteral("Noel 00%1.JPG").arg(i + 1));
         }
         // Each source went after its copy; the list lost their entries; the copies are the photos.
         QVERIFY(photos.isEmpty());
-        for (const QString &source : m_card.photos)
+        for (const QString &source : m_work.card.photos)
             QVERIFY(!QFile::exists(source));
         QCOMPARE(batch.PhotosTransferees().size(), 3);
         QCOMPARE(contentOf(batch.PhotosTransferees().at(1)), originals[1]);
         QVERIFY(result.slideshowWanted); // Executer is on by default
-        QVERIFY(m_ui.errors.isEmpty() && m_ui.informations.isEmpty() && m_ui.confirmations.isEmpty());
+        QVERIFY(m_work.ui.errors.isEmpty() && m_work.ui.informations.isEmpty() && m_work.ui.confirmations.isEmpty());
     }
 
     void automaticTurnFollowsTheSetting()
     {
-        makeCard(3); // photo 3 is recorded "right-top (6)"
-        QVERIFY(m_card.orientation6.contains(m_card.photos[2]));
+        m_work.makeCard(3); // photo 3 is recorded "right-top (6)"
+        QVERIFY(m_work.card.orientation6.contains(m_work.card.photos[2]));
         for (const bool turn : {true, false}) {
-            QDir(destination()).removeRecursively();
-            m_settings->RotationAuto = turn;
-            QStringList photos = m_card.photos;
-            BatchTransfer batch(*m_settings, m_ui, photos, options());
+            QDir(m_work.destination()).removeRecursively();
+            m_work.settings->RotationAuto = turn;
+            QStringList photos = m_work.card.photos;
+            BatchTransfer batch(*m_work.settings, m_work.ui, photos, options());
             Recorder recorder;
             batch.run(&recorder);
             const BatchPhoto &third = recorder.started.at(2);
@@ -184,68 +160,68 @@ private slots:
 
     void datesComeFromExifElseFromTheFile()
     {
-        makeCard(3); // photo 2 has no EXIF at all
-        QStringList photos = m_card.photos;
-        BatchTransfer batch(*m_settings, m_ui, photos, options());
+        m_work.makeCard(3); // photo 2 has no EXIF at all
+        QStringList photos = m_work.card.photos;
+        BatchTransfer batch(*m_work.settings, m_work.ui, photos, options());
         Recorder recorder;
         batch.run(&recorder);
         const BatchPhoto &plain = recorder.started.at(1);
-        QCOMPARE(plain.date, ExifDate::fileDate(m_card.photos[1]));
+        QCOMPARE(plain.date, ExifDate::fileDate(m_work.card.photos[1]));
         QCOMPARE(BatchTransfer::formatDate(38031.4376388889), QStringLiteral("samedi 14 février 2004 à 10:30:12"));
     }
 
     void lowQualityOnlyLeavesTheCard()
     {
-        makeCard(3);
-        m_settings->SupprimerPhoto = true; // never applies in this mode
-        QStringList photos = m_card.photos;
+        m_work.makeCard(3);
+        m_work.settings->SupprimerPhoto = true; // never applies in this mode
+        QStringList photos = m_work.card.photos;
         BatchOptions o = options();
         o.lowQualityOnly = true;
-        BatchTransfer batch(*m_settings, m_ui, photos, o);
+        BatchTransfer batch(*m_work.settings, m_work.ui, photos, o);
         const BatchTransfer::Result result = batch.run();
-        QCOMPARE(photos, m_card.photos);
-        for (const QString &source : m_card.photos)
+        QCOMPARE(photos, m_work.card.photos);
+        for (const QString &source : m_work.card.photos)
             QVERIFY(QFile::exists(source));
         QCOMPARE(batch.PhotosTransferees().size(), 3);
         for (const QString &copy : batch.PhotosTransferees()) {
-            QVERIFY(copy.startsWith(destination() + QStringLiteral("Basse Resolution/")));
+            QVERIFY(copy.startsWith(m_work.destination() + QStringLiteral("Basse Resolution/")));
             QVERIFY(copy.endsWith(QStringLiteral(" Low.JPG")));
             QVERIFY(QFile::exists(copy));
         }
-        QVERIFY(!QFile::exists(destination() + QStringLiteral("2024-07-12 - Noel 1.JPG")));
+        QVERIFY(!QFile::exists(m_work.destination() + QStringLiteral("2024-07-12 - Noel 1.JPG")));
         QCOMPARE(result.failures, 0);
     }
 
     void aFailedLowQualityCopyDoesNotEndTheBatch()
     {
-        makeCard(3);
-        QFile::resize(m_card.photos[1], 100); // a damaged photo in the middle of the card
-        QStringList photos = m_card.photos;
+        m_work.makeCard(3);
+        QFile::resize(m_work.card.photos[1], 100); // a damaged photo in the middle of the card
+        QStringList photos = m_work.card.photos;
         BatchOptions o = options();
         o.lowQualityOnly = true;
-        BatchTransfer batch(*m_settings, m_ui, photos, o);
+        BatchTransfer batch(*m_work.settings, m_work.ui, photos, o);
         const BatchTransfer::Result result = batch.run();
         QCOMPARE(result.end, BatchTransfer::End::Completed);
         QCOMPARE(result.failures, 1);
         QCOMPARE(batch.PhotosTransferees().size(), 2); // only what exists
         for (const QString &copy : batch.PhotosTransferees())
             QVERIFY(QFile::exists(copy));
-        QVERIFY(m_ui.errors.last().startsWith(QStringLiteral("Erreur pendant la sauvegarde basse résolution")));
+        QVERIFY(m_work.ui.errors.last().startsWith(QStringLiteral("Erreur pendant la sauvegarde basse résolution")));
     }
 
     void aDamagedPhotoIsStillCopiedByteForByte()
     {
-        makeCard(3);
-        m_settings->SupprimerPhoto = true;
-        QFile::resize(m_card.photos[1], 200);
-        const QByteArray damaged = contentOf(m_card.photos[1]);
-        QStringList photos = m_card.photos;
-        BatchTransfer batch(*m_settings, m_ui, photos, options());
+        m_work.makeCard(3);
+        m_work.settings->SupprimerPhoto = true;
+        QFile::resize(m_work.card.photos[1], 200);
+        const QByteArray damaged = contentOf(m_work.card.photos[1]);
+        QStringList photos = m_work.card.photos;
+        BatchTransfer batch(*m_work.settings, m_work.ui, photos, options());
         Recorder recorder;
         const BatchTransfer::Result result = batch.run(&recorder);
         QCOMPARE(result.failures, 0);
-        QCOMPARE(m_ui.errors.size(), 1);
-        QVERIFY(m_ui.errors[0].startsWith(QStringLiteral("Erreur lors de l'ouverture du fichier ") + m_card.photos[1]
+        QCOMPARE(m_work.ui.errors.size(), 1);
+        QVERIFY(m_work.ui.errors[0].startsWith(QStringLiteral("Erreur lors de l'ouverture du fichier ") + m_work.card.photos[1]
                                           + QStringLiteral(".\r")));
         QVERIFY(recorder.started[1].thumbnail.isNull());
         QCOMPARE(contentOf(recorder.started[1].destination), damaged);
@@ -254,17 +230,17 @@ private slots:
 
     void photosReadAheadAreStillReportedInListOrder()
     {
-        makeCard(4); // photo 3 is recorded "right-top (6)"
-        m_settings->RotationAuto = true;
-        QFile::resize(m_card.photos[1], 200); // does not open: its message belongs to its turn
-        QStringList photos = m_card.photos;
+        m_work.makeCard(4); // photo 3 is recorded "right-top (6)"
+        m_work.settings->RotationAuto = true;
+        QFile::resize(m_work.card.photos[1], 200); // does not open: its message belongs to its turn
+        QStringList photos = m_work.card.photos;
         BatchOptions o = options();
         o.lowQuality = true;
-        BatchTransfer batch(*m_settings, m_ui, photos, o);
+        BatchTransfer batch(*m_work.settings, m_work.ui, photos, o);
         QStringList events;
         Recorder recorder;
         recorder.afterPhoto = [&](const BatchPhoto &photo) {
-            events << QStringLiteral("%1: %2 + %3").arg(photo.number).arg(m_ui.errors.size()).arg(m_ui.informations.size());
+            events << QStringLiteral("%1: %2 + %3").arg(photo.number).arg(m_work.ui.errors.size()).arg(m_work.ui.informations.size());
         };
         batch.run(&recorder);
         // Photo 2 does not open (an error) and has no low-quality copy (its transfer's message).
@@ -272,68 +248,68 @@ private slots:
                                       QStringLiteral("4: 1 + 1")}));
         for (int i = 0; i < 4; ++i) {
             QCOMPARE(recorder.started[i].number, i + 1);
-            QCOMPARE(recorder.started[i].source, m_card.photos[i]);
+            QCOMPARE(recorder.started[i].source, m_work.card.photos[i]);
         }
         // Each photo got its own low-quality copy, turned as the photo was: the one read ahead
         // is never the one written for another photo.
         const QString third = recorder.started[2].destination;
-        const QSize turned = QImageReader(NomBasseQualite(*m_settings, third)).size();
-        const QSize plain = QImageReader(NomBasseQualite(*m_settings, recorder.started[3].destination)).size();
+        const QSize turned = QImageReader(NomBasseQualite(*m_work.settings, third)).size();
+        const QSize plain = QImageReader(NomBasseQualite(*m_work.settings, recorder.started[3].destination)).size();
         QVERIFY(turned.height() > turned.width());
         QVERIFY(plain.width() > plain.height());
-        QVERIFY(m_ui.errors[0].contains(m_card.photos[1]));
-        QVERIFY2(m_ui.informations[0].contains(QStringLiteral("Erreur pendant la sauvegarde basse résolution (1)")),
-                 qPrintable(m_ui.informations[0]));
+        QVERIFY(m_work.ui.errors[0].contains(m_work.card.photos[1]));
+        QVERIFY2(m_work.ui.informations[0].contains(QStringLiteral("Erreur pendant la sauvegarde basse résolution (1)")),
+                 qPrintable(m_work.ui.informations[0]));
     }
 
     void onlyFilesThatExistAreListed()
     {
-        makeCard(2);
+        m_work.makeCard(2);
         // The low-quality folder is a file: each photo is copied, then its low-quality copy fails.
-        QVERIFY(QDir().mkpath(destination()));
-        QFile blocker(destination() + QStringLiteral("Basse Resolution"));
+        QVERIFY(QDir().mkpath(m_work.destination()));
+        QFile blocker(m_work.destination() + QStringLiteral("Basse Resolution"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        m_settings->SupprimerPhoto = true;
-        QStringList photos = m_card.photos;
+        m_work.settings->SupprimerPhoto = true;
+        QStringList photos = m_work.card.photos;
         BatchOptions o = options();
         o.lowQuality = true;
-        BatchTransfer batch(*m_settings, m_ui, photos, o);
+        BatchTransfer batch(*m_work.settings, m_work.ui, photos, o);
         const BatchTransfer::Result result = batch.run();
         QCOMPARE(result.failures, 2);
-        QCOMPARE(m_ui.informations.size(), 2); // the transfer's own message, once per photo
+        QCOMPARE(m_work.ui.informations.size(), 2); // the transfer's own message, once per photo
         QCOMPARE(batch.PhotosTransferees().size(), 2);
         for (const QString &copy : batch.PhotosTransferees())
             QVERIFY(QFile::exists(copy));
-        QCOMPARE(photos, m_card.photos); // failed transfers delete nothing
-        for (const QString &source : m_card.photos)
+        QCOMPARE(photos, m_work.card.photos); // failed transfers delete nothing
+        for (const QString &source : m_work.card.photos)
             QVERIFY(QFile::exists(source));
 
         // A destination that cannot be written at all lists nothing.
-        QDir(destination()).removeRecursively();
-        QFile wall(path(QStringLiteral("dest")));
+        QDir(m_work.destination()).removeRecursively();
+        QFile wall(m_work.path(QStringLiteral("dest")));
         QVERIFY(wall.open(QIODevice::WriteOnly));
         wall.close();
-        BatchTransfer blocked(*m_settings, m_ui, photos, options());
+        BatchTransfer blocked(*m_work.settings, m_work.ui, photos, options());
         QCOMPARE(blocked.run().failures, 2);
         QVERIFY(blocked.PhotosTransferees().isEmpty());
     }
 
     void stopAnsweredNoThenYes()
     {
-        makeCard(4);
-        QStringList photos = m_card.photos;
-        BatchTransfer batch(*m_settings, m_ui, photos, options());
+        m_work.makeCard(4);
+        QStringList photos = m_work.card.photos;
+        BatchTransfer batch(*m_work.settings, m_work.ui, photos, options());
         Recorder recorder;
         recorder.afterPhoto = [&](const BatchPhoto &photo) {
             if (photo.number == 1 || photo.number == 3)
                 batch.requestStop();
         };
-        m_ui.answers = {false, true, false}; // go on; then stop, and no slideshow
+        m_work.ui.answers = {false, true, false}; // go on; then stop, and no slideshow
         const BatchTransfer::Result result = batch.run(&recorder);
         QCOMPARE(result.end, BatchTransfer::End::Stopped);
         QCOMPARE(recorder.started.size(), 3);
-        QCOMPARE(m_ui.confirmations,
+        QCOMPARE(m_work.ui.confirmations,
                  QStringList({QStringLiteral("Confirmez-vous l'arrêt du transfert ?"),
                               QStringLiteral("Confirmez-vous l'arrêt du transfert ?"),
                               QStringLiteral("Voulez vous avoir un diaporama des photos transférées ?")}));
@@ -343,32 +319,32 @@ private slots:
 
     void stopDuringTheLastPhotoStillAsks()
     {
-        makeCard(2);
-        QStringList photos = m_card.photos;
-        BatchTransfer batch(*m_settings, m_ui, photos, options());
+        m_work.makeCard(2);
+        QStringList photos = m_work.card.photos;
+        BatchTransfer batch(*m_work.settings, m_work.ui, photos, options());
         Recorder recorder;
         recorder.afterPhoto = [&](const BatchPhoto &photo) {
             if (photo.number == 2)
                 batch.requestStop();
         };
-        m_ui.answers = {true, false};
+        m_work.ui.answers = {true, false};
         const BatchTransfer::Result result = batch.run(&recorder);
         QCOMPARE(result.end, BatchTransfer::End::Stopped);
-        QCOMPARE(m_ui.confirmations.size(), 2);
+        QCOMPARE(m_work.ui.confirmations.size(), 2);
         QVERIFY(!result.slideshowWanted); // although Executer is on
 
         // Stopped with a yes to the slideshow question.
-        QDir(destination()).removeRecursively();
+        QDir(m_work.destination()).removeRecursively();
         RecordingUserInterface ui;
         ui.answers = {true, true};
-        QStringList again = m_card.photos;
-        BatchTransfer second(*m_settings, ui, again, options());
+        QStringList again = m_work.card.photos;
+        BatchTransfer second(*m_work.settings, ui, again, options());
         second.requestStop();
         QVERIFY(second.run().slideshowWanted);
 
         // A signal stops without any question.
         RecordingUserInterface quiet;
-        BatchTransfer third(*m_settings, quiet, again, options());
+        BatchTransfer third(*m_work.settings, quiet, again, options());
         third.requestStop(BatchTransfer::StopKind::Immediate);
         QCOMPARE(third.run().end, BatchTransfer::End::Stopped);
         QVERIFY(quiet.confirmations.isEmpty());
@@ -380,21 +356,21 @@ private slots:
         DemoCard::Options big;
         big.count = 4;
         big.size = QSize(2048, 1536); // about a megabyte a photo
-        m_card = DemoCard::write(path(QStringLiteral("card")), big);
-        const FatVolume volume(path(QStringLiteral("stick.img")), path(QStringLiteral("stick")), QStringLiteral("2M"));
+        m_work.card = DemoCard::write(m_work.path(QStringLiteral("card")), big);
+        const FatVolume volume(m_work.path(QStringLiteral("stick.img")), m_work.path(QStringLiteral("stick")), QStringLiteral("2M"));
         if (!volume.mounted())
             QSKIP("mkfs.vfat and fusefat are needed for a small volume to fill");
-        m_settings->SupprimerPhoto = true;
-        QStringList photos = m_card.photos;
+        m_work.settings->SupprimerPhoto = true;
+        QStringList photos = m_work.card.photos;
         BatchOptions o = options();
-        o.destination = path(QStringLiteral("stick/"));
-        BatchTransfer batch(*m_settings, m_ui, photos, o);
+        o.destination = m_work.path(QStringLiteral("stick/"));
+        BatchTransfer batch(*m_work.settings, m_work.ui, photos, o);
         Recorder recorder;
         const BatchTransfer::Result result = batch.run(&recorder);
         QCOMPARE(result.end, BatchTransfer::End::Aborted);
-        QCOMPARE(m_ui.errors.size(), 1); // one message, not one per photo left
-        QVERIFY(m_ui.errors[0].contains(QStringLiteral("le disque de destination est plein")));
-        QVERIFY(m_ui.informations.isEmpty());
+        QCOMPARE(m_work.ui.errors.size(), 1); // one message, not one per photo left
+        QVERIFY(m_work.ui.errors[0].contains(QStringLiteral("le disque de destination est plein")));
+        QVERIFY(m_work.ui.informations.isEmpty());
         // Whatever was written is whole, and every photo not written is still on the card.
         for (const QString &copy : batch.PhotosTransferees())
             QVERIFY(QFileInfo(copy).size() > 0);
@@ -406,35 +382,35 @@ private slots:
 
     void commandLine()
     {
-        makeCard(6);
-        QStringList photos = m_card.photos;
+        m_work.makeCard(6);
+        QStringList photos = m_work.card.photos;
         QString out, err;
-        QCOMPARE(TestSupport::runCli({QStringLiteral("batch"), QStringLiteral("--settings-dir"), path(QStringLiteral("settings")),
-                                      path(QStringLiteral("card"))}, &out, &err), 2);
+        QCOMPARE(TestSupport::runCli({QStringLiteral("batch"), QStringLiteral("--settings-dir"), m_work.path(QStringLiteral("settings")),
+                                      m_work.path(QStringLiteral("card"))}, &out, &err), 2);
         QVERIFY(err.contains(QStringLiteral("Utilisation : lumaro-cli batch")));
 
         // Deletion on, extra files listed after "--", progress and the slideshow list apart.
-        QDir().mkpath(path(QStringLiteral("settings")));
-        QFile ini(path(QStringLiteral("settings/Lumaro.ini")));
+        QDir().mkpath(m_work.path(QStringLiteral("settings")));
+        QFile ini(m_work.path(QStringLiteral("settings/Lumaro.ini")));
         QVERIFY(ini.open(QIODevice::WriteOnly));
         ini.write(QStringLiteral("[General]\r\nSupprimerPhoto=1\r\nExtensionSupp=AVI;GIF\r\nRepertoireAIgnorer=%1\r\n")
-                      .arg(m_card.thumbnailFolder).toUtf8());
+                      .arg(m_work.card.thumbnailFolder).toUtf8());
         ini.close();
         const int code = TestSupport::runCli({QStringLiteral("batch"), QStringLiteral("--settings-dir"),
-                                              path(QStringLiteral("settings")), QStringLiteral("--theme"),
-                                              QStringLiteral("Mer"), path(QStringLiteral("card")), destination()},
+                                              m_work.path(QStringLiteral("settings")), QStringLiteral("--theme"),
+                                              QStringLiteral("Mer"), m_work.path(QStringLiteral("card")), m_work.destination()},
                                              &out, &err);
         QCOMPARE(code, 0);
         const QStringList lines = out.split(u'\n', Qt::SkipEmptyParts);
         const qsizetype separator = lines.indexOf(QStringLiteral("--"));
         QCOMPARE(separator, 6);
         for (qsizetype i = 0; i < separator; ++i) {
-            QVERIFY(lines[i].startsWith(destination()));
+            QVERIFY(lines[i].startsWith(m_work.destination()));
             QVERIFY(QFile::exists(lines[i]));
         }
-        QCOMPARE(lines.size() - separator - 1, m_card.extraFiles.size());
+        QCOMPARE(lines.size() - separator - 1, m_work.card.extraFiles.size());
         QVERIFY(err.contains(QStringLiteral("transfert de la photo 3 sur 6 : IMG_0003.JPG -> 2024-07-13 - Mer ")));
-        for (const QString &source : m_card.photos)
+        for (const QString &source : m_work.card.photos)
             QVERIFY(!QFile::exists(source));
     }
 
@@ -443,17 +419,17 @@ private slots:
         DemoCard::Options options;
         options.count = 40;
         options.size = QSize(2048, 1536);
-        m_card = DemoCard::write(path(QStringLiteral("card")), options);
-        QDir().mkpath(path(QStringLiteral("settings")));
-        QFile ini(path(QStringLiteral("settings/Lumaro.ini")));
+        m_work.card = DemoCard::write(m_work.path(QStringLiteral("card")), options);
+        QDir().mkpath(m_work.path(QStringLiteral("settings")));
+        QFile ini(m_work.path(QStringLiteral("settings/Lumaro.ini")));
         QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write(QStringLiteral("[General]\r\nSupprimerPhoto=1\r\nRepertoireAIgnorer=%1\r\n").arg(m_card.thumbnailFolder).toUtf8());
+        ini.write(QStringLiteral("[General]\r\nSupprimerPhoto=1\r\nRepertoireAIgnorer=%1\r\n").arg(m_work.card.thumbnailFolder).toUtf8());
         ini.close();
 
         QProcess cli;
         // Low-quality copies make each photo take long enough for the signal to come mid-card.
         cli.start(TestSupport::cliPath(), {QStringLiteral("batch"), QStringLiteral("--low"), QStringLiteral("--settings-dir"),
-                                           path(QStringLiteral("settings")), path(QStringLiteral("card")), destination()});
+                                           m_work.path(QStringLiteral("settings")), m_work.path(QStringLiteral("card")), m_work.destination()});
         QVERIFY(cli.waitForStarted());
         cli.setReadChannel(QProcess::StandardError); // the progress, line by line
         QByteArray err;
@@ -470,97 +446,97 @@ private slots:
         QVERIFY(listed >= 3 && listed < 40);
         // Every photo is either still on the card or written whole; nothing is half-written.
         int onCard = 0;
-        for (const QString &source : m_card.photos)
+        for (const QString &source : m_work.card.photos)
             onCard += QFile::exists(source) ? 1 : 0;
         QCOMPARE(onCard + listed, 40);
         for (qsizetype i = 0; i < listed; ++i)
             QVERIFY(!QImageReader(written[i]).read().isNull());
-        QCOMPARE(QDir(destination()).entryList(QDir::Files | QDir::Hidden).size(), listed);
-        QCOMPARE(QDir(destination() + QStringLiteral("Basse Resolution")).entryList(QDir::Files | QDir::Hidden).size(), listed);
+        QCOMPARE(QDir(m_work.destination()).entryList(QDir::Files | QDir::Hidden).size(), listed);
+        QCOMPARE(QDir(m_work.destination() + QStringLiteral("Basse Resolution")).entryList(QDir::Files | QDir::Hidden).size(), listed);
     }
 
     void aFatCardKeepsItsHistoryWhereverItIsMounted()
     {
-        const QString image = path(QStringLiteral("card.img"));
+        const QString image = m_work.path(QStringLiteral("card.img"));
         QStringList first;
         {
-            const FatVolume card(image, path(QStringLiteral("media/CARD")), QStringLiteral("32M"));
+            const FatVolume card(image, m_work.path(QStringLiteral("media/CARD")), QStringLiteral("32M"));
             if (!card.mounted())
                 QSKIP("mkfs.vfat and fusefat are needed for a FAT card");
             DemoCard::Options small;
             small.count = 4;
             small.size = QSize(320, 240);
-            const DemoCard::Contents demo = DemoCard::write(path(QStringLiteral("media/CARD")), small);
-            m_settings->RepertoireAIgnorer = demo.thumbnailFolder;
-            m_settings->SupprimerPhoto = true;
-            TFiltrePhoto filter(path(QStringLiteral("settings/")));
+            const DemoCard::Contents demo = DemoCard::write(m_work.path(QStringLiteral("media/CARD")), small);
+            m_work.settings->RepertoireAIgnorer = demo.thumbnailFolder;
+            m_work.settings->SupprimerPhoto = true;
+            TFiltrePhoto filter(m_work.path(QStringLiteral("settings/")));
             filter.NouvellePhoto = true;
             QStringList extra;
-            RechercherPhotos(path(QStringLiteral("media/CARD/")), true, filter, extra, first, *m_settings, m_ui);
+            RechercherPhotos(m_work.path(QStringLiteral("media/CARD/")), true, filter, extra, first, *m_work.settings, m_work.ui);
             QCOMPARE(first.size(), 4);
             // The card's serial comes from its UUID "1234-ABCD", whatever it is mounted on.
-            QVERIFY(QFile::exists(path(QStringLiteral("settings/Histo/305441741-.txt"))));
+            QVERIFY(QFile::exists(m_work.path(QStringLiteral("settings/Histo/305441741-.txt"))));
             // Half the photos go; FAT keeps file times to two seconds, and so do the copies.
             QStringList two = first.mid(0, 2);
-            BatchTransfer batch(*m_settings, m_ui, two, options());
+            BatchTransfer batch(*m_work.settings, m_work.ui, two, options());
             QCOMPARE(batch.run().failures, 0);
             QVERIFY(two.isEmpty());
             for (const QString &copy : batch.PhotosTransferees())
                 QCOMPARE(QFileInfo(copy).lastModified().time().second() % 2, 0);
         }
         // The same card elsewhere: only the photos that were not there before are new.
-        const FatVolume again(image, path(QStringLiteral("other/mount")));
+        const FatVolume again(image, m_work.path(QStringLiteral("other/mount")));
         QVERIFY(again.mounted());
-        QVERIFY(QDir(path(QStringLiteral("other/mount/DCIM"))).exists());
-        m_settings->RepertoireAIgnorer = path(QStringLiteral("other/mount/DCIM/100DEMO/MINIATURES"));
-        TFiltrePhoto filter(path(QStringLiteral("settings/")));
+        QVERIFY(QDir(m_work.path(QStringLiteral("other/mount/DCIM"))).exists());
+        m_work.settings->RepertoireAIgnorer = m_work.path(QStringLiteral("other/mount/DCIM/100DEMO/MINIATURES"));
+        TFiltrePhoto filter(m_work.path(QStringLiteral("settings/")));
         filter.NouvellePhoto = true;
         QStringList later, extra;
-        RechercherPhotos(path(QStringLiteral("other/mount/")), true, filter, extra, later, *m_settings, m_ui);
+        RechercherPhotos(m_work.path(QStringLiteral("other/mount/")), true, filter, extra, later, *m_work.settings, m_work.ui);
         QVERIFY2(later.isEmpty(), qPrintable(later.join(u' ')));
     }
 
     void aNameLeavingTheDestinationFailsThatPhotoOnly()
     {
-        makeCard(2);
-        m_settings->SupprimerPhoto = true;
-        m_settings->MasqueNomPhoto = QStringLiteral("#THEME #N");
+        m_work.makeCard(2);
+        m_work.settings->SupprimerPhoto = true;
+        m_work.settings->MasqueNomPhoto = QStringLiteral("#THEME #N");
         for (const bool lowOnly : {false, true}) {
-            QStringList photos = m_card.photos;
+            QStringList photos = m_work.card.photos;
             BatchOptions o = options(QStringLiteral("../../../../x"));
             o.lowQualityOnly = lowOnly;
             RecordingUserInterface ui;
-            BatchTransfer batch(*m_settings, ui, photos, o);
+            BatchTransfer batch(*m_work.settings, ui, photos, o);
             const BatchTransfer::Result result = batch.run();
             QCOMPARE(result.end, BatchTransfer::End::Completed);
             QCOMPARE(result.failures, 2);
             QVERIFY(batch.PhotosTransferees().isEmpty());
-            QCOMPARE(photos, m_card.photos);
+            QCOMPARE(photos, m_work.card.photos);
             const QString message = (ui.informations + ui.errors).value(0);
             QVERIFY2(message.endsWith(QStringLiteral(" sort du répertoire de destination.")), qPrintable(message));
-            QVERIFY(!QFile::exists(path(QStringLiteral("x 1.JPG"))) && !QDir(m_dir->path() + QStringLiteral("/../x 1.JPG")).exists());
+            QVERIFY(!QFile::exists(m_work.path(QStringLiteral("x 1.JPG"))) && !QDir(m_work.root() + QStringLiteral("/../x 1.JPG")).exists());
         }
-        for (const QString &source : m_card.photos)
+        for (const QString &source : m_work.card.photos)
             QVERIFY(QFile::exists(source));
     }
 
     void leftoversOfAnInterruptedRunGo()
     {
-        makeCard(1);
-        QVERIFY(QDir().mkpath(destination()));
-        const QString leftover = destination() + QStringLiteral(".lumaro-abcd1234.tmp");
+        m_work.makeCard(1);
+        QVERIFY(QDir().mkpath(m_work.destination()));
+        const QString leftover = m_work.destination() + QStringLiteral(".lumaro-abcd1234.tmp");
         QFile file(leftover);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("half a photo");
         file.close();
         // A write under way in the same folder (another program) holds its file: it stays.
-        FileReplacement live(destination() + QStringLiteral("autre.JPG"));
+        FileReplacement live(m_work.destination() + QStringLiteral("autre.JPG"));
         QVERIFY(live.isOpen());
         const struct timespec old[2] = {{0, UTIME_OMIT}, {::time(nullptr) - 60, 0}};
         for (const QString &path : {leftover, live.temporaryPath()})
             QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), old, 0), 0);
-        QStringList photos = m_card.photos;
-        BatchTransfer batch(*m_settings, m_ui, photos, options());
+        QStringList photos = m_work.card.photos;
+        BatchTransfer batch(*m_work.settings, m_work.ui, photos, options());
         QCOMPARE(batch.run().failures, 0);
         QVERIFY(!QFile::exists(leftover));
         QVERIFY(QFile::exists(live.temporaryPath()));
@@ -568,21 +544,21 @@ private slots:
 
     void aPulledCardStopsTheBatchOnce()
     {
-        makeCard(5);
-        m_settings->SupprimerPhoto = true;
-        QStringList photos = m_card.photos;
-        BatchTransfer batch(*m_settings, m_ui, photos, options());
+        m_work.makeCard(5);
+        m_work.settings->SupprimerPhoto = true;
+        QStringList photos = m_work.card.photos;
+        BatchTransfer batch(*m_work.settings, m_work.ui, photos, options());
         Recorder recorder;
         recorder.afterPhoto = [&](const BatchPhoto &photo) {
             if (photo.number == 2) // the card goes, with the photos not yet transferred
-                QDir(path(QStringLiteral("card"))).removeRecursively();
+                QDir(m_work.path(QStringLiteral("card"))).removeRecursively();
         };
         const BatchTransfer::Result result = batch.run(&recorder);
         QCOMPARE(result.end, BatchTransfer::End::Aborted);
         QVERIFY(!result.slideshowWanted);
         QCOMPARE(recorder.started.size(), 2);
-        QCOMPARE(m_ui.errors.size(), 1);
-        QVERIFY(m_ui.errors[0].contains(QStringLiteral("n'est plus accessible")));
+        QCOMPARE(m_work.ui.errors.size(), 1);
+        QVERIFY(m_work.ui.errors[0].contains(QStringLiteral("n'est plus accessible")));
         QCOMPARE(batch.PhotosTransferees().size(), 2);
         QCOMPARE(photos.size(), 3);
     }
