@@ -10,7 +10,7 @@
 #include "dialogs/messages.h"
 #include "dialogs/qtuserinterface.h"
 #include "slideshow/fordiaporama.h"
-#include "transfer/forselectionphoto.h"
+#include "controls/forselectionphoto.h"
 
 #include <QApplication>
 #include <QCheckBox>

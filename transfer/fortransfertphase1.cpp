@@ -9,7 +9,7 @@
 #include "dialogs/choisirrepertoire.h"
 #include "dialogs/messages.h"
 #include "dialogs/qtuserinterface.h"
-#include "transfer/forselectionphoto.h"
+#include "controls/forselectionphoto.h"
 #include "transfer/fortransfertbatch.h"
 #include "transfer/fortransfertphoto.h"
 

@@ -4,7 +4,7 @@
 #include "core/error.h"
 #include "core/filtrephoto.h"
 #include "tests/testsupport.h"
-#include "transfer/forselectionphoto.h"
+#include "controls/forselectionphoto.h"
 
 #include <QApplication>
 #include <QCheckBox>

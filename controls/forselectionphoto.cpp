@@ -1,4 +1,4 @@
-#include "transfer/forselectionphoto.h"
+#include "controls/forselectionphoto.h"
 
 #include "dialogs/messages.h"
 #include "controls/saisie.h"
