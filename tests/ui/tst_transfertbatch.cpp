@@ -2,8 +2,8 @@
 #include "controls/saisie.h"
 #include "controls/saisiebouton.h"
 #include "core/paramappli.h"
+#include "tests/cardworkspace.h"
 #include "tests/testsupport.h"
-#include "tools/democard.h"
 #include "slideshow/fordiaporama.h"
 #include "transfer/fortransfertbatch.h"
 #include "transfer/fortransfertphase1.h"
@@ -64,21 +64,17 @@ private:
 class TestTransfertBatch : public QObject {
     Q_OBJECT
 
-    QTemporaryDir *m_dir = nullptr;
-    std::unique_ptr<TParamAppli> m_settings;
+    CardWorkspace m_work;
 
-    QString path(const QString &relative) const { return m_dir->filePath(relative); }
+    QString path(const QString &relative) const { return m_work.path(relative); }
     QString settingsFile() const { return path(QStringLiteral("settings/Lumaro.ini")); }
 
     QStringList makeCard(int count)
     {
-        DemoCard::Options options;
-        options.count = count;
-        options.size = QSize(320, 240);
-        const DemoCard::Contents card = DemoCard::write(path(QStringLiteral("card")), options);
+        m_work.makeCard(count);
         // The camera's previews are not photos to transfer.
-        m_settings->RepertoireAIgnorer = card.thumbnailFolder;
-        return card.photos;
+        m_work.settings->RepertoireAIgnorer = m_work.card.thumbnailFolder;
+        return m_work.card.photos;
     }
 
 private slots:
@@ -86,24 +82,21 @@ private slots:
 
     void init()
     {
-        m_dir = new QTemporaryDir;
+        m_work.open();
         QDir().mkpath(path(QStringLiteral("settings")));
-        m_settings = std::make_unique<TParamAppli>(settingsFile());
-        m_settings->LecteurCarte = path(QStringLiteral("card/"));
-        m_settings->RepertoirePhoto = path(QStringLiteral("dest/"));
-        m_settings->Executer = false;
+        m_work.settings->LecteurCarte = path(QStringLiteral("card/"));
+        m_work.settings->RepertoirePhoto = path(QStringLiteral("dest/"));
+        m_work.settings->Executer = false;
     }
 
     void cleanup()
     {
-        m_settings.reset();
-        delete m_dir;
-        m_dir = nullptr;
+        m_work.close();
     }
 
     void setUpIsLaidOutForItsMode()
     {
-        TforTransfertPhase1 batch(*m_settings, 1);
+        TforTransfertPhase1 batch(*m_work.settings, 1);
         QCOMPARE(batch.windowTitle(), QStringLiteral("Lumaro - Paramétrage du transfert"));
         QCOMPARE(batch.property("helpContext").toInt(), 3);
         QVERIFY(batch.height() >= 288 && batch.width() >= 395);
@@ -121,7 +114,7 @@ private slots:
         QTest::keyClicks(theme, QStringLiteral("Noel 2024 #1/../x"));
         QCOMPARE(theme->text(), QStringLiteral("Noel 2024 #1x"));
 
-        TforTransfertPhase1 photo(*m_settings, 2);
+        TforTransfertPhase1 photo(*m_work.settings, 2);
         QCOMPARE(photo.property("helpContext").toInt(), 4);
         QVERIFY(photo.height() < batch.height());
         photo.show();
@@ -131,8 +124,8 @@ private slots:
 
     void onlyLowQualityGreysTheOtherBox()
     {
-        m_settings->ActiverLowQ = true;
-        TforTransfertPhase1 dialog(*m_settings, 1);
+        m_work.settings->ActiverLowQ = true;
+        TforTransfertPhase1 dialog(*m_work.settings, 1);
         auto *only = child<QCheckBox>(&dialog, "cbSeulementLowQ");
         auto *low = child<QCheckBox>(&dialog, "cbLowQuality");
         QVERIFY(low->isChecked() && !only->isChecked());
@@ -144,8 +137,8 @@ private slots:
 
     void emptyFoldersAreRefused()
     {
-        m_settings->RepertoirePhoto = QStringLiteral("/"); // what an empty choice is stored as
-        TforTransfertPhase1 dialog(*m_settings, 1);
+        m_work.settings->RepertoirePhoto = QStringLiteral("/"); // what an empty choice is stored as
+        TforTransfertPhase1 dialog(*m_work.settings, 1);
         QCOMPARE(child<TSaisieListe>(&dialog, "slRepertoire")->text(), QString());
         dialog.show();
         ModalDriver driver;
@@ -162,9 +155,9 @@ private slots:
         QVERIFY(clip.open(QIODevice::WriteOnly));
         clip.write("film");
         clip.close();
-        m_settings->ExtensionSupp = QStringLiteral("AVI");
-        m_settings->setMiniatureBatch(true);
-        TforTransfertPhase1 dialog(*m_settings, 1);
+        m_work.settings->ExtensionSupp = QStringLiteral("AVI");
+        m_work.settings->setMiniatureBatch(true);
+        TforTransfertPhase1 dialog(*m_work.settings, 1);
         child<QCheckBox>(&dialog, "cbMiniature")->setChecked(false);
         dialog.show();
         ModalDriver driver;
@@ -179,9 +172,9 @@ private slots:
     void enterInTheThemeRunsTheWholeBatch()
     {
         const QStringList photos = makeCard(3);
-        m_settings->SupprimerPhoto = true;
-        m_settings->setMiniatureBatch(true);
-        TforTransfertPhase1 dialog(*m_settings, 1);
+        m_work.settings->SupprimerPhoto = true;
+        m_work.settings->setMiniatureBatch(true);
+        TforTransfertPhase1 dialog(*m_work.settings, 1);
         child<QCheckBox>(&dialog, "cbMiniature")->setChecked(false);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -241,10 +234,10 @@ private slots:
     void theSlideshowShowsWhatWasWritten()
     {
         QStringList photos = makeCard(2);
-        m_settings->Executer = true;
+        m_work.settings->Executer = true;
         BatchOptions options;
         options.destination = path(QStringLiteral("dest/"));
-        TforTransfertBatch window(*m_settings, photos, options);
+        TforTransfertBatch window(*m_work.settings, photos, options);
         window.setStartDelay(0);
         ModalDriver driver;
         int shown = 0;
@@ -268,7 +261,7 @@ private slots:
         QStringList photos = makeCard(3);
         BatchOptions options;
         options.destination = path(QStringLiteral("dest/"));
-        TforTransfertBatch window(*m_settings, photos, options);
+        TforTransfertBatch window(*m_work.settings, photos, options);
         ModalDriver driver;
         driver.handler = [&](QWidget *modal) {
             auto *box = qobject_cast<QMessageBox *>(modal);
