@@ -50,9 +50,7 @@ TmUrlLabel *link(const char *name, const QString &caption, const QString &url, Q
     label->setText(caption);
     label->setURL(url);
     // Shown purple at rest, as the box always showed its links.
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, QColor(128, 0, 128));
-    label->setPalette(p);
+    label->setTextColor(QColor(128, 0, 128));
     return label;
 }
 

@@ -39,8 +39,11 @@ QString TmUrlLabel::target() const
 
 void TmUrlLabel::setTextColor(const QColor &color)
 {
+    // The disabled group is left to the style, so that a link of a disabled box (while the version
+    // check runs) looks as unclickable as it is.
     QPalette p = palette();
-    p.setColor(QPalette::WindowText, color);
+    p.setColor(QPalette::Active, QPalette::WindowText, color);
+    p.setColor(QPalette::Inactive, QPalette::WindowText, color);
     setPalette(p);
 }
 

@@ -15,6 +15,8 @@ public:
     void setURL(const QString &url);
     QColor ActiveColor() const { return m_activeColor; }
     void setActiveColor(const QColor &color) { m_activeColor = color; }
+    // The colour of the caption at rest; a disabled label keeps the style's disabled colour.
+    void setTextColor(const QColor &color);
 
     // The address a click opens: URL, else the caption, without surrounding blanks; empty
     // when that is not an http, https or mailto address.
@@ -29,8 +31,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    void setTextColor(const QColor &color);
-
     QString m_url;
     QColor m_activeColor = QColor(128, 0, 128);
     QColor m_restColor;

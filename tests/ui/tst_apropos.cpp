@@ -92,6 +92,12 @@ private slots:
         QApplication::sendEvent(site, &leave);
         QCOMPARE(textColour(site), rest);
         QCOMPARE(site->cursor().shape(), Qt::PointingHandCursor);
+        // While the box is disabled (a check running) its links are drawn as disabled text.
+        box.setEnabled(false);
+        QCOMPARE(textColour(site), box.palette().color(QPalette::Disabled, QPalette::WindowText));
+        QVERIFY(textColour(site) != rest);
+        box.setEnabled(true);
+        QCOMPARE(textColour(site), rest);
 
         QTest::mouseClick(site, Qt::LeftButton);
         QTest::mouseClick(child<TmUrlLabel>(&box, "mUrlLabel2"), Qt::LeftButton);
