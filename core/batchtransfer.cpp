@@ -69,13 +69,15 @@ struct BatchTransfer::Preparation {
     int angle = 0;
     QImage thumbnail;
     std::optional<LowQualityCopy> lowQuality;
+    QByteArray turnedPhoto; // the source turned by `angle`, when it could be done ahead
 };
 
-// The photos after the current one, prepared one after the other on a single worker thread:
-// it runs ahead while a photo that takes long to write (a turn) is written, so that the
-// preparations of quick ones are ready when their turn comes.
+// The photos after the current one, prepared on two worker threads (the turn, the reduced
+// copy and the thumbnail are the work of the processor; the main thread is left with writing
+// and reading back), so that the preparations are ready when their turn comes.
 struct BatchTransfer::Lookahead {
     static constexpr int Depth = 3;
+    static constexpr int Workers = 2;
     struct Entry {
         QString source;
         std::future<Preparation> preparation;
@@ -83,7 +85,7 @@ struct BatchTransfer::Lookahead {
     QThreadPool worker;
     std::deque<Entry> entries;
 
-    Lookahead() { worker.setMaxThreadCount(1); }
+    Lookahead() { worker.setMaxThreadCount(Workers); }
     ~Lookahead()
     {
         // Preparations not started are dropped; the one running is waited for: it reads a
@@ -188,6 +190,8 @@ BatchTransfer::Preparation BatchTransfer::prepare(const TParamAppli &settings, c
         if (preparation.angle != 0 && !preparation.thumbnail.isNull())
             preparation.thumbnail = Imaging::rotated(preparation.thumbnail, preparation.angle);
     }
+    if (preparation.angle != 0 && !options.lowQualityOnly)
+        preparation.turnedPhoto = TournerEnMemoire(source, preparation.angle);
     if (options.lowQuality || options.lowQualityOnly)
         preparation.lowQuality = LowQualityCopy::make(LowQualityCopy::Options::fromSettings(settings), source,
                                                       preparation.angle, FileSystem::lastModified(source));
@@ -277,7 +281,7 @@ bool BatchTransfer::transfer(BatchPhoto &photo, const Preparation &preparation)
     const bool succeeded =
         TransfererPhoto(m_settings, held, photo.source, m_options.destination, photo.destination, photo.angle, *m_exif,
                         m_settings.ExportInfoExif, m_options.lowQuality, {},
-                        preparation.lowQuality ? &*preparation.lowQuality : nullptr);
+                        {preparation.lowQuality ? &*preparation.lowQuality : nullptr, preparation.turnedPhoto});
     // A copy can exist although a later step (low-quality copy, EXIF text) failed: it was
     // written all the same, under a name that was free before.
     if (succeeded || fileExists(photo.destination))

@@ -328,11 +328,16 @@ QByteArray transformJpeg(const QByteArray &jpeg, int angle)
     return withExifSegment(turned, after, segment);
 }
 
+QByteArray transformJpegFile(const QString &path, int angle)
+{
+    return transformJpeg(readWholeFile(path), angle);
+}
+
 void transformLosslessly(const QString &path, int angle)
 {
     if (normalisedAngle(angle) == 0)
         return;
-    if (!FileReplacement::writeWhole(path, transformJpeg(readWholeFile(path), angle)))
+    if (!FileReplacement::writeWhole(path, transformJpegFile(path, angle)))
         throw ImagingError(ErrorCode::WriteFailed);
 }
 

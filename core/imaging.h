@@ -138,6 +138,8 @@ void saveJpeg(const QString &path, const QImage &picture, const SaveOptions &opt
 // "top-left (1)", the recorded pixel dimensions follow the turn and the embedded thumbnail
 // is turned too. 0 returns the bytes unchanged; other angles throw UnsupportedAngle.
 QByteArray transformJpeg(const QByteArray &jpeg, int angle);
+// transformJpeg on the bytes of a file, which stays as it is.
+QByteArray transformJpegFile(const QString &path, int angle);
 // The same on a file, rewritten in place safely (temporary file, flush, rename): on any
 // failure the original file is untouched.
 void transformLosslessly(const QString &path, int angle);

@@ -97,10 +97,25 @@ void RotationSansPerte(const QString &path, int angle)
         setModificationTime(path, *before);
 }
 
+QByteArray TournerEnMemoire(const QString &source, int angle)
+{
+    if (!isQuarterTurn(angle))
+        return {};
+    try {
+        return Imaging::transformJpegFile(source, angle);
+    } catch (const LumaroError &) {
+        return {};
+    }
+}
+
 void CopierEtTourner(const QString &source, const QString &destination, int angle, SafeCopy::Mode mode,
-                     const SafeCopy::Hooks &copyHooks)
+                     const SafeCopy::Hooks &copyHooks, const QByteArray &turnedPhoto)
 {
     makeFolderOf(destination);
+    if (angle != 0 && !turnedPhoto.isEmpty()) {
+        SafeCopy::writeFromSource(source, turnedPhoto, destination, mode, copyHooks);
+        return;
+    }
     SafeCopy::copyFile(source, destination, mode, copyHooks);
     if (angle != 0)
         RotationSansPerte(destination, angle);
@@ -142,8 +157,9 @@ void checkInsideDestination(const QString &destinationRoot, const QString &path)
 bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QString &source,
                      const QString &destinationRoot, const QString &destination, int angle,
                      const TListeInformationExif &exif, bool exportExif, bool lowQuality,
-                     const SafeCopy::Hooks &copyHooks, const LowQualityCopy *preparedLowQuality)
+                     const SafeCopy::Hooks &copyHooks, const PreparedTransfer &prepared)
 {
+    const LowQualityCopy *preparedLowQuality = prepared.lowQuality;
     const bool deleteSource = settings.SupprimerPhoto;
     try {
         const QString lowQualityPath = lowQuality ? NomBasseQualite(settings, destination) : QString();
@@ -164,7 +180,7 @@ bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QStri
                                         LowQualityCopy::Options::fromSettings(settings), source, angle,
                                         FileSystem::lastModified(source));
         CopierEtTourner(source, destination, angle, deleteSource ? SafeCopy::Mode::Verified : SafeCopy::Mode::Plain,
-                        copyHooks);
+                        copyHooks, prepared.turnedPhoto);
         // Neither the reduced copy nor the text may replace a file this transfer reads or has
         // just written.
         if (lowQuality) {

@@ -39,18 +39,30 @@ void checkInsideDestination(const QString &destinationRoot, const QString &path)
 // box shows "Erreur pendant le transfert de la photo : " + line break + the error's message,
 // and the result is false; files written by earlier steps stay and the source is kept. A failed
 // deletion is not reported (it is logged in "lumaro.core").
-// `copyHooks` lets tests damage the copy before it is read back. A low-quality copy already
-// made from the source (on another thread, ahead of time) is written as it is; otherwise it is
-// made on the second core while the photo is copied and turned.
+// `copyHooks` lets tests damage the copy before it is read back. Work already done from the
+// source (on another thread, ahead of time) is written as it is; a low-quality copy not made
+// ahead is made on the second core while the photo is copied and turned.
+struct PreparedTransfer {
+    const LowQualityCopy *lowQuality = nullptr;
+    // The whole source turned without loss by the transfer's angle; empty when not made.
+    QByteArray turnedPhoto;
+};
 bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QString &source,
                      const QString &destinationRoot, const QString &destination, int angle,
                      const TListeInformationExif &exif, bool exportExif, bool lowQuality,
-                     const SafeCopy::Hooks &copyHooks = {}, const LowQualityCopy *preparedLowQuality = nullptr);
+                     const SafeCopy::Hooks &copyHooks = {}, const PreparedTransfer &prepared = {});
+
+// The source's bytes turned without loss by angle (90, 180 or 270), as RotationSansPerte would
+// leave a copy of it; empty when the source cannot be read or turned, the turn then being left
+// to CopierEtTourner, which reports why.
+QByteArray TournerEnMemoire(const QString &source, int angle);
 
 // Creates the destination's folder, copies the source there (verified when the source is to be
-// deleted) and turns the copy without loss when angle is not 0. Throws LumaroError.
+// deleted) and turns the copy without loss when angle is not 0. A turn made ahead by
+// TournerEnMemoire is written in place of the copy, with the same checks. Throws LumaroError.
 void CopierEtTourner(const QString &source, const QString &destination, int angle,
-                     SafeCopy::Mode mode = SafeCopy::Mode::Plain, const SafeCopy::Hooks &copyHooks = {});
+                     SafeCopy::Mode mode = SafeCopy::Mode::Plain, const SafeCopy::Hooks &copyHooks = {},
+                     const QByteArray &turnedPhoto = {});
 
 // Turns a JPEG file clockwise by 90, 180 or 270 degrees without recompression, in place and
 // safely; its EXIF orientation becomes "top-left (1)" and its last-write time is kept. Other

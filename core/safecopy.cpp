@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -173,6 +174,39 @@ QString copyErrorMessage(const QString &source, const QString &target)
            + QStringLiteral(".");
 }
 
+namespace {
+
+// Flushes, reads back and compares a finished copy (Mode::Verified), then puts it in place.
+void commitCopy(FileReplacement &out, Mode mode, const Hooks &hooks, std::uint64_t expectedChecksum,
+                off_t expectedSize, const std::function<LumaroError()> &fail)
+{
+    if (mode == Mode::Verified) {
+        // The data and the size reach the disk here; the rest of the inode (its date) goes
+        // with the folder's flush at the commit, which commits the file system's journal.
+        if (!out.close())
+            throw fail();
+        if (hooks.afterWrite)
+            hooks.afterWrite(out.temporaryPath());
+        std::uint64_t copyChecksum = 0;
+        off_t copySize = 0;
+        if (!checksumFromDisk(out.temporaryPath(), &copyChecksum, &copySize) || copySize != expectedSize
+            || copyChecksum != expectedChecksum)
+            throw fail();
+    }
+    if (!out.commit())
+        throw fail();
+    // The new name must be on the disk too before the caller may delete the source.
+    if (mode == Mode::Verified && !out.folderSynced())
+        throw fail();
+}
+
+FileReplacement::Sync syncFor(Mode mode)
+{
+    return mode == Mode::Verified ? FileReplacement::Sync::Full : FileReplacement::Sync::None;
+}
+
+} // namespace
+
 void copyFile(const QString &source, const QString &target, Mode mode, const Hooks &hooks)
 {
     const auto fail = [&] { return LumaroError(copyErrorMessage(source, target)); };
@@ -184,7 +218,7 @@ void copyFile(const QString &source, const QString &target, Mode mode, const Hoo
     // Sequential reading: the kernel reads ahead further.
     ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
-    FileReplacement out(target, mode == Mode::Verified ? FileReplacement::Sync::Full : FileReplacement::Sync::None);
+    FileReplacement out(target, syncFor(mode));
     if (!out.isOpen())
         throw fail();
 
@@ -198,25 +232,31 @@ void copyFile(const QString &source, const QString &target, Mode mode, const Hoo
     const struct timespec times[2] = {status.st_atim, status.st_mtim};
     if (::futimens(out.descriptor(), times) != 0)
         throw fail();
+    commitCopy(out, mode, hooks, sourceChecksum.value(), written.st_size, fail);
+}
 
-    if (mode == Mode::Verified) {
-        // The data and the size reach the disk here; the rest of the inode (its date) goes
-        // with the folder's flush at the commit, which commits the file system's journal.
-        if (!out.close())
-            throw fail();
-        if (hooks.afterWrite)
-            hooks.afterWrite(out.temporaryPath());
-        std::uint64_t copyChecksum = 0;
-        off_t copySize = 0;
-        if (!checksumFromDisk(out.temporaryPath(), &copyChecksum, &copySize) || copySize != written.st_size
-            || copyChecksum != sourceChecksum.value())
-            throw fail();
-    }
-    if (!out.commit())
+void writeFromSource(const QString &source, const QByteArray &content, const QString &target, Mode mode,
+                     const Hooks &hooks)
+{
+    const auto fail = [&] { return LumaroError(copyErrorMessage(source, target)); };
+
+    const Descriptor in = PosixFile::open(source, O_RDONLY);
+    struct stat status {};
+    if (!in.isOpen() || ::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode))
         throw fail();
-    // The new name must be on the disk too before the caller may delete the source.
-    if (mode == Mode::Verified && !out.folderSynced())
+    FileReplacement out(target, syncFor(mode));
+    if (!out.isOpen())
         throw fail();
+    Checksum checksum;
+    checksum.add(content.constData(), std::size_t(content.size()));
+    if (!out.write(content))
+        throw fail();
+    if (mode == Mode::Verified)
+        ::sync_file_range(out.descriptor(), 0, content.size(), SYNC_FILE_RANGE_WRITE);
+    const struct timespec times[2] = {status.st_atim, status.st_mtim};
+    if (::futimens(out.descriptor(), times) != 0)
+        throw fail();
+    commitCopy(out, mode, hooks, checksum.value(), off_t(content.size()), fail);
 }
 
 } // namespace SafeCopy

@@ -7,6 +7,7 @@
 // back from the disk past the page cache (O_DIRECT, or with the cache dropped where a file
 // system does not allow it) and its checksum compared with that of the bytes read from the
 // source. Only a copy that passes may replace the user's only original.
+#include <QByteArray>
 #include <QString>
 
 #include <cstddef>
@@ -33,6 +34,13 @@ struct Hooks {
 // as it was (absent or the old file) and no temporary file is left behind.
 // The target's folder must exist.
 void copyFile(const QString &source, const QString &target, Mode mode = Mode::Plain, const Hooks &hooks = {});
+
+// Writes `content`, made from the source's bytes (the source turned without loss, for
+// instance), as target, with the source's last-write time and the guarantees of copyFile:
+// with Mode::Verified it is flushed, read back past the page cache and compared with
+// `content` before it takes the target's place. Throws LumaroError with the copy error.
+void writeFromSource(const QString &source, const QByteArray &content, const QString &target, Mode mode = Mode::Plain,
+                     const Hooks &hooks = {});
 
 // The program's copy error, shared by every copy step.
 QString copyErrorMessage(const QString &source, const QString &target);

@@ -344,6 +344,60 @@ private slots:
         QCOMPARE(readFile(path), before);
     }
 
+    // The batch turns photos ahead in memory: the file written must be the one a copy turned in
+    // place gives, with the same checks before the source goes.
+    void turnMadeAheadIsWrittenAsTurnedCopy()
+    {
+        QTemporaryDir dir;
+        TParamAppli settings = defaults();
+        settings.SupprimerPhoto = true;
+        TListeInformationExif exif;
+        RecordingUserInterface ui;
+        const auto cardCopy = [&](const QString &name) {
+            const QString path = dir.filePath(QStringLiteral("card/") + name);
+            return writeFile(path, readFile(m_card.orientation6.front())) ? path : QString();
+        };
+        const QString inPlace = cardCopy(QStringLiteral("a.JPG"));
+        const QString ahead = cardCopy(QStringLiteral("b.JPG"));
+        const qint64 time = modificationSeconds(inPlace);
+        QVERIFY(TransfererPhoto(settings, ui, inPlace, dir.path(), dir.filePath(QStringLiteral("out/a.JPG")), 90, exif,
+                                false, false));
+        PreparedTransfer prepared;
+        prepared.turnedPhoto = TournerEnMemoire(ahead, 90);
+        QVERIFY(!prepared.turnedPhoto.isEmpty());
+        QVERIFY(TransfererPhoto(settings, ui, ahead, dir.path(), dir.filePath(QStringLiteral("out/b.JPG")), 90, exif,
+                                false, false, {}, prepared));
+        QVERIFY(ui.informations.isEmpty());
+        QCOMPARE(readFile(dir.filePath(QStringLiteral("out/b.JPG"))), readFile(dir.filePath(QStringLiteral("out/a.JPG"))));
+        QCOMPARE(modificationSeconds(dir.filePath(QStringLiteral("out/b.JPG"))), time);
+        QVERIFY(!QFile::exists(ahead));
+
+        // A turned copy damaged on its way to the disk keeps the source.
+        const QString damaged = cardCopy(QStringLiteral("c.JPG"));
+        prepared.turnedPhoto = TournerEnMemoire(damaged, 90);
+        SafeCopy::Hooks hooks;
+        hooks.afterWrite = [](const QString &temporary) {
+            QFile file(temporary);
+            if (file.open(QIODevice::ReadWrite)) {
+                file.seek(file.size() / 2);
+                file.write("XXXX");
+            }
+        };
+        const QString target = dir.filePath(QStringLiteral("out/c.JPG"));
+        QVERIFY(!TransfererPhoto(settings, ui, damaged, dir.path(), target, 90, exif, false, false, hooks, prepared));
+        QCOMPARE(ui.informations.size(), 1);
+        QCOMPARE(ui.informations.front(), TransferError + SafeCopy::copyErrorMessage(damaged, target));
+        QVERIFY(QFile::exists(damaged));
+        QVERIFY(!QFile::exists(target));
+        QCOMPARE(QDir(dir.filePath(QStringLiteral("out"))).entryList(QDir::Files | QDir::Hidden).size(), 2);
+
+        // What cannot be turned is not turned ahead; the transfer then says why.
+        const QString broken = dir.filePath(QStringLiteral("card/d.JPG"));
+        QVERIFY(writeFile(broken, "not a photo"));
+        QVERIFY(TournerEnMemoire(broken, 90).isEmpty());
+        QVERIFY(TournerEnMemoire(ahead + QStringLiteral(".gone"), 90).isEmpty());
+    }
+
     void inPlaceRewriteSurvivesFailure_data()
     {
         QTest::addColumn<QString>("operation");
