@@ -2,12 +2,18 @@
 
 #include "controls/editeurcellule.h"
 #include "controls/extendedgrid.h"
+#include "controls/masqueaffichage.h"
+#include "controls/saisiedate.h"
+#include "controls/saisieheure.h"
+#include "core/datetimevalue.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QTextLayout>
 #include <QTimer>
+
+#include <cmath>
 
 struct PresentationCellule {
     std::optional<TColonne> definition;
@@ -34,6 +40,33 @@ Qt::Alignment alignementHorizontal(TAlignment alignement)
         break;
     }
     return Qt::AlignLeft;
+}
+
+// Date and time cells are edited with the program's date and time edits (arrows, calendar),
+// unless an input mask of the column's own asks for a plain field.
+TFormatCellule formatEditeur(const std::optional<TColonne> &definition)
+{
+    if (!definition || definition->Style() == scImage || definition->Style() == scCombo
+        || !definition->Saisie().EditMask().isEmpty())
+        return fcChaine;
+    return definition->Saisie().Format();
+}
+
+// Cell texts hold dates and times by position (day, month, year; hours, minutes) with the
+// locale's separators, whatever order the edit shows them in.
+QString texteDate(const QDate &jour)
+{
+    const QChar s = TSaisieCellule::separateurDate();
+    return jour.toString(QStringLiteral("dd") + s + QStringLiteral("MM") + s + QStringLiteral("yyyy"));
+}
+
+QString texteHeure(double fraction)
+{
+    const int minutes = qBound(0, int(std::llround(fraction * 1440.0)), 1439);
+    return QStringLiteral("%1%2%3")
+        .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+        .arg(TSaisieCellule::separateurHeure())
+        .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
 bool avecBouton(const PresentationCellule &cellule)
@@ -292,6 +325,16 @@ QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem 
         QTimer::singleShot(0, liste, &QComboBox::showPopup);
         return liste;
     }
+    if (formatEditeur(definition) == fcDate) {
+        auto *date = new TSaisieDate(parent);
+        date->setFont(definition->Affichage().Font());
+        return date;
+    }
+    if (formatEditeur(definition) == fcHeure) {
+        auto *heure = new TSaisieHeure(parent);
+        heure->setFont(definition->Affichage().Font());
+        return heure;
+    }
     std::optional<TSaisieCellule> saisie;
     if (definition)
         saisie = definition->Saisie();
@@ -303,9 +346,19 @@ QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem 
 void GridDelegate::setEditorData(QWidget *editeur, const QModelIndex &index) const
 {
     const QString texte = m_grille->Cells(index.column(), index.row());
-    if (auto *liste = qobject_cast<QComboBox *>(editeur))
+    if (auto *liste = qobject_cast<QComboBox *>(editeur)) {
         liste->setCurrentIndex(liste->findText(texte));
-    else if (auto *ligne = qobject_cast<QLineEdit *>(editeur); ligne && ligne->text() != texte)
+    } else if (auto *date = qobject_cast<TSaisieDate *>(editeur)) {
+        const QDate jour = MasqueAffichage::lireDate(texte);
+        date->EcrireDate(jour.isValid() ? DateValue::fromDate(jour) : DateValue::None);
+        date->selectAll();
+    } else if (auto *heure = qobject_cast<TSaisieHeure *>(editeur)) {
+        // An empty cell starts from the time of now, as the edit does on its own.
+        const QTime moment = MasqueAffichage::lireHeure(texte);
+        if (moment.isValid())
+            heure->EcrireHeure((moment.hour() * 60 + moment.minute()) / 1440.0);
+        heure->selectAll();
+    } else if (auto *ligne = qobject_cast<QLineEdit *>(editeur); ligne && ligne->text() != texte)
         ligne->setText(texte);
 }
 
@@ -314,6 +367,15 @@ void GridDelegate::setModelData(QWidget *editeur, QAbstractItemModel *modele, co
     if (auto *liste = qobject_cast<QComboBox *>(editeur)) {
         if (liste->currentIndex() >= 0)
             modele->setData(index, liste->currentText());
+    } else if (auto *date = qobject_cast<TSaisieDate *>(editeur)) {
+        // An emptied field empties the cell; a date that does not exist leaves it as it was.
+        const QDate jour = date->format().lire(date->displayText());
+        if (jour.isValid())
+            modele->setData(index, texteDate(jour));
+        else if (date->displayText().remove(TSaisieCellule::separateurDate()).trimmed().isEmpty())
+            modele->setData(index, QString());
+    } else if (auto *heure = qobject_cast<TSaisieHeure *>(editeur)) {
+        modele->setData(index, texteHeure(heure->LireHeure()));
     } else if (auto *cellule = qobject_cast<EditeurCellule *>(editeur)) {
         if (cellule->erreurValeur().isEmpty())
             modele->setData(index, cellule->valeur());
@@ -328,6 +390,14 @@ void GridDelegate::updateEditorGeometry(QWidget *editeur, const QStyleOptionView
     // The button stays visible and clickable beside the editor.
     if (definition && definition->Style() == scBouton)
         rect.setRight(TExtendedGrid::rectangleBouton(option.rect, *definition).left() - 1);
+    // A date or time edit in a narrow column spreads over the next cells rather than hiding
+    // its text behind its arrows.
+    if (auto *date = qobject_cast<TSaisieDate *>(editeur)) {
+        const int texte = date->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000"));
+        rect.setWidth(qMax(rect.width(), texte + date->LargeurBouton() + 4 * MargeTexte));
+    } else if (qobject_cast<TSaisieHeure *>(editeur)) {
+        rect.setWidth(qMax(rect.width(), editeur->sizeHint().width()));
+    }
     editeur->setGeometry(rect);
 }
 

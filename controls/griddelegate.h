@@ -1,6 +1,7 @@
 #pragma once
 // Draws the cells of the extended grid after their definitions and opens their editors: a
-// filtered line editor for text cells, a drop-down list for combo cells.
+// filtered line editor for text and number cells, the date and time edits for date and time
+// cells, a drop-down list for combo cells.
 #include <QStyledItemDelegate>
 
 class TExtendedGrid;

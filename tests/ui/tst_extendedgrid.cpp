@@ -1,12 +1,17 @@
 // The extended grid: column definitions, selection and keys, key filters, decimal editing,
 // display patterns, image and button cells, French locale.
+#include "controls/calendrier.h"
 #include "controls/editeurcellule.h"
 #include "controls/extendedgrid.h"
 #include "controls/griddelegate.h"
 #include "controls/masqueaffichage.h"
+#include "controls/saisiedate.h"
+#include "controls/saisieheure.h"
+#include "core/datetimevalue.h"
 #include "tests/testsupport.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -530,7 +535,9 @@ private slots:
         TExtendedGrid &g = *f.grille;
         grille4x4(g);
         g.setOptions(TExtendedGrid::goEditing);
+        // With a mask of its own, a date cell is a plain field checked before it is entered.
         g.Colonnes()[1].Saisie().setFormat(fcDate);
+        g.Colonnes()[1].Saisie().setEditMask(QStringLiteral("99/99/9999"));
         TSaisieCellule &mois = g.Colonnes()[2].Saisie();
         mois.setFormat(fcNombre);
         mois.setValeurMin(1);
@@ -556,6 +563,94 @@ private slots:
         QTest::keyClick(f.editeur(), Qt::Key_Down);
         QCOMPARE(g.Cells(2, 1), QStringLiteral("12"));
         QCOMPARE(f.courante(), QPoint(2, 2));
+    }
+
+    void cellulesDateEtHeure()
+    {
+        Fenetre f;
+        TExtendedGrid &g = *f.grille;
+        grille4x4(g);
+        g.setOptions(TExtendedGrid::goEditing);
+        g.Colonnes()[1].Saisie().setFormat(fcDate);
+        g.Colonnes()[2].Saisie().setFormat(fcHeure);
+        g.setCells(1, 1, QStringLiteral("28/02/2004"));
+        g.setCells(2, 1, QStringLiteral("23:59"));
+        const auto ouvrir = [&](int colonne) {
+            g.setFocus();
+            if (!g.setCelluleCourante(colonne, 1))
+                return false;
+            QTest::keyClick(&g, Qt::Key_Return);
+            return true;
+        };
+
+        // The date edit opens on the cell's day; its arrows step it, across the leap day.
+        QVERIFY(ouvrir(1));
+        auto *date = g.findChild<TSaisieDate *>();
+        QVERIFY(date);
+        QCOMPARE(DateValue::toDate(date->LireDate()), QDate(2004, 2, 28));
+        QTest::keyClick(date, Qt::Key_Up);
+        QTest::keyClick(date, Qt::Key_Up);
+        QTest::keyClick(date, Qt::Key_Return);
+        QTRY_VERIFY(!g.findChild<TSaisieDate *>());
+        QCOMPARE(g.Cells(1, 1), QStringLiteral("01/03/2004"));
+        // The calendar opened from the cell is a window of its own: the edit stays open under it
+        // and takes the day chosen there.
+        QVERIFY(ouvrir(1));
+        date = g.findChild<TSaisieDate *>();
+        QVERIFY(date);
+        bool vu = false;
+        QTimer::singleShot(0, [&vu] {
+            auto *calendrier = qobject_cast<TforCalendrier *>(QApplication::activeModalWidget());
+            if (!calendrier)
+                return;
+            vu = true;
+            calendrier->findChild<QCalendarWidget *>(QStringLiteral("mcCalendrier"))->setSelectedDate(QDate(2004, 3, 10));
+            QTest::mouseClick(calendrier->findChild<QPushButton *>(QStringLiteral("butValider")), Qt::LeftButton);
+        });
+        QTest::keyClick(date, Qt::Key_F4);
+        QVERIFY(vu);
+        QVERIFY(g.findChild<TSaisieDate *>() == date);
+        QTest::keyClick(date, Qt::Key_Return);
+        QTRY_VERIFY(!g.findChild<TSaisieDate *>());
+        QCOMPARE(g.Cells(1, 1), QStringLiteral("10/03/2004"));
+        // A day that does not exist leaves the cell as it was; an emptied field empties it.
+        QVERIFY(ouvrir(1));
+        date = g.findChild<TSaisieDate *>();
+        QVERIFY(date);
+        date->setText(QStringLiteral("31/02/2004"));
+        QTest::keyClick(date, Qt::Key_Return);
+        QTRY_VERIFY(!g.findChild<TSaisieDate *>());
+        QCOMPARE(g.Cells(1, 1), QStringLiteral("10/03/2004"));
+        QVERIFY(ouvrir(1));
+        date = g.findChild<TSaisieDate *>();
+        QVERIFY(date);
+        date->setText(QString());
+        QTest::keyClick(date, Qt::Key_Return);
+        QTRY_VERIFY(!g.findChild<TSaisieDate *>());
+        QCOMPARE(g.Cells(1, 1), QString());
+
+        // The time edit opens on the cell's time and writes hours and minutes back.
+        QVERIFY(ouvrir(2));
+        auto *heure = g.findChild<TSaisieHeure *>();
+        QVERIFY(heure);
+        QCOMPARE(qRound(heure->LireHeure() * 1440), 23 * 60 + 59);
+        heure->EcrireHeure(9.5 / 24);
+        QTest::keyClick(heure, Qt::Key_Return);
+        QTRY_VERIFY(!g.findChild<TSaisieHeure *>());
+        QCOMPARE(g.Cells(2, 1), QStringLiteral("09:30"));
+        // Escape keeps the cell's value.
+        QVERIFY(ouvrir(2));
+        heure = g.findChild<TSaisieHeure *>();
+        QVERIFY(heure);
+        heure->EcrireHeure(0.25);
+        QTest::keyClick(heure, Qt::Key_Escape);
+        QTRY_VERIFY(!g.findChild<TSaisieHeure *>());
+        QCOMPARE(g.Cells(2, 1), QStringLiteral("09:30"));
+
+        // A read-only date cell opens no edit.
+        g.Colonnes()[1].Saisie().setReadOnly(true);
+        QVERIFY(ouvrir(1));
+        QVERIFY(!g.findChild<TSaisieDate *>());
     }
 
     void sortieDUneCelluleEditee()
