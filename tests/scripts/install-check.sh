@@ -15,7 +15,7 @@ fail() { echo "ÉCHEC : $*" >&2; exit 1; }
 
 for file in usr/bin/lumaro usr/bin/lumaro-cli usr/share/applications/lumaro.desktop \
             usr/share/icons/hicolor/scalable/apps/lumaro.svg usr/share/metainfo/example.lumaro.Lumaro.metainfo.xml \
-            usr/share/man/man1/lumaro.1 usr/share/man/man1/lumaro-cli.1; do
+            usr/share/man/man1/lumaro.1.gz usr/share/man/man1/lumaro-cli.1.gz; do
   [[ -e $root/$file ]] || fail "$file n'est pas installé"
 done
 
@@ -24,7 +24,7 @@ grep -qx 'MimeType=x-content/image-dcf;' "$share/applications/lumaro.desktop" ||
 appstreamcli validate --no-net --explain "$share/metainfo/example.lumaro.Lumaro.metainfo.xml" || fail "metainfo"
 
 for page in lumaro lumaro-cli; do
-  warnings=$(groff -K utf8 -man -Tutf8 -ww -z "$share/man/man1/$page.1" 2>&1)
+  warnings=$(zcat "$share/man/man1/$page.1.gz" | groff -K utf8 -man -Tutf8 -ww -z 2>&1)
   [[ -z $warnings ]] || fail "$page.1 : $warnings"
 done
 
