@@ -69,7 +69,7 @@ struct BatchTransfer::Preparation {
     int angle = 0;
     QImage thumbnail;
     std::optional<LowQualityCopy> lowQuality;
-    QByteArray turnedPhoto; // the source turned by `angle`, when it could be done ahead
+    TurnedPhoto turnedPhoto; // the source turned by `angle`, when it could be done ahead
 };
 
 // The photos after the current one, prepared on two worker threads (the turn, the reduced

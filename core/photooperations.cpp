@@ -97,23 +97,51 @@ void RotationSansPerte(const QString &path, int angle)
         setModificationTime(path, *before);
 }
 
-QByteArray TournerEnMemoire(const QString &source, int angle)
+namespace {
+
+std::optional<std::pair<qint64, qint64>> sourceStamp(const QString &path)
+{
+    const std::optional<struct stat> info = FileSystem::status(path);
+    if (!info)
+        return std::nullopt;
+    return std::make_pair(qint64(info->st_size), qint64(info->st_mtim.tv_sec) * 1000000000 + info->st_mtim.tv_nsec);
+}
+
+bool sourceUnchangedSince(const QString &source, const TurnedPhoto &turned)
+{
+    const auto now = sourceStamp(source);
+    return now && now->first == turned.sourceSize && now->second == turned.sourceTimeNs;
+}
+
+} // namespace
+
+TurnedPhoto TournerEnMemoire(const QString &source, int angle)
 {
     if (!isQuarterTurn(angle))
         return {};
+    const auto before = sourceStamp(source);
+    if (!before)
+        return {};
+    TurnedPhoto turned;
     try {
-        return Imaging::transformJpegFile(source, angle);
+        turned.bytes = Imaging::transformJpegFile(source, angle);
     } catch (const LumaroError &) {
         return {};
     }
+    // Written to while it was read: what was read may be half of each version.
+    if (sourceStamp(source) != before)
+        return {};
+    turned.sourceSize = before->first;
+    turned.sourceTimeNs = before->second;
+    return turned;
 }
 
 void CopierEtTourner(const QString &source, const QString &destination, int angle, SafeCopy::Mode mode,
-                     const SafeCopy::Hooks &copyHooks, const QByteArray &turnedPhoto)
+                     const SafeCopy::Hooks &copyHooks, const TurnedPhoto &turnedPhoto)
 {
     makeFolderOf(destination);
-    if (angle != 0 && !turnedPhoto.isEmpty()) {
-        SafeCopy::writeFromSource(source, turnedPhoto, destination, mode, copyHooks);
+    if (angle != 0 && !turnedPhoto.isEmpty() && sourceUnchangedSince(source, turnedPhoto)) {
+        SafeCopy::writeFromSource(source, turnedPhoto.bytes, destination, mode, copyHooks);
         return;
     }
     SafeCopy::copyFile(source, destination, mode, copyHooks);

@@ -42,10 +42,17 @@ void checkInsideDestination(const QString &destinationRoot, const QString &path)
 // `copyHooks` lets tests damage the copy before it is read back. Work already done from the
 // source (on another thread, ahead of time) is written as it is; a low-quality copy not made
 // ahead is made on the second core while the photo is copied and turned.
+// The whole source turned without loss, with the size and date the source had when it was
+// read: a source that changed since is copied and turned again rather than taken from here.
+struct TurnedPhoto {
+    QByteArray bytes;
+    qint64 sourceSize = -1;
+    qint64 sourceTimeNs = -1;
+    bool isEmpty() const { return bytes.isEmpty(); }
+};
 struct PreparedTransfer {
     const LowQualityCopy *lowQuality = nullptr;
-    // The whole source turned without loss by the transfer's angle; empty when not made.
-    QByteArray turnedPhoto;
+    TurnedPhoto turnedPhoto; // by the transfer's angle; empty when not made
 };
 bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QString &source,
                      const QString &destinationRoot, const QString &destination, int angle,
@@ -55,14 +62,14 @@ bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QStri
 // The source's bytes turned without loss by angle (90, 180 or 270), as RotationSansPerte would
 // leave a copy of it; empty when the source cannot be read or turned, the turn then being left
 // to CopierEtTourner, which reports why.
-QByteArray TournerEnMemoire(const QString &source, int angle);
+TurnedPhoto TournerEnMemoire(const QString &source, int angle);
 
 // Creates the destination's folder, copies the source there (verified when the source is to be
 // deleted) and turns the copy without loss when angle is not 0. A turn made ahead by
 // TournerEnMemoire is written in place of the copy, with the same checks. Throws LumaroError.
 void CopierEtTourner(const QString &source, const QString &destination, int angle,
                      SafeCopy::Mode mode = SafeCopy::Mode::Plain, const SafeCopy::Hooks &copyHooks = {},
-                     const QByteArray &turnedPhoto = {});
+                     const TurnedPhoto &turnedPhoto = {});
 
 // Turns a JPEG file clockwise by 90, 180 or 270 degrees without recompression, in place and
 // safely; its EXIF orientation becomes "top-left (1)" and its last-write time is kept. Other

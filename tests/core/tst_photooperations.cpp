@@ -391,6 +391,19 @@ private slots:
         QVERIFY(!QFile::exists(target));
         QCOMPARE(QDir(dir.filePath(QStringLiteral("out"))).entryList(QDir::Files | QDir::Hidden).size(), 2);
 
+        // A source written to after it was turned ahead is copied and turned as it is now: the
+        // bytes read earlier would stand in for a photo about to be deleted.
+        const QString changed = cardCopy(QStringLiteral("e.JPG"));
+        prepared.turnedPhoto = TournerEnMemoire(changed, 90);
+        QVERIFY(writeFile(changed, readFile(m_card.photos.back())));
+        ui.informations.clear();
+        const QString fresh = dir.filePath(QStringLiteral("out/e.JPG"));
+        QVERIFY(TransfererPhoto(settings, ui, changed, dir.path(), fresh, 90, exif, false, false, {}, prepared));
+        const QString expected = dir.filePath(QStringLiteral("expected.JPG"));
+        QVERIFY(writeFile(expected, readFile(m_card.photos.back())));
+        RotationSansPerte(expected, 90);
+        QCOMPARE(readFile(fresh), readFile(expected));
+
         // What cannot be turned is not turned ahead; the transfer then says why.
         const QString broken = dir.filePath(QStringLiteral("card/d.JPG"));
         QVERIFY(writeFile(broken, "not a photo"));
