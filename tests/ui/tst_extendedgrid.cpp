@@ -109,6 +109,24 @@ void grille4x4(TExtendedGrid &grille)
         grille.Colonnes().Add();
 }
 
+// Opens the editor of the cell (column, row 1) with Return, lets `action` work in it, then closes
+// it with `fin`; false when no editor of that kind opened or it did not close.
+template <typename Edition>
+bool editerCellule(TExtendedGrid &grille, int colonne, const std::function<void(Edition *)> &action,
+                   Qt::Key fin = Qt::Key_Return)
+{
+    grille.setFocus();
+    if (!grille.setCelluleCourante(colonne, 1))
+        return false;
+    QTest::keyClick(&grille, Qt::Key_Return);
+    auto *edition = grille.findChild<Edition *>();
+    if (!edition)
+        return false;
+    action(edition);
+    QTest::keyClick(edition, fin);
+    return QTest::qWaitFor([&grille] { return !grille.findChild<Edition *>(); });
+}
+
 QPixmap pastille(const QColor &couleur)
 {
     QPixmap image(16, 16);
@@ -575,82 +593,55 @@ private slots:
         g.Colonnes()[2].Saisie().setFormat(fcHeure);
         g.setCells(1, 1, QStringLiteral("28/02/2004"));
         g.setCells(2, 1, QStringLiteral("23:59"));
-        const auto ouvrir = [&](int colonne) {
-            g.setFocus();
-            if (!g.setCelluleCourante(colonne, 1))
-                return false;
-            QTest::keyClick(&g, Qt::Key_Return);
-            return true;
-        };
 
         // The date edit opens on the cell's day; its arrows step it, across the leap day.
-        QVERIFY(ouvrir(1));
-        auto *date = g.findChild<TSaisieDate *>();
-        QVERIFY(date);
-        QCOMPARE(DateValue::toDate(date->LireDate()), QDate(2004, 2, 28));
-        QTest::keyClick(date, Qt::Key_Up);
-        QTest::keyClick(date, Qt::Key_Up);
-        QTest::keyClick(date, Qt::Key_Return);
-        QTRY_VERIFY(!g.findChild<TSaisieDate *>());
+        QDate montree;
+        QVERIFY(editerCellule<TSaisieDate>(g, 1, [&](TSaisieDate *date) {
+            montree = DateValue::toDate(date->LireDate());
+            QTest::keyClick(date, Qt::Key_Up);
+            QTest::keyClick(date, Qt::Key_Up);
+        }));
+        QCOMPARE(montree, QDate(2004, 2, 28));
         QCOMPARE(g.Cells(1, 1), QStringLiteral("01/03/2004"));
         // The calendar opened from the cell is a window of its own: the edit stays open under it
         // and takes the day chosen there.
-        QVERIFY(ouvrir(1));
-        date = g.findChild<TSaisieDate *>();
-        QVERIFY(date);
-        bool vu = false;
-        QTimer::singleShot(0, [&vu] {
-            auto *calendrier = qobject_cast<TforCalendrier *>(QApplication::activeModalWidget());
-            if (!calendrier)
-                return;
-            vu = true;
-            calendrier->findChild<QCalendarWidget *>(QStringLiteral("mcCalendrier"))->setSelectedDate(QDate(2004, 3, 10));
-            QTest::mouseClick(calendrier->findChild<QPushButton *>(QStringLiteral("butValider")), Qt::LeftButton);
-        });
-        QTest::keyClick(date, Qt::Key_F4);
+        bool vu = false, resteOuverte = false;
+        QVERIFY(editerCellule<TSaisieDate>(g, 1, [&](TSaisieDate *date) {
+            QTimer::singleShot(0, [&vu] {
+                auto *calendrier = qobject_cast<TforCalendrier *>(QApplication::activeModalWidget());
+                if (!calendrier)
+                    return;
+                vu = true;
+                calendrier->findChild<QCalendarWidget *>(QStringLiteral("mcCalendrier"))->setSelectedDate(QDate(2004, 3, 10));
+                QTest::mouseClick(calendrier->findChild<QPushButton *>(QStringLiteral("butValider")), Qt::LeftButton);
+            });
+            QTest::keyClick(date, Qt::Key_F4);
+            resteOuverte = g.findChild<TSaisieDate *>() == date;
+        }));
         QVERIFY(vu);
-        QVERIFY(g.findChild<TSaisieDate *>() == date);
-        QTest::keyClick(date, Qt::Key_Return);
-        QTRY_VERIFY(!g.findChild<TSaisieDate *>());
+        QVERIFY(resteOuverte);
         QCOMPARE(g.Cells(1, 1), QStringLiteral("10/03/2004"));
         // A day that does not exist leaves the cell as it was; an emptied field empties it.
-        QVERIFY(ouvrir(1));
-        date = g.findChild<TSaisieDate *>();
-        QVERIFY(date);
-        date->setText(QStringLiteral("31/02/2004"));
-        QTest::keyClick(date, Qt::Key_Return);
-        QTRY_VERIFY(!g.findChild<TSaisieDate *>());
+        QVERIFY(editerCellule<TSaisieDate>(g, 1, [](TSaisieDate *date) { date->setText(QStringLiteral("31/02/2004")); }));
         QCOMPARE(g.Cells(1, 1), QStringLiteral("10/03/2004"));
-        QVERIFY(ouvrir(1));
-        date = g.findChild<TSaisieDate *>();
-        QVERIFY(date);
-        date->setText(QString());
-        QTest::keyClick(date, Qt::Key_Return);
-        QTRY_VERIFY(!g.findChild<TSaisieDate *>());
+        QVERIFY(editerCellule<TSaisieDate>(g, 1, [](TSaisieDate *date) { date->setText(QString()); }));
         QCOMPARE(g.Cells(1, 1), QString());
 
         // The time edit opens on the cell's time and writes hours and minutes back.
-        QVERIFY(ouvrir(2));
-        auto *heure = g.findChild<TSaisieHeure *>();
-        QVERIFY(heure);
-        QCOMPARE(qRound(heure->LireHeure() * 1440), 23 * 60 + 59);
-        heure->EcrireHeure(9.5 / 24);
-        QTest::keyClick(heure, Qt::Key_Return);
-        QTRY_VERIFY(!g.findChild<TSaisieHeure *>());
+        int minutes = -1;
+        QVERIFY(editerCellule<TSaisieHeure>(g, 2, [&](TSaisieHeure *heure) {
+            minutes = qRound(heure->LireHeure() * 1440);
+            heure->EcrireHeure(9.5 / 24);
+        }));
+        QCOMPARE(minutes, 23 * 60 + 59);
         QCOMPARE(g.Cells(2, 1), QStringLiteral("09:30"));
         // Escape keeps the cell's value.
-        QVERIFY(ouvrir(2));
-        heure = g.findChild<TSaisieHeure *>();
-        QVERIFY(heure);
-        heure->EcrireHeure(0.25);
-        QTest::keyClick(heure, Qt::Key_Escape);
-        QTRY_VERIFY(!g.findChild<TSaisieHeure *>());
+        QVERIFY(editerCellule<TSaisieHeure>(g, 2, [](TSaisieHeure *heure) { heure->EcrireHeure(0.25); }, Qt::Key_Escape));
         QCOMPARE(g.Cells(2, 1), QStringLiteral("09:30"));
 
         // A read-only date cell opens no edit.
         g.Colonnes()[1].Saisie().setReadOnly(true);
-        QVERIFY(ouvrir(1));
-        QVERIFY(!g.findChild<TSaisieDate *>());
+        QVERIFY(!editerCellule<TSaisieDate>(g, 1, [](TSaisieDate *) {}));
     }
 
     void sortieDUneCelluleEditee()
