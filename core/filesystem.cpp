@@ -10,6 +10,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace FileSystem {
@@ -56,7 +57,7 @@ bool sameFile(const QString &a, const QString &b)
     return first && second && first->st_dev == second->st_dev && first->st_ino == second->st_ino;
 }
 
-bool makeFolders(const QString &path)
+bool makeFolders(const QString &path, QStringList *created)
 {
     if (path.isEmpty())
         return false;
@@ -66,8 +67,12 @@ bool makeFolders(const QString &path)
     // Each missing part from the top down; a part that stands already is passed over.
     for (qsizetype slash = absolute.indexOf(u'/', 1); ; slash = absolute.indexOf(u'/', slash + 1)) {
         const QString part = slash < 0 ? absolute : absolute.left(slash);
-        if (::mkdir(FileName::encode(part).constData(), 0777) != 0 && errno != EEXIST)
+        if (::mkdir(FileName::encode(part).constData(), 0777) == 0) {
+            if (created)
+                created->append(part);
+        } else if (errno != EEXIST) {
             return false;
+        }
         if (slash < 0)
             break;
     }
@@ -77,6 +82,19 @@ bool makeFolders(const QString &path)
 bool remove(const QString &path)
 {
     return ::unlink(FileName::encode(path).constData()) == 0;
+}
+
+bool removeEmptyFolder(const QString &path)
+{
+    return ::rmdir(FileName::encode(path).constData()) == 0;
+}
+
+std::optional<quint64> freeSpace(const QString &folder)
+{
+    struct statvfs info {};
+    if (::statvfs(FileName::encode(folder).constData(), &info) != 0)
+        return std::nullopt;
+    return quint64(info.f_bavail) * quint64(info.f_frsize);
 }
 
 std::optional<struct timespec> modificationTime(const QString &path)

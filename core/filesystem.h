@@ -24,10 +24,17 @@ bool isFolder(const QString &path); // a folder, through links
 bool sameFile(const QString &a, const QString &b);
 
 // Creates the folder and its missing parents (mode 0777 less the umask, as mkdir -p does);
-// true when a folder stands there in the end.
-bool makeFolders(const QString &path);
+// true when a folder stands there in the end. The folders this call made, the outermost
+// first, are added to *created when it is given.
+bool makeFolders(const QString &path, QStringList *created = nullptr);
 // Removes a file (not a folder); false when it could not be removed.
 bool remove(const QString &path);
+// Removes a folder only when it is empty; false when it is still there or was never one.
+bool removeEmptyFolder(const QString &path);
+
+// The bytes the process may still write on the file system that holds the folder (what
+// statvfs(3) calls f_bavail); empty when it cannot be asked.
+std::optional<quint64> freeSpace(const QString &folder);
 
 // The last-write time; empty when the file does not exist.
 std::optional<struct timespec> modificationTime(const QString &path);

@@ -1,7 +1,7 @@
 #pragma once
 // A photo's low-quality copy for e-mail, made in memory: read, turned, reduced and compressed
 // without writing anything, then written in one go. The making needs no disk access but the
-// source's reading, so a transfer can make it on the second core while the photo itself is
+// source's reading, so a transfer can make it on another thread while the photo itself is
 // copied and turned.
 #include <QByteArray>
 #include <QDateTime>

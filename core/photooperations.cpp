@@ -22,12 +22,20 @@ bool isQuarterTurn(int angle)
     return angle == 90 || angle == 180 || angle == 270;
 }
 
-void makeFolderOf(const QString &path)
+void makeFolderOf(const QString &path, QStringList *created = nullptr)
 {
     // A failure shows up as the copy error that follows.
     const QString folder = FileSystem::folderOf(path);
-    if (!folder.isEmpty() && !FileSystem::makeFolders(folder))
+    if (!folder.isEmpty() && !FileSystem::makeFolders(folder, created))
         qCInfo(lumaroCore) << "folder" << folder << "not created";
+}
+
+// Takes back the folders a failed write made, the innermost first, as long as they are empty.
+void removeFoldersMade(const QStringList &created)
+{
+    for (auto folder = created.crbegin(); folder != created.crend(); ++folder)
+        if (!FileSystem::removeEmptyFolder(*folder))
+            break;
 }
 
 void setModificationTime(const QString &path, const struct timespec &time)
@@ -113,40 +121,65 @@ bool sourceUnchangedSince(const QString &source, const TurnedPhoto &turned)
     return now && now->first == turned.sourceSize && now->second == turned.sourceTimeNs;
 }
 
+// The source's bytes turned in memory, with the size and date the source had while it was
+// read. Empty with *changed set when the source was written to while it was read: what was
+// read may then be half of each version. Throws LumaroError with the imaging layer's reason
+// when the photo cannot be turned.
+TurnedPhoto turnSource(const QString &source, int angle, bool *changed)
+{
+    *changed = false;
+    const auto before = sourceStamp(source);
+    TurnedPhoto turned;
+    turned.bytes = Imaging::transformJpegFile(source, angle);
+    if (!before || sourceStamp(source) != before) {
+        *changed = true;
+        return {};
+    }
+    turned.sourceSize = before->first;
+    turned.sourceTimeNs = before->second;
+    return turned;
+}
+
 } // namespace
 
 TurnedPhoto TournerEnMemoire(const QString &source, int angle)
 {
     if (!isQuarterTurn(angle))
         return {};
-    const auto before = sourceStamp(source);
-    if (!before)
-        return {};
-    TurnedPhoto turned;
     try {
-        turned.bytes = Imaging::transformJpegFile(source, angle);
+        bool changed = false;
+        return turnSource(source, angle, &changed);
     } catch (const LumaroError &) {
         return {};
     }
-    // Written to while it was read: what was read may be half of each version.
-    if (sourceStamp(source) != before)
-        return {};
-    turned.sourceSize = before->first;
-    turned.sourceTimeNs = before->second;
-    return turned;
 }
 
 void CopierEtTourner(const QString &source, const QString &destination, int angle, SafeCopy::Mode mode,
                      const SafeCopy::Hooks &copyHooks, const TurnedPhoto &turnedPhoto)
 {
     makeFolderOf(destination);
-    if (angle != 0 && !turnedPhoto.isEmpty() && sourceUnchangedSince(source, turnedPhoto)) {
-        SafeCopy::writeFromSource(source, turnedPhoto.bytes, destination, mode, copyHooks);
+    if (!isQuarterTurn(angle)) {
+        SafeCopy::copyFile(source, destination, mode, copyHooks);
         return;
     }
-    SafeCopy::copyFile(source, destination, mode, copyHooks);
-    if (angle != 0)
-        RotationSansPerte(destination, angle);
+    // The turned photo is written once, from the source's bytes, and read back as a copy is:
+    // a photo turned after it was copied would replace a checked copy by an unchecked one.
+    TurnedPhoto turned = turnedPhoto;
+    if (turned.isEmpty() || !sourceUnchangedSince(source, turned)) {
+        bool changed = false;
+        try {
+            turned = turnSource(source, angle, &changed);
+        } catch (const LumaroError &error) {
+            // A photo that cannot be turned is still copied as it is, and the user told why
+            // it was not turned; its source stays.
+            SafeCopy::copyFile(source, destination, mode, copyHooks);
+            throw LumaroError(QStringLiteral("Erreur pendant la rotation sans perte. ") + error.message());
+        }
+        // Written to while it was read: nothing that stands for it may replace it.
+        if (changed)
+            throw LumaroError(SafeCopy::copyErrorMessage(source, destination));
+    }
+    SafeCopy::writeFromSource(source, turned.bytes, destination, mode, copyHooks);
 }
 
 void ReduirePhoto(const TParamAppli &settings, const QString &path, int angle, const QDateTime &sourceDate)
@@ -159,8 +192,15 @@ void writeLowQualityCopy(const QString &source, const QString &lowQualityPath, c
     // Over its own source, writing the copy would take the photo with it.
     if (sameTarget(source, lowQualityPath))
         throw LumaroError(SafeCopy::copyErrorMessage(source, lowQualityPath));
-    makeFolderOf(lowQualityPath);
-    copy.write(lowQualityPath, SafeCopy::copyErrorMessage(source, lowQualityPath));
+    QStringList created;
+    makeFolderOf(lowQualityPath, &created);
+    try {
+        copy.write(lowQualityPath, SafeCopy::copyErrorMessage(source, lowQualityPath));
+    } catch (const LumaroError &) {
+        // A copy that could not be written leaves no empty folder of its own behind.
+        removeFoldersMade(created);
+        throw;
+    }
 }
 
 void EnregistrerBasseQualite(const TParamAppli &settings, const QString &source, const QString &lowQualityPath,
@@ -200,8 +240,8 @@ bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QStri
         if (exportExif)
             checkInsideDestination(destinationRoot, exifPath);
 
-        // The low-quality copy only reads the source: it is made on the second core while the
-        // photo is copied and turned, and written after them.
+        // The low-quality copy only reads the source: it is made on a thread of its own while
+        // the photo is copied and turned, and written after them.
         std::future<LowQualityCopy> lowQualityCopy;
         if (lowQuality && !preparedLowQuality)
             lowQualityCopy = std::async(std::launch::async, &LowQualityCopy::make,

@@ -41,7 +41,7 @@ void checkInsideDestination(const QString &destinationRoot, const QString &path)
 // deletion is not reported (it is logged in "lumaro.core").
 // `copyHooks` lets tests damage the copy before it is read back. Work already done from the
 // source (on another thread, ahead of time) is written as it is; a low-quality copy not made
-// ahead is made on the second core while the photo is copied and turned.
+// ahead is made on a thread of its own while the photo is copied and turned.
 // The whole source turned without loss, with the size and date the source had when it was
 // read: a source that changed since is copied and turned again rather than taken from here.
 struct TurnedPhoto {
@@ -60,13 +60,16 @@ bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QStri
                      const SafeCopy::Hooks &copyHooks = {}, const PreparedTransfer &prepared = {});
 
 // The source's bytes turned without loss by angle (90, 180 or 270), as RotationSansPerte would
-// leave a copy of it; empty when the source cannot be read or turned, the turn then being left
-// to CopierEtTourner, which reports why.
+// leave a copy of it; empty when the source cannot be read or turned, or changed while it was
+// read, the turn then being left to CopierEtTourner, which reports why.
 TurnedPhoto TournerEnMemoire(const QString &source, int angle);
 
-// Creates the destination's folder, copies the source there (verified when the source is to be
-// deleted) and turns the copy without loss when angle is not 0. A turn made ahead by
-// TournerEnMemoire is written in place of the copy, with the same checks. Throws LumaroError.
+// Creates the destination's folder and writes there, in one verified write when the source is
+// to be deleted (temporary name, flush, read back past the page cache, compare, rename), the
+// final photo: the source's bytes as they are, or turned in memory without loss when angle is
+// 90, 180 or 270. A turn made ahead by TournerEnMemoire is used while the source is as it was
+// then. Throws LumaroError: the copy error, or, for a photo that cannot be turned, "Erreur
+// pendant la rotation sans perte. " + reason once the photo was copied as it is.
 void CopierEtTourner(const QString &source, const QString &destination, int angle,
                      SafeCopy::Mode mode = SafeCopy::Mode::Plain, const SafeCopy::Hooks &copyHooks = {},
                      const TurnedPhoto &turnedPhoto = {});
@@ -78,12 +81,13 @@ void RotationSansPerte(const QString &path, int angle);
 
 // Writes the low-quality copy of source at lowQualityPath (folder created), turned by angle.
 // Throws LumaroError with the copy error (also when lowQualityPath names the source itself) or
-// one of the "sauvegarde basse résolution" errors.
+// one of the "sauvegarde basse résolution" errors; the folders it made for a copy that could
+// not be written are removed again.
 void EnregistrerBasseQualite(const TParamAppli &settings, const QString &source, const QString &lowQualityPath,
                              int angle);
 
 // Writes a low-quality copy made of source at lowQualityPath (folder created), with the errors
-// of EnregistrerBasseQualite.
+// and the clean-up of EnregistrerBasseQualite.
 void writeLowQualityCopy(const QString &source, const QString &lowQualityPath, const LowQualityCopy &copy);
 
 // Reduces and recompresses the copy at path in place, as the ImagesLowQ settings say;

@@ -49,6 +49,26 @@ int runCli(const QStringList &arguments, QString *out, QString *err, int timeout
 #endif
 }
 
+CliRun runCliRaw(const QStringList &arguments, const QList<QPair<QString, QString>> &environment, int timeoutMs)
+{
+    CliRun run;
+    QProcess process;
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    for (const auto &variable : environment)
+        variables.insert(variable.first, variable.second);
+    process.setProcessEnvironment(variables);
+    process.start(cliPath(), arguments);
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return run;
+}
+
 bool runProgram(const QString &program, const QStringList &arguments, QByteArray *out)
 {
     QProcess process;

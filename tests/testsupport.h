@@ -4,6 +4,8 @@
 #include "core/userinterface.h"
 
 #include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -66,6 +68,14 @@ void isolateEnvironment();
 QString cliPath();
 // Runs lumaro-cli with the arguments; returns the exit code, fills standard output and error.
 int runCli(const QStringList &arguments, QString *out = nullptr, QString *err = nullptr, int timeoutMs = 120000);
+// What lumaro-cli printed, byte for byte, and how it ended (-1 when it did not end by itself).
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out, err;
+};
+// Runs lumaro-cli with the arguments and these variables added to the environment.
+CliRun runCliRaw(const QStringList &arguments, const QList<QPair<QString, QString>> &environment = {},
+                 int timeoutMs = 120000);
 // Runs a program; true when it ran and ended with exit code 0. Its standard output in *out.
 // Use as QVERIFY(runProgram(...)).
 [[nodiscard]] bool runProgram(const QString &program, const QStringList &arguments, QByteArray *out = nullptr);

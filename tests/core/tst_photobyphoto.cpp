@@ -118,6 +118,16 @@ private slots:
         QVERIFY(session.PhotosTransferees().isEmpty());
         QCOMPARE(session.NumeroPhoto(), 1);
         QCOMPARE(m_work.ui.errors.size(), 1);
+        // Nothing was written: no folder was left for it, up to the destination made for it.
+        QVERIFY(!QFileInfo::exists(m_work.destination()));
+        QVERIFY(session.NomBasseQualite().startsWith(m_work.destination() + QStringLiteral("Basse Resolution/")));
+
+        // In a destination that was there, only the folders the copy made go.
+        QVERIFY(QDir().mkpath(m_work.destination()));
+        QCOMPARE(session.lowQualityOnly(m_work.ui), PhotoByPhotoSession::After::SamePhoto);
+        QVERIFY(QFileInfo(m_work.destination()).isDir());
+        QCOMPARE(QDir(m_work.destination()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList());
     }
 
     void aThemeLeavingTheDestinationWritesNothing()

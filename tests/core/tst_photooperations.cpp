@@ -3,6 +3,7 @@
 #include "tools/democard.h"
 #include "core/error.h"
 #include "core/exifreader.h"
+#include "core/filesystem.h"
 #include "core/informationexif.h"
 #include "core/paramappli.h"
 #include "core/photooperations.h"
@@ -14,6 +15,10 @@
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <turbojpeg.h>
+
+#include <map>
 
 #include <sys/stat.h>
 
@@ -41,6 +46,46 @@ QString entryValue(const QString &path, const QString &name)
 }
 
 const QString TransferError = QStringLiteral("Erreur pendant le transfert de la photo : \n");
+
+// The quantisation tables of a JPEG by their number (what its DQT segments hold), read up to
+// the first scan.
+std::map<int, QByteArray> quantisationTables(const QByteArray &jpeg)
+{
+    std::map<int, QByteArray> tables;
+    const auto byte = [&jpeg](qsizetype at) { return at < jpeg.size() ? quint8(jpeg[at]) : 0; };
+    for (qsizetype at = 2; at + 4 <= jpeg.size() && byte(at) == 0xFF && byte(at + 1) != 0xDA;) {
+        const qsizetype length = byte(at + 2) << 8 | byte(at + 3);
+        if (byte(at + 1) == 0xDB) {
+            for (qsizetype table = at + 4; table < at + 2 + length;) {
+                const int precision = byte(table) >> 4, number = byte(table) & 0x0F;
+                const qsizetype size = precision ? 128 : 64;
+                tables[number] = jpeg.mid(table + 1, size);
+                table += 1 + size;
+            }
+        }
+        at += 2 + length;
+    }
+    return tables;
+}
+
+// A small colour picture compressed by libjpeg-turbo itself at that quality.
+QByteArray referenceJpeg(int quality)
+{
+    const tjhandle handle = tjInitCompress();
+    QByteArray pixels(32 * 32 * 3, Qt::Uninitialized);
+    for (qsizetype i = 0; i < pixels.size(); ++i)
+        pixels[i] = char(i * 7);
+    unsigned char *jpeg = nullptr;
+    unsigned long size = 0;
+    QByteArray bytes;
+    if (tjCompress2(handle, reinterpret_cast<const unsigned char *>(pixels.constData()), 32, 0, 32, TJPF_RGB, &jpeg,
+                    &size, TJSAMP_420, quality, 0)
+        == 0)
+        bytes = QByteArray(reinterpret_cast<const char *>(jpeg), qsizetype(size));
+    tjFree(jpeg);
+    tjDestroy(handle);
+    return bytes;
+}
 
 } // namespace
 
@@ -123,6 +168,69 @@ private slots:
         const QString target = m_dir.filePath(QStringLiteral("quality/%1.JPG").arg(quality));
         EnregistrerBasseQualite(settings, photo(1), target, 0);
         QCOMPARE(pictureSize(target), QSize(400, 304));
+    }
+
+    // The copy is compressed at the quality the settings give: its quantisation tables are the
+    // ones libjpeg-turbo makes for that quality (its size alone would not tell).
+    void lowQualityCopyHasTheTablesOfItsQuality_data()
+    {
+        QTest::addColumn<int>("quality");
+        QTest::addColumn<int>("other");
+        QTest::newRow("40") << 40 << 85;
+        QTest::newRow("85") << 85 << 40;
+    }
+
+    void lowQualityCopyHasTheTablesOfItsQuality()
+    {
+        QFETCH(int, quality);
+        QFETCH(int, other);
+        const std::map<int, QByteArray> expected = quantisationTables(referenceJpeg(quality));
+        QCOMPARE(expected.size(), size_t(2)); // luminance and chrominance
+        QVERIFY(expected != quantisationTables(referenceJpeg(other)));
+        for (bool resized : {false, true}) {
+            TParamAppli settings = defaults();
+            settings.Qualite = quality;
+            settings.Redimensionner = resized;
+            const QString target = m_dir.filePath(QStringLiteral("tables/%1 %2.JPG").arg(quality).arg(resized));
+            EnregistrerBasseQualite(settings, photo(1), target, resized ? 90 : 0);
+            QVERIFY(quantisationTables(readFile(target)) == expected);
+        }
+    }
+
+    // A copy that cannot be written takes back the folders it made for itself, and only those.
+    void aFailedLowQualityCopyLeavesNoFolderOfItsOwn()
+    {
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("kept/other.txt")), "x"));
+        QVERIFY(FileSystem::makeFolders(dir.filePath(QStringLiteral("kept/empty"))));
+        const QString target = dir.filePath(QStringLiteral("kept/empty/a/b/x Low.JPG"));
+        QString message;
+        {
+            FileSizeLimit limit(1000);
+            try {
+                EnregistrerBasseQualite(defaults(), photo(1), target, 0);
+            } catch (const LumaroError &error) {
+                message = error.message();
+            }
+        }
+        QCOMPARE(message, SafeCopy::copyErrorMessage(photo(1), target));
+        QVERIFY(FileSystem::isFolder(dir.filePath(QStringLiteral("kept/empty"))));
+        QVERIFY(!FileSystem::exists(dir.filePath(QStringLiteral("kept/empty/a"))));
+
+        // A photo that does not decode: the same, up to the destination made for it.
+        const QString broken = dir.filePath(QStringLiteral("broken.JPG"));
+        QVERIFY(writeFile(broken, "not a photo"));
+        QVERIFY_THROWS_EXCEPTION(LumaroError, EnregistrerBasseQualite(defaults(), broken,
+                                                                      dir.filePath(QStringLiteral("new/Basse Resolution/x.JPG")), 0));
+        QVERIFY(!FileSystem::exists(dir.filePath(QStringLiteral("new"))));
+        // What is taken back is what the folder's making reports, the outermost first.
+        QStringList created;
+        QVERIFY(FileSystem::makeFolders(dir.filePath(QStringLiteral("made/inner")), &created));
+        QCOMPARE(created, (QStringList{dir.filePath(QStringLiteral("made")), dir.filePath(QStringLiteral("made/inner"))}));
+
+        // Written, the copy keeps its folders.
+        EnregistrerBasseQualite(defaults(), photo(1), dir.filePath(QStringLiteral("ok/Basse Resolution/x.JPG")), 0);
+        QVERIFY(FileSystem::isFile(dir.filePath(QStringLiteral("ok/Basse Resolution/x.JPG"))));
     }
 
     void lowQualityName_data()
@@ -409,6 +517,31 @@ private slots:
         QVERIFY(writeFile(broken, "not a photo"));
         QVERIFY(TournerEnMemoire(broken, 90).isEmpty());
         QVERIFY(TournerEnMemoire(ahead + QStringLiteral(".gone"), 90).isEmpty());
+    }
+
+    // A photo that cannot be turned (its scan cut short) is copied as it is, the user is told
+    // why it was not turned, and its source stays although deletion is on.
+    void aPhotoThatCannotBeTurnedIsCopiedAsItIs()
+    {
+        QTemporaryDir dir;
+        const QString source = dir.filePath(QStringLiteral("card/IMG_0003.JPG"));
+        const QByteArray whole = readFile(m_card.orientation6.front());
+        QVERIFY(writeFile(source, whole.left(whole.size() * 3 / 5)));
+        const QByteArray damaged = readFile(source);
+        TParamAppli settings = defaults();
+        settings.SupprimerPhoto = true;
+        RecordingUserInterface ui;
+        TListeInformationExif exif;
+        const QString destination = dir.filePath(QStringLiteral("out/Noel 1.JPG"));
+        QVERIFY(!TransfererPhoto(settings, ui, source, dir.path(), destination, 90, exif, false, false));
+        const QString expected = TransferError + QStringLiteral("Erreur pendant la rotation sans perte. ");
+        QCOMPARE(ui.informations.size(), 1);
+        QVERIFY2(ui.informations.front().startsWith(expected) && ui.informations.front().size() > expected.size(),
+                 qPrintable(ui.informations.front()));
+        QCOMPARE(readFile(destination), damaged);
+        QCOMPARE(readFile(source), damaged);
+        QCOMPARE(QDir(dir.filePath(QStringLiteral("out"))).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("Noel 1.JPG")});
     }
 
     void inPlaceRewriteSurvivesFailure_data()

@@ -411,6 +411,7 @@ private slots:
         filter.NouvellePhoto = false;
         QCOMPARE(search(filter).size(), 3);
         // A history written in another letter case still counts.
+        QVERIFY(!histories().isEmpty());
         const QString history = m_settings + QStringLiteral("Histo/") + histories().front();
         QString text;
         QVERIFY(TextFile::read(history, text));
@@ -424,6 +425,7 @@ private slots:
         QVERIFY(makeFile(m_card + QStringLiteral("a.jpg")));
         TFiltrePhoto filter(m_settings);
         search(filter);
+        QVERIFY(!histories().isEmpty());
         const QString history = m_settings + QStringLiteral("Histo/") + histories().front();
         QVERIFY(QFile::remove(history));
         QVERIFY(QDir().mkpath(history)); // a folder where the file should be
@@ -442,6 +444,7 @@ private slots:
         TFiltrePhoto filter(m_settings);
         filter.NouvellePhoto = true;
         QCOMPARE(relative(search(filter)), (QStringList{"a.jpg", "b\nc.jpg", "d.jpg"}));
+        QVERIFY(!histories().isEmpty());
         const QByteArray history = readFile(m_settings + QStringLiteral("Histo/") + histories().front());
         const QString card = m_card;
         QCOMPARE(history, (QStringLiteral("20040214100000%1a.jpg\r\n20040214120000%1d.jpg\r\n").arg(card).toUtf8()));
