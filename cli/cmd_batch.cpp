@@ -4,13 +4,11 @@
 #include "cli/consoleui.h"
 #include "core/batchtransfer.h"
 #include "core/error.h"
+#include "core/filesystem.h"
 #include "core/filtrephoto.h"
 #include "core/paramappli.h"
 #include "core/paths.h"
 #include "core/recherchephotos.h"
-
-#include <QFileInfo>
-#include <QTextStream>
 
 #include <csignal>
 
@@ -40,11 +38,10 @@ public:
     explicit Progress(BatchTransfer &batch) : m_batch(batch) {}
     void photoStarted(const BatchPhoto &photo) override
     {
-        QTextStream(stderr) << QStringLiteral("transfert de la photo %1 sur %2 : %3 -> %4")
-                                   .arg(photo.number)
-                                   .arg(photo.total)
-                                   .arg(QFileInfo(photo.source).fileName(), QFileInfo(photo.destination).fileName())
-                            << Qt::endl;
+        printErrorLine(QStringLiteral("transfert de la photo %1 sur %2 : %3 -> %4")
+                           .arg(photo.number)
+                           .arg(photo.total)
+                           .arg(FileSystem::fileNameOf(photo.source), FileSystem::fileNameOf(photo.destination)));
     }
     void photoFinished(const BatchPhoto &, bool) override
     {
@@ -70,9 +67,9 @@ int commandBatch(CliContext &context, const QCommandLineParser &line)
     const QStringList args = line.positionalArguments();
     if (args.at(0).isEmpty() || args.at(1).isEmpty())
         throw UsageError(QStringLiteral("Le dossier source et le dossier de destination ne peuvent pas être vides."));
-    const QString source = Paths::withSeparator(QFileInfo(args.at(0)).absoluteFilePath());
-    options.destination = Paths::withSeparator(QFileInfo(args.at(1)).absoluteFilePath());
-    if (!QFileInfo(source).isDir())
+    const QString source = Paths::withSeparator(FileSystem::absolutePath(args.at(0)));
+    options.destination = Paths::withSeparator(FileSystem::absolutePath(args.at(1)));
+    if (!FileSystem::isFolder(source))
         throw LumaroError(QStringLiteral("Le dossier %1 n'existe pas.").arg(source));
 
     catchStopSignals();
@@ -81,7 +78,6 @@ int commandBatch(CliContext &context, const QCommandLineParser &line)
     QStringList photos, extraFiles;
     RechercherPhotos(source, true, filter, extraFiles, photos, settings, context.ui);
 
-    QTextStream out(stdout);
     BatchTransfer::Result result;
     if (photos.isEmpty()) {
         context.ui.showInformation(QStringLiteral("Aucune photo à transférer !"));
@@ -90,14 +86,14 @@ int commandBatch(CliContext &context, const QCommandLineParser &line)
         Progress progress(batch);
         result = batch.run(&progress);
         for (const QString &written : batch.PhotosTransferees())
-            out << written << '\n';
+            printLine(written);
     }
-    out << "--\n";
-    out.flush();
+    printLine(QStringLiteral("--"));
+    flushOut();
     // The extra files are copied also after a stop, as the set-up dialog does.
     for (const QString &copy : EnregistrerExtensionsSupp(options.destination, extraFiles, context.ui))
-        out << copy << '\n';
-    out.flush();
+        printLine(copy);
+    flushOut();
 
     if (stopSignal || result.end == BatchTransfer::End::Stopped)
         return Interrupted;

@@ -3,7 +3,6 @@
 #include "core/error.h"
 
 #include <QRegularExpression>
-#include <QTextStream>
 
 int commandDemoCard(CliContext &, const QCommandLineParser &line)
 {
@@ -34,9 +33,8 @@ int commandDemoCard(CliContext &, const QCommandLineParser &line)
     }
     const QString folder = line.positionalArguments().front();
     const DemoCard::Contents contents = DemoCard::write(folder, options);
-    QTextStream out(stdout);
-    out << QStringLiteral("%1 photos écrites dans %2").arg(contents.photos.size()).arg(folder) << '\n';
-    out << QStringLiteral("Miniatures à ignorer : %1").arg(contents.thumbnailFolder) << '\n';
-    out << QStringLiteral("Autres fichiers : %1").arg(contents.extraFiles.join(QStringLiteral(", "))) << '\n';
+    printLine(QStringLiteral("%1 photos écrites dans %2").arg(contents.photos.size()).arg(folder));
+    printLine(QStringLiteral("Miniatures à ignorer : %1").arg(contents.thumbnailFolder));
+    printLine(QStringLiteral("Autres fichiers : %1").arg(contents.extraFiles.join(QStringLiteral(", "))));
     return 0;
 }

@@ -2,11 +2,8 @@
 #include "cli/commands.h"
 #include "core/error.h"
 #include "core/exifdate.h"
+#include "core/filesystem.h"
 #include "core/informationexif.h"
-
-#include <QFile>
-#include <QFileInfo>
-#include <QTextStream>
 
 #include <cstdio>
 
@@ -16,10 +13,9 @@ namespace {
 QString photoArgument(const QCommandLineParser &line)
 {
     const QString photo = line.positionalArguments().front();
-    const QFileInfo info(photo);
-    if (!info.exists())
+    if (!FileSystem::status(photo))
         throw LumaroError(QStringLiteral("Fichier introuvable : %1").arg(photo));
-    if (!info.isFile())
+    if (!FileSystem::isFile(photo))
         throw LumaroError(QStringLiteral("Ce n'est pas un fichier : %1").arg(photo));
     return photo;
 }
@@ -33,10 +29,9 @@ int commandExif(CliContext &, const QCommandLineParser &line)
     TListeInformationExif list;
     LireInformationsExif(list, photo, !noExif);
     // The very bytes of the EXIF text file, CR LF included.
-    QFile out;
-    if (!out.open(stdout, QIODevice::WriteOnly))
+    const QByteArray text = ContenuFichierExif(list);
+    if (std::fwrite(text.constData(), 1, size_t(text.size()), stdout) != size_t(text.size()))
         throw LumaroError(QStringLiteral("Sortie standard indisponible."));
-    out.write(ContenuFichierExif(list));
     return 0;
 }
 
@@ -46,6 +41,6 @@ int commandDate(CliContext &, const QCommandLineParser &line)
     TListeInformationExif list;
     LireInformationsExif(list, photo, true);
     const double date = DatePhoto(list, photo);
-    QTextStream(stdout) << ExifDate::format(date) << '\t' << AngleOrientation(list) << '\n';
+    printLine(ExifDate::format(date) + u'\t' + QString::number(AngleOrientation(list)));
     return 0;
 }

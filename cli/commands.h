@@ -3,6 +3,7 @@
 // Each command reads its options and arguments from the parsed command line (already checked
 // against its description in the command table) and returns the exit code: 0 on success, 1 on an
 // error. A UsageError (exit code 2) is a command line that cannot be obeyed.
+#include "cli/output.h"
 #include "core/error.h"
 
 #include <QCommandLineParser>
@@ -21,10 +22,6 @@ struct CliContext {
     QString settingsFolder; // with its trailing "/"
     ConsoleUserInterface &ui;
 };
-
-// Writes the text and a line end on standard output, a path with the very bytes of its name
-// (a name that is not UTF-8 included), so that scripts can open what they read.
-void printLine(const QString &text);
 
 int commandSettings(CliContext &context, const QCommandLineParser &line);
 int commandExif(CliContext &context, const QCommandLineParser &line);

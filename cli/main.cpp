@@ -8,9 +8,6 @@
 #include "core/versioncheck.h"
 
 #include <QCoreApplication>
-#include <QTextStream>
-
-#include <cstdio>
 
 namespace {
 
@@ -23,12 +20,6 @@ bool isHelp(const QString &arg)
 
 } // namespace
 
-void printLine(const QString &text)
-{
-    const QByteArray bytes = FileName::encode(text) + '\n';
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-}
-
 int main(int argc, char *argv[])
 {
     MemoryTuning::reuseLargeBlocks();
@@ -38,21 +29,19 @@ int main(int argc, char *argv[])
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args.append(FileName::decode(argv[i]));
-    QTextStream out(stdout);
-    QTextStream err(stderr);
     if (args.size() == 1 && isHelp(args.front())) {
-        out << CommandLine::programHelp();
+        writeOut(CommandLine::programHelp());
         return 0;
     }
     if (args.size() == 1 && args.front() == QLatin1String("--version")) {
-        out << QStringLiteral("lumaro-cli %1\n").arg(ProgramVersion());
+        printLine(QStringLiteral("lumaro-cli %1").arg(ProgramVersion()));
         return 0;
     }
     const CliCommand *command = args.isEmpty() ? nullptr : CommandLine::find(args.front());
     if (!command) {
         if (!args.isEmpty())
-            err << QStringLiteral("Commande inconnue : %1\n").arg(args.front());
-        err << CommandLine::programHelp();
+            printErrorLine(QStringLiteral("Commande inconnue : %1").arg(args.front()));
+        writeError(CommandLine::programHelp());
         return UsageExitCode;
     }
     args.removeFirst();
@@ -62,7 +51,7 @@ int main(int argc, char *argv[])
         QCommandLineParser line;
         CommandLine::parse(line, *command, args);
         if (line.isSet(QStringLiteral("help"))) {
-            out << CommandLine::commandHelp(*command);
+            writeOut(CommandLine::commandHelp(*command));
             return 0;
         }
         const QString folder = line.isSet(QStringLiteral("settings-dir"))

@@ -10,17 +10,13 @@
 #include "core/photooperations.h"
 #include "core/userinterface.h"
 
-#include <QFileInfo>
 #include <QLocale>
-
 #include <QThreadPool>
 
 #include <algorithm>
 #include <deque>
 #include <future>
 #include <optional>
-
-#include <sys/statvfs.h>
 
 namespace {
 
@@ -55,9 +51,15 @@ private:
     QString m_held;
 };
 
+// A file answers to the name, through a link that leads somewhere.
 bool fileExists(const QString &path)
 {
-    return QFileInfo::exists(path);
+    return FileSystem::status(path).has_value();
+}
+
+QString folderOfAbsolute(const QString &path)
+{
+    return FileSystem::folderOf(FileSystem::absolutePath(path));
 }
 
 } // namespace
@@ -313,7 +315,7 @@ bool BatchTransfer::writeLowQualityOnly(BatchPhoto &photo, const Preparation &pr
 
 void BatchTransfer::removeLeftoversBeside(const QString &path)
 {
-    const QString folder = QFileInfo(path).absolutePath();
+    const QString folder = folderOfAbsolute(path);
     if (m_cleanedFolders.contains(folder))
         return;
     m_cleanedFolders.insert(folder);
@@ -324,19 +326,18 @@ bool BatchTransfer::sourceGone(const QString &source) const
 {
     // A missing photo in a folder that is still there was only moved away; a missing folder
     // means the card was pulled out.
-    return !fileExists(source) && !QFileInfo(QFileInfo(source).absolutePath()).isDir();
+    return !fileExists(source) && !FileSystem::isFolder(folderOfAbsolute(source));
 }
 
 bool BatchTransfer::destinationFull(const QString &source) const
 {
-    struct statvfs info {};
-    QString folder = m_options.destination;
-    while (!folder.isEmpty() && !QFileInfo(folder).isDir())
-        folder = QFileInfo(folder.endsWith(u'/') ? folder.chopped(1) : folder).path();
-    if (folder.isEmpty() || ::statvfs(QFile::encodeName(folder).constData(), &info) != 0)
-        return false;
-    const quint64 available = quint64(info.f_bavail) * quint64(info.f_frsize);
-    return available < quint64(QFileInfo(source).size()) + 65536;
+    // The destination may not exist yet: its nearest folder that does tells the disk.
+    QString folder = FileSystem::absolutePath(m_options.destination);
+    while (folder != QLatin1String("/") && !FileSystem::isFolder(folder))
+        folder = FileSystem::cleanPath(folder + QStringLiteral("/.."));
+    const std::optional<quint64> available = FileSystem::freeSpace(folder);
+    const std::optional<struct stat> photo = FileSystem::status(source);
+    return available && *available < quint64(photo ? photo->st_size : 0) + 65536;
 }
 
 bool BatchTransfer::stopsEverything(const QString &source, const QString &photoMessage)

@@ -2,12 +2,11 @@
 
 #include "core/datetimevalue.h"
 #include "core/error.h"
+#include "core/filesystem.h"
 #include "core/namemask.h"
 #include "core/paramappli.h"
 #include "core/photooperations.h"
 #include "core/userinterface.h"
-
-#include <QFileInfo>
 
 PhotoByPhotoSession::PhotoByPhotoSession(const TParamAppli &settings, QStringList &photos, QString destination,
                                          QString theme)
@@ -124,9 +123,9 @@ PhotoByPhotoSession::After PhotoByPhotoSession::transfer(const QString &nomFinal
     const bool succeeded =
         TransfererPhoto(m_settings, ui, path, m_destination, nomFinal, m_angle, m_exif, m_exportExif, m_lowQuality);
     // A copy can exist although a later step failed: it was written, under a name that was free.
-    if (succeeded || QFileInfo::exists(nomFinal))
+    if (succeeded || FileSystem::status(nomFinal))
         m_written.append(nomFinal);
-    if (succeeded && m_settings.SupprimerPhoto && !QFileInfo::exists(path)) {
+    if (succeeded && m_settings.SupprimerPhoto && !FileSystem::status(path)) {
         // The photo that follows takes the place of the one whose source went.
         m_photos.removeAt(m_number - 1);
         --m_number;

@@ -1,12 +1,10 @@
 #include "core/slideshowplayer.h"
 
+#include "core/filesystem.h"
 #include "core/imaging.h"
 #include "core/paramappli.h"
 #include "core/photooperations.h"
 #include "core/userinterface.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 namespace {
 
@@ -18,9 +16,8 @@ QString openingError(const QString &path, const QString &reason)
 // The file is gone afterwards, whether this call removed it or it had already gone.
 bool removeFile(const QString &path)
 {
-    QFile::remove(path);
-    const QFileInfo after(path);
-    return !after.exists() && !after.isSymLink();
+    FileSystem::remove(path);
+    return !FileSystem::exists(path);
 }
 
 QString lowQualityPathOf(const TParamAppli &settings, const QString &path)
@@ -233,7 +230,7 @@ void SlideshowPlayer::TournerPhoto(int angle)
 
     // An existing low-quality copy follows its photo.
     const QString lowQuality = lowQualityPathOf(m_settings, path);
-    if (!lowQuality.isEmpty() && QFileInfo::exists(lowQuality)) {
+    if (!lowQuality.isEmpty() && FileSystem::status(lowQuality)) {
         try {
             ::EnregistrerBasseQualite(m_settings, path, lowQuality, 0);
         } catch (const LumaroError &error) {
@@ -269,8 +266,8 @@ void SlideshowPlayer::SupprimerPhoto()
         return;
     }
     const QString lowQuality = lowQualityPathOf(m_settings, path);
-    if (!lowQuality.isEmpty() && QFileInfo::exists(lowQuality))
-        QFile::remove(lowQuality);
+    if (!lowQuality.isEmpty() && FileSystem::status(lowQuality))
+        FileSystem::remove(lowQuality);
     m_loader.invalidate();
     m_picture = SlideshowPicture();
     if (m_sequence.removeCurrent() == SlideshowSequence::Removal::ListEmpty) {

@@ -2,7 +2,9 @@
 // user's photos when something goes wrong in the middle of a card.
 #include "core/batchtransfer.h"
 #include "core/exifdate.h"
+#include "core/filename.h"
 #include "core/filereplacement.h"
+#include "core/filesystem.h"
 #include "core/filtrephoto.h"
 #include "core/recherchephotos.h"
 #include "core/paramappli.h"
@@ -561,6 +563,59 @@ private slots:
         QVERIFY(m_work.ui.errors[0].contains(QStringLiteral("n'est plus accessible")));
         QCOMPARE(batch.PhotosTransferees().size(), 2);
         QCOMPARE(photos.size(), 3);
+    }
+
+    // A card written by another system may name a folder or a photo with bytes that are not
+    // UTF-8: its photos are found, copied and deleted like any other, and lumaro-cli prints
+    // their names with those very bytes.
+    void namesThatAreNotUtf8()
+    {
+        m_work.makeCard(6);
+        const QByteArray folders = FileName::encode(m_work.path(QStringLiteral("card/DCIM/")));
+        QCOMPARE(::rename(folders + "101DEMO", folders + "101D\xE9MO"), 0);
+        const QString oddFolder = FileName::decode(QByteArray("101D\xE9MO"));
+        QStringList photos = m_work.card.photos;
+        photos.replaceInStrings(QStringLiteral("/101DEMO/"), u'/' + oddFolder + u'/');
+        const QStringList sources = photos;
+        m_work.settings->SupprimerPhoto = true;
+        BatchTransfer batch(*m_work.settings, m_work.ui, photos, options());
+        const BatchTransfer::Result result = batch.run();
+        QVERIFY2(m_work.ui.errors.isEmpty(), qPrintable(m_work.ui.errors.join(u'\n')));
+        QCOMPARE(result.end, BatchTransfer::End::Completed);
+        QCOMPARE(result.failures, 0);
+        QCOMPARE(batch.PhotosTransferees().size(), 6);
+        QVERIFY(photos.isEmpty());
+        for (const QString &source : sources)
+            QVERIFY(!FileSystem::exists(source));
+
+        // The same through lumaro-cli, with a photo whose own name is not UTF-8 kept by #ORIG.
+        DemoCard::Options small;
+        small.count = 6;
+        small.size = QSize(320, 240);
+        const DemoCard::Contents card = DemoCard::write(m_work.path(QStringLiteral("card2")), small);
+        const QByteArray cardFolders = FileName::encode(m_work.path(QStringLiteral("card2/DCIM/")));
+        QCOMPARE(::rename(cardFolders + "101DEMO", cardFolders + "101D\xE9MO"), 0);
+        QCOMPARE(::rename(cardFolders + "101D\xE9MO/IMG_0005.JPG", cardFolders + "101D\xE9MO/c\xFF.JPG"), 0);
+        QVERIFY(TestSupport::writeFile(m_work.path(QStringLiteral("settings/Lumaro.ini")),
+                                       QStringLiteral("[General]\r\nSupprimerPhoto=1\r\nMasqueNomPhoto=#ORIG\r\n"
+                                                      "RepertoireAIgnorer=%1\r\n")
+                                           .arg(card.thumbnailFolder)
+                                           .toUtf8()));
+        const TestSupport::CliRun run = TestSupport::runCliRaw(
+            {QStringLiteral("batch"), QStringLiteral("--settings-dir"), m_work.path(QStringLiteral("settings")),
+             m_work.path(QStringLiteral("card2")), m_work.path(QStringLiteral("cli"))});
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        const QList<QByteArray> lines = run.out.split('\n');
+        const qsizetype separator = lines.indexOf("--");
+        QCOMPARE(separator, 6);
+        for (qsizetype i = 0; i < separator; ++i)
+            QVERIFY2(FileSystem::isFile(FileName::decode(lines[i])), lines[i].constData());
+        QVERIFY(lines.contains(FileName::encode(m_work.path(QStringLiteral("cli/"))) + "c\xFF.JPG"));
+        // No character standing for a byte ever leaves as its UTF-8 form (EF 9E xx, EF 9F xx).
+        QVERIFY(!run.out.contains("\xEF\x9E") && !run.out.contains("\xEF\x9F"));
+        QVERIFY(!run.err.contains("\xEF\x9E") && !run.err.contains("\xEF\x9F"));
+        QVERIFY2(run.err.contains(" : c\xFF.JPG -> c\xFF.JPG\n"), run.err.constData());
+        QVERIFY(!FileSystem::exists(FileName::decode(cardFolders + "101D\xE9MO/c\xFF.JPG")));
     }
 };
 

@@ -1,5 +1,7 @@
 // The slideshow without its window: the list and its index, the pacing timer, and the player
 // driven through a recording view.
+#include "core/filename.h"
+#include "core/filesystem.h"
 #include "core/imaging.h"
 #include "core/paramappli.h"
 #include "core/photooperations.h"
@@ -423,6 +425,44 @@ private slots:
         QVERIFY(displayNext(*player, &SlideshowPlayer::SupprimerPhoto));
         QVERIFY(m_ui.errors.isEmpty());
         QCOMPARE(m_photos.size(), 2);
+    }
+
+    // A photo whose name is not UTF-8 (a card written by another system) is deleted for real,
+    // its low-quality copy with it.
+    void deletingAPhotoWhoseNameIsNotUtf8()
+    {
+        const QString odd = writePhoto(FileName::decode(QByteArray("d\xFF.jpg")), QSize(64, 48));
+        QVERIFY(FileSystem::isFile(odd));
+        const QString lowQuality = NomBasseQualite(*m_settings, odd);
+        EnregistrerBasseQualite(*m_settings, odd, lowQuality, 0);
+        QVERIFY(FileSystem::isFile(lowQuality));
+        m_photos = {odd, m_photos[0]};
+        auto player = startedPlayer();
+        QVERIFY(m_ui.errors.isEmpty());
+        m_ui.answers = {true};
+        QVERIFY(displayNext(*player, &SlideshowPlayer::SupprimerPhoto));
+        QVERIFY(m_ui.errors.isEmpty());
+        QVERIFY(!FileSystem::exists(odd));
+        QVERIFY(!FileSystem::exists(lowQuality));
+        QCOMPARE(m_photos.size(), 1);
+    }
+
+    // "Enregistrer une basse résolution" of a photo that does not decode leaves no folder behind.
+    void aFailedLowQualitySaveLeavesNoFolder()
+    {
+        const QString broken = m_dir->filePath(QStringLiteral("broken.jpg"));
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a photo") > 0);
+        file.close();
+        m_photos = {broken, m_photos[0]};
+        auto player = startedPlayer();
+        m_ui.errors.clear();
+        player->EnregistrerBasseQ();
+        QCOMPARE(m_ui.errors.size(), 1);
+        QVERIFY2(m_ui.errors[0].startsWith(QStringLiteral("Erreur pendant la sauvegarde basse résolution (1). ")),
+                 qPrintable(m_ui.errors[0]));
+        QVERIFY(!FileSystem::exists(m_dir->filePath(QStringLiteral("Basse Resolution"))));
+        QVERIFY(player->pacer().isCounting());
     }
 
     void unsavedTurnsDoNotAddUp()
