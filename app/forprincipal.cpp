@@ -67,7 +67,7 @@ TforPrincipal::TforPrincipal(const QString &settingsFolder, QWidget *parent)
     connect(parametrage, &QAction::triggered, this, &TforPrincipal::actParametrageExecute);
     connect(aide, &QAction::triggered, this, &TforPrincipal::actAideExecute);
     connect(quitter, &QAction::triggered, this, &TforPrincipal::actQuitterExecute);
-    // Its window is not part of the program yet.
+    // The About box, whose "Tester MAJ" runs the new-version check.
     connect(apropos, &QAction::triggered, this, &TforPrincipal::actAProposExecute);
 
     auto *separator1 = new QAction(this);

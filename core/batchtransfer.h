@@ -92,8 +92,9 @@ private:
     // False when the batch cannot go on.
     bool processPhoto(BatchObserver *observer);
     struct Preparation;
-    // What can be known of a photo before it is written, read on the second core while the
-    // photo before it is written: its thumbnail, EXIF list, date, angle, low-quality copy.
+    // What can be known of a photo before it is written, read on a worker thread while the
+    // photos before it are written: its thumbnail, EXIF list, date, angle, turned photo and
+    // low-quality copy.
     static Preparation prepare(const TParamAppli &settings, const BatchOptions &options, const QString &source);
     // The preparation of m_photos[m_index]: the one made ahead when it is that photo's.
     Preparation takePreparation(const QString &source);

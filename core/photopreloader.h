@@ -1,6 +1,6 @@
 #pragma once
-// Decodes on the second core the photos the user is likely to look at next (the next and the
-// previous one), so that moving to them shows a picture already decoded. Pictures are decoded
+// Decodes on threads of their own, one per photo, the photos the user is likely to look at next
+// (the next and the previous one), so that moving to them shows a picture already decoded. Pictures are decoded
 // at the smallest DCT scale that still covers the display size. A photo whose file changes
 // (turned, deleted) is forgotten by its owner; nothing stale is ever handed out for it.
 #include "core/imaging.h"

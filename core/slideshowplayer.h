@@ -1,8 +1,8 @@
 #pragma once
 // The slideshow itself, without its window: which photo is shown, the pacing, the turns, the
 // low-quality copies and the deletions, with their questions and messages. The window paints
-// what the player gives it and forwards the user's commands; lumaro-cli and the tests drive
-// the same class through their own view.
+// what the player gives it and forwards the user's commands; the tests drive the same class
+// through a view of their own.
 #include "core/slideshowloader.h"
 #include "core/slideshowpacer.h"
 #include "core/slideshowsequence.h"
