@@ -8,6 +8,7 @@
 #include "core/paths.h"
 #include "core/settingschange.h"
 #include "dialogs/choisirrepertoire.h"
+#include "dialogs/helpwindow.h"
 #include "dialogs/messages.h"
 
 #include <QApplication>
@@ -28,7 +29,6 @@
 
 namespace {
 
-constexpr int HelpTopic = 6;
 constexpr int DimensionCount = 6;
 constexpr int DisplayModeCount = 4;
 constexpr int SuffixLength = 10;
@@ -47,7 +47,7 @@ TforParametrage::TforParametrage(TParamAppli &settings, QWidget *parent)
     setObjectName(QStringLiteral("TforParametrage"));
     setWindowTitle(QStringLiteral("Paramétrage de Lumaro"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setProperty("helpContext", HelpTopic);
+    Help::setContext(this, Help::Context::Settings);
 
     pcParametrage = new QTabWidget(this);
     pcParametrage->setObjectName(QStringLiteral("pcParametrage"));

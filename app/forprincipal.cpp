@@ -39,7 +39,7 @@ TforPrincipal::TforPrincipal(const QString &settingsFolder, QWidget *parent)
 {
     setObjectName(QStringLiteral("TforPrincipal"));
     setWindowTitle(QStringLiteral("Lumaro"));
-    setProperty("helpContext", 2);
+    Help::setContext(this, Help::Context::MainWindow);
     setFont(fontWithPixelSize(font(), 11));
 
     m_params = std::make_unique<TParamAppli>(settingsFolder + QStringLiteral("Lumaro.ini"));
@@ -272,7 +272,7 @@ void TforPrincipal::actAProposExecute()
 
 void TforPrincipal::actAideExecute()
 {
-    AfficherAide(1, this);
+    AfficherAide(Help::Context::Contents, this);
 }
 
 void TforPrincipal::actQuitterExecute()

@@ -4,7 +4,6 @@
 #include "dialogs/messages.h"
 #include "core/error.h"
 
-#include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -13,7 +12,7 @@ LumaroApplication::LumaroApplication(int &argc, char **argv) : QApplication(argc
     setApplicationName(QStringLiteral("Lumaro"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/lumaro.svg")));
     installFrenchTranslation(*this);
-    installEventFilter(this);
+    installEventFilter(new Help::KeyFilter(this));
 }
 
 bool LumaroApplication::installFrenchTranslation(QApplication &app)
@@ -39,18 +38,4 @@ bool LumaroApplication::notify(QObject *receiver, QEvent *event)
         MessageErreur(QStringLiteral("Erreur inattendue."));
     }
     return false;
-}
-
-bool LumaroApplication::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_F1) {
-        auto *widget = qobject_cast<QWidget *>(watched);
-        if (widget && widget->isWindow() == false)
-            widget = widget->window();
-        if (widget && widget->objectName() != QLatin1String("HelpWindow")) {
-            AfficherAide(contexteAide(widget), widget);
-            return true;
-        }
-    }
-    return QApplication::eventFilter(watched, event);
 }

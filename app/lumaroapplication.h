@@ -13,7 +13,4 @@ public:
 
     // Loads Qt's own French texts; false when they are not installed.
     static bool installFrenchTranslation(QApplication &app);
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 };

@@ -1,5 +1,6 @@
 #include "controls/forselectionphoto.h"
 
+#include "dialogs/helpwindow.h"
 #include "dialogs/messages.h"
 #include "controls/saisie.h"
 #include "controls/saisiedate.h"
@@ -18,8 +19,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-constexpr int HelpTopic = 7;
 
 QPushButton *makeButton(const QString &name, const QString &caption, QWidget *parent)
 {
@@ -45,7 +44,7 @@ TforSelectionPhoto::TforSelectionPhoto(TFiltrePhoto &filter, QWidget *parent)
 {
     setObjectName(QStringLiteral("forSelectionPhoto"));
     setWindowTitle(QStringLiteral("Filtrer les photos"));
-    setProperty("helpContext", HelpTopic);
+    Help::setContext(this, Help::Context::PhotoFilter);
     build();
     // 460 x 204 as designed; a larger system font widens it rather than cutting the captions.
     const QSize needed = minimumSizeHint();

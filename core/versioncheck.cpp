@@ -57,9 +57,10 @@ qint64 weight(const Pieces &p)
     return p[0] * 1000000 + p[1] * 10000 + p[2] * 100 + p[3];
 }
 
-VersionCheck::Result failed(const QString &why)
+VersionCheck::Result failed(VersionCheck::Result::Failure reason, const QString &why)
 {
     VersionCheck::Result result;
+    result.reason = reason;
     result.failure = why;
     return result;
 }
@@ -175,12 +176,12 @@ Result check(const QUrl &address, const QString &versionFile, int timeoutMs)
 {
     const Download downloaded = download(address, timeoutMs);
     if (!downloaded.failure.isEmpty())
-        return failed(downloaded.failure);
+        return failed(Result::Failure::NotDownloaded, downloaded.failure);
     const QString folder = FileSystem::folderOf(versionFile);
     if (!folder.isEmpty())
         FileSystem::makeFolders(folder);
     if (!FileReplacement::writeWhole(versionFile, downloaded.bytes))
-        return failed(QStringLiteral("impossible d'écrire ") + versionFile);
+        return failed(Result::Failure::NotWritten, QStringLiteral("impossible d'écrire ") + versionFile);
 
     const VersionFile published = readVersionFile(versionFile);
     Result result;
@@ -191,6 +192,7 @@ Result check(const QUrl &address, const QString &versionFile, int timeoutMs)
         return result;
     }
     if (!isWebAddress(result.downloadAddress)) {
+        result.reason = Result::Failure::InvalidAddress;
         result.failure = QStringLiteral("adresse de la nouvelle version invalide");
         return result;
     }

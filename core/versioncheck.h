@@ -54,7 +54,15 @@ struct Result {
         UpToDate, // the published version is not newer (also when the file says nothing)
         Newer,    // a newer version; downloadAddress is a web address
     };
+    // Why it failed, for the message the user gets: each asks something else of them.
+    enum class Failure {
+        None,
+        NotDownloaded,  // no answer, an error answer, or no address to ask
+        NotWritten,     // the version file could not be written where it goes
+        InvalidAddress, // a newer version is published, but not at a web address
+    };
     Outcome outcome = Outcome::Failed;
+    Failure reason = Failure::None;
     QString latest;
     QString downloadAddress;
     QString failure; // why it failed, for logs and the command line

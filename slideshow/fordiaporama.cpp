@@ -1,6 +1,7 @@
 #include "slideshow/fordiaporama.h"
 
 #include "core/paramappli.h"
+#include "dialogs/helpwindow.h"
 #include "slideshow/photoarea.h"
 
 #include <QApplication>
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr int HelpTopic = 5;
 constexpr int CaptionHeight = 21;
 
 bool isSlideshowKey(int key)
@@ -38,7 +38,8 @@ TforDiaporama::TforDiaporama(TParamAppli &settings, QStringList &photos, QWidget
 {
     setObjectName(QStringLiteral("forDiaporama"));
     setWindowTitle(QStringLiteral("Lumaro - Diaporama"));
-    setProperty("helpContext", HelpTopic);
+    // F1 means nothing here: the help would open under a slideshow that runs on.
+    Help::setContext(this, Help::Context::None);
     setFocusPolicy(Qt::StrongFocus);
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);

@@ -7,6 +7,7 @@
 #include "core/paths.h"
 #include "core/recherchephotos.h"
 #include "dialogs/choisirrepertoire.h"
+#include "dialogs/helpwindow.h"
 #include "dialogs/messages.h"
 #include "dialogs/qtuserinterface.h"
 #include "slideshow/fordiaporama.h"
@@ -22,8 +23,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-constexpr int HelpTopic = 5;
 
 QPushButton *makeButton(const char *name, const QString &caption, QWidget *parent)
 {
@@ -43,7 +42,7 @@ TforParamDiaporama::TforParamDiaporama(TParamAppli &settings, QWidget *parent)
 {
     setObjectName(QStringLiteral("forParamDiaporama"));
     setWindowTitle(QStringLiteral("Lumaro - Paramétrage du Diaporama"));
-    setProperty("helpContext", HelpTopic);
+    Help::setContext(this, Help::Context::SlideshowSetUp);
     build();
     slRepertoire->AffecterTexte(settings.LecteurCarte);
     setFixedSize(sizeHint().expandedTo(QSize(420, 0)));

@@ -1,6 +1,8 @@
 #include "transfer/fortransfertbatch.h"
 
+#include "controls/elidedlabel.h"
 #include "core/paramappli.h"
+#include "dialogs/helpwindow.h"
 #include "slideshow/fordiaporama.h"
 
 #include <QCloseEvent>
@@ -31,9 +33,10 @@ QFont pixelFont(QFont font, int pixels, bool bold = false)
     return font;
 }
 
-QLabel *valueLabel(const char *name, QWidget *parent)
+template<class Label = QLabel>
+Label *valueLabel(const char *name, QWidget *parent)
 {
-    auto *label = new QLabel(parent);
+    auto *label = new Label(parent);
     label->setObjectName(QLatin1String(name));
     label->setFont(pixelFont(label->font(), 13));
     label->setMinimumHeight(18);
@@ -61,7 +64,7 @@ TforTransfertBatch::TforTransfertBatch(TParamAppli &settings, QStringList &photo
 {
     setObjectName(QStringLiteral("TforTransfertBatch"));
     setWindowTitle(QStringLiteral("Transfert des photos en mode Batch"));
-    setProperty("helpContext", 3);
+    Help::setContext(this, Help::Context::BatchTransfer);
     m_ui.beforeMessage = [this] { showPending(); };
     build();
     const QSize needed = minimumSizeHint();
@@ -116,8 +119,9 @@ void TforTransfertBatch::build()
     pbGauge->setFixedHeight(17);
 
     labDatePhoto = valueLabel("labDatePhoto", GroupBox1);
-    labNomPhoto = valueLabel("labNomPhoto", GroupBox1);
-    labNomPhotoDestination = valueLabel("labNomPhotoDestination", GroupBox1);
+    // Long names lose their middle, never their end; the tooltip gives the whole path.
+    labNomPhoto = valueLabel<ElidedLabel>("labNomPhoto", GroupBox1);
+    labNomPhotoDestination = valueLabel<ElidedLabel>("labNomPhotoDestination", GroupBox1);
     auto *values = new QFormLayout;
     values->setLabelAlignment(Qt::AlignRight);
     values->setHorizontalSpacing(10);
@@ -139,7 +143,7 @@ void TforTransfertBatch::build()
     inside->addLayout(right, 1);
     // The value labels keep the designed room (names of about 50 characters) without growing
     // the window for every long name.
-    for (QLabel *label : {labDatePhoto, labNomPhoto, labNomPhotoDestination})
+    for (QLabel *label : std::initializer_list<QLabel *>{labDatePhoto, labNomPhoto, labNomPhotoDestination})
         label->setMinimumWidth(337);
 
     auto *main = new QVBoxLayout(this);
@@ -222,9 +226,9 @@ void TforTransfertBatch::show(const BatchPhoto &photo)
     labInfoTransfert->setText(QStringLiteral("transfert de la photo %1 sur %2").arg(photo.number).arg(photo.total));
     pbGauge->setMaximum(photo.total);
     pbGauge->setValue(photo.number);
-    labNomPhoto->setText(QFileInfo(photo.source).fileName());
+    labNomPhoto->setFullText(QFileInfo(photo.source).fileName(), photo.source);
     labDatePhoto->setText(BatchTransfer::formatDate(photo.date));
-    labNomPhotoDestination->setText(QFileInfo(photo.destination).fileName());
+    labNomPhotoDestination->setFullText(QFileInfo(photo.destination).fileName(), photo.destination);
     if (m_thumbnails)
         imaPhoto->setPixmap(QPixmap::fromImage(photo.thumbnail));
 }

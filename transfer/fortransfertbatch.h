@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 
+class ElidedLabel;
 class QGroupBox;
 class QLabel;
 class QProgressBar;
@@ -72,8 +73,8 @@ private:
     QLabel *labInfoTransfert = nullptr;
     QProgressBar *pbGauge = nullptr;
     QLabel *labDatePhoto = nullptr;
-    QLabel *labNomPhoto = nullptr;
-    QLabel *labNomPhotoDestination = nullptr;
+    ElidedLabel *labNomPhoto = nullptr;
+    ElidedLabel *labNomPhotoDestination = nullptr;
     QPushButton *butArreter = nullptr;
 };
 

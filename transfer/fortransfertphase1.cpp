@@ -7,6 +7,7 @@
 #include "core/paths.h"
 #include "core/recherchephotos.h"
 #include "dialogs/choisirrepertoire.h"
+#include "dialogs/helpwindow.h"
 #include "dialogs/messages.h"
 #include "dialogs/qtuserinterface.h"
 #include "controls/forselectionphoto.h"
@@ -135,7 +136,7 @@ void TforTransfertPhase1::build()
 void TforTransfertPhase1::layOutForMode()
 {
     const bool batch = m_mode == BatchMode;
-    setProperty("helpContext", batch ? 3 : 4);
+    Help::setContext(this, batch ? Help::Context::BatchSetUp : Help::Context::PhotoByPhoto);
     // In photo-by-photo mode the window shows only the source, the destination and the theme;
     // the low-quality box keeps the value it took from the settings for the window that follows.
     cbSeulementLowQ->setVisible(batch);

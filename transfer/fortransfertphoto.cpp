@@ -5,9 +5,11 @@
 #include "controls/imagephoto.h"
 #include "controls/saisiedate.h"
 #include "controls/saisieheure.h"
+#include "controls/wrappednamelabel.h"
 #include "core/datetimevalue.h"
 #include "core/exifdate.h"
 #include "core/paramappli.h"
+#include "dialogs/helpwindow.h"
 #include "slideshow/fordiaporama.h"
 #include "dialogs/messages.h"
 
@@ -32,8 +34,6 @@
 
 namespace {
 
-constexpr int HelpTopic = 4;
-
 bool maximisedMode(int mode)
 {
     return mode == 1 || mode == 3;
@@ -55,7 +55,7 @@ TforTransfertPhoto::TforTransfertPhoto(TParamAppli &settings, QStringList &photo
 {
     setObjectName(QStringLiteral("TforTransfertPhoto"));
     setWindowTitle(QStringLiteral("Lumaro"));
-    setProperty("helpContext", HelpTopic);
+    Help::setContext(this, Help::Context::PhotoByPhoto);
     build();
     setMinimumSize(799, 595);
     resize(799, 595);

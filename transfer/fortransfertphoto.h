@@ -23,6 +23,7 @@ class TImagePhoto;
 class TParamAppli;
 class TSaisieDate;
 class TSaisieHeure;
+class WrappedNameLabel;
 
 class TforTransfertPhoto : public QDialog {
     Q_OBJECT
@@ -116,7 +117,7 @@ private:
     QWidget *panSaisie = nullptr;
     QGroupBox *gbParametreTransfert = nullptr;
     QComboBox *saiNomPhoto = nullptr;
-    QLabel *labNomFinalPhoto = nullptr;
+    WrappedNameLabel *labNomFinalPhoto = nullptr;
     TBoutonBascule *sbLowQuality = nullptr;
     TBoutonBascule *sbExportExif = nullptr;
     QGroupBox *gbCopy = nullptr;

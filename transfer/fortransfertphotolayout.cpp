@@ -8,6 +8,7 @@
 #include "controls/imagephoto.h"
 #include "controls/saisiedate.h"
 #include "controls/saisieheure.h"
+#include "controls/wrappednamelabel.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -27,14 +28,19 @@ namespace {
 
 const QColor Navy(0, 0, 128);
 
+void setNavy(QWidget *widget)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, Navy);
+    widget->setPalette(palette);
+}
+
 QLabel *navyLabel(const char *name, QWidget *parent)
 {
     auto *label = new QLabel(parent);
     label->setObjectName(QLatin1String(name));
     label->setTextFormat(Qt::PlainText);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, Navy);
-    label->setPalette(palette);
+    setNavy(label);
     return label;
 }
 
@@ -193,7 +199,10 @@ QWidget *TforTransfertPhoto::buildImagePanel()
     saiNomPhoto->setInsertPolicy(QComboBox::NoInsert); // the program keeps the themes itself
     saiNomPhoto->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     saiNomPhoto->installEventFilter(this); // the box, not its line, takes the focus
-    labNomFinalPhoto = navyLabel("labNomFinalPhoto", gbParametreTransfert);
+    // The one thing the user checks before "Transférer": shown whole, on two lines if need be.
+    labNomFinalPhoto = new WrappedNameLabel(gbParametreTransfert);
+    labNomFinalPhoto->setObjectName(QStringLiteral("labNomFinalPhoto"));
+    setNavy(labNomFinalPhoto);
     sbLowQuality = new TBoutonBascule(glyph(QStringLiteral("LOWQUALITY")),
                                       QStringLiteral("Désactiver l'enregistrement d'une copie basse résolution"),
                                       glyph(QStringLiteral("NOLOWQUALITY")),
@@ -209,9 +218,10 @@ QWidget *TforTransfertPhoto::buildImagePanel()
     parameters->addWidget(new QLabel(QStringLiteral("Thème de la photo :"), gbParametreTransfert), 0, 0);
     parameters->addWidget(saiNomPhoto, 0, 1);
     parameters->addWidget(new QLabel(QStringLiteral("Nom final de la photo :"), gbParametreTransfert), 1, 0);
-    parameters->addWidget(labNomFinalPhoto, 1, 1);
-    parameters->addWidget(sbLowQuality, 0, 2, 2, 1);
-    parameters->addWidget(sbExportExif, 0, 3, 2, 1);
+    // The name takes the whole width under the theme and the toggles: room for two full lines.
+    parameters->addWidget(labNomFinalPhoto, 1, 1, 1, 3);
+    parameters->addWidget(sbLowQuality, 0, 2);
+    parameters->addWidget(sbExportExif, 0, 3);
     parameters->setColumnStretch(1, 1);
 
     gbCopy = new QGroupBox(QStringLiteral(" Veuillez patienter... "), panSaisie);

@@ -2,6 +2,7 @@
 
 #include "core/cryptertexte.h"
 #include "core/versioncheck.h"
+#include "dialogs/helpwindow.h"
 #include "update/tmgetnewver.h"
 #include "update/tmurllabel.h"
 
@@ -61,6 +62,7 @@ TforAPropos::TforAPropos(const QString &versionFile, QWidget *parent)
 {
     setObjectName(QStringLiteral("TforAPropos"));
     setWindowTitle(QStringLiteral("A propos...."));
+    Help::setContext(this, Help::Context::About);
     mgnvMAJInternet = new TmGetNewVer(this);
     mgnvMAJInternet->setObjectName(QStringLiteral("mgnvMAJInternet"));
     mgnvMAJInternet->AucuneVersionDlg = true;
@@ -132,7 +134,9 @@ QWidget *TforAPropos::buildData()
     auto *qt = link("mUrlLabel5", QStringLiteral("Qt"), QStringLiteral("https://www.qt.io/"), GroupBox1);
     auto *libraries = new QHBoxLayout;
     libraries->setSpacing(0);
-    libraries->addWidget(new QLabel(QStringLiteral("Cette version utilise la bibliothèque  "), GroupBox1));
+    auto *Label4 = new QLabel(QStringLiteral("Cette version utilise les bibliothèques "), GroupBox1);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    libraries->addWidget(Label4);
     libraries->addWidget(mUrlLabel3);
     libraries->addWidget(new QLabel(QStringLiteral(", "), GroupBox1));
     libraries->addWidget(exiv2);

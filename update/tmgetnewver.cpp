@@ -14,6 +14,26 @@ TmGetNewVer::TmGetNewVer(QObject *parent)
 {
 }
 
+QString TmGetNewVer::failureMessage(const VersionCheck::Result &result) const
+{
+    using Failure = VersionCheck::Result::Failure;
+    switch (result.reason) {
+    case Failure::NotWritten:
+        return QStringLiteral("Impossible de vérifier la mise à jour de version !\r\nLe fichier ") + TempFile
+               + QStringLiteral(" ne peut pas être écrit.");
+    case Failure::InvalidAddress:
+        return QStringLiteral("Une nouvelle version ") + VersionCheck::shownVersion(result.latest)
+               + QStringLiteral(" de ce programme est annoncée,\r\nmais l'adresse de la nouvelle version est "
+                                "invalide.\r\nVous la trouverez sur le site : ")
+               + SiteName;
+    case Failure::None:
+    case Failure::NotDownloaded:
+        break;
+    }
+    return QStringLiteral("Impossible de vérifier la mise à jour de version !\r\n"
+                          "Il faut être connecté à internet pour vérifier les mises à jour !");
+}
+
 void TmGetNewVer::CheckVersion()
 {
     if (m_running)
@@ -27,9 +47,7 @@ void TmGetNewVer::CheckVersion()
     switch (result.outcome) {
     case VersionCheck::Result::Outcome::Failed:
         if (FailureDlg)
-            MessageAvertissement(QStringLiteral("Impossible de vérifier la mise à jour de version !\r\n"
-                                                "Il faut être connecté à internet pour vérifier les mises à jour !"),
-                                 false);
+            MessageAvertissement(failureMessage(result), false);
         break;
     case VersionCheck::Result::Outcome::Newer:
         if (DownloadDlg

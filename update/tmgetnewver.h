@@ -2,6 +2,8 @@
 // The new-version check as the About box runs it: downloads the version file, compares, and
 // tells the user (a warning, the new-version question, or "à jour"), opening the download
 // page when asked to.
+#include "core/versioncheck.h"
+
 #include <QObject>
 #include <QString>
 
@@ -26,5 +28,8 @@ signals:
     void runningChanged(bool running);
 
 private:
+    // What the user is told when the check fails, after why it failed.
+    QString failureMessage(const VersionCheck::Result &result) const;
+
     bool m_running = false;
 };

@@ -8,6 +8,7 @@
 #include <QtTest>
 
 using Outcome = VersionCheck::Result::Outcome;
+using Failure = VersionCheck::Result::Failure;
 
 class TestVersion : public QObject {
     Q_OBJECT
@@ -133,6 +134,54 @@ private slots:
             VersionCheck::check(QUrl(server.address()), dir.filePath(QStringLiteral("VersionLMR.txt")), 300);
         QCOMPARE(result.outcome, Outcome::Failed);
         QVERIFY(!result.failure.isEmpty());
+    }
+
+    // Each failure says which it is, so that the user is not sent to check a connection that works.
+    void eachFailureSaysWhy_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<bool>("folderIsAFile");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<int>("reason");
+        const QByteArray newer = LocalHttpServer::versionFile("999.0.0.1", "https://lumaro.example/telecharger");
+        QTest::newRow("newer") << LocalHttpServer::answer(200, newer) << false << int(Outcome::Newer) << int(Failure::None);
+        QTest::newRow("up to date") << LocalHttpServer::answer(200, LocalHttpServer::versionFile("1.0.0.0", "x"))
+                                    << false << int(Outcome::UpToDate) << int(Failure::None);
+        QTest::newRow("not found") << LocalHttpServer::answer(404, "") << false << int(Outcome::Failed)
+                                   << int(Failure::NotDownloaded);
+        QTest::newRow("version file cannot be written")
+            << LocalHttpServer::answer(200, newer) << true << int(Outcome::Failed) << int(Failure::NotWritten);
+        QTest::newRow("new version at a file address")
+            << LocalHttpServer::answer(200, LocalHttpServer::versionFile("999.0.0.1", "file:///usr/bin/xterm")) << false
+            << int(Outcome::Failed) << int(Failure::InvalidAddress);
+        QTest::newRow("new version at a mail address")
+            << LocalHttpServer::answer(200, LocalHttpServer::versionFile("999.0.0.1", "mailto:a@lumaro.example"))
+            << false << int(Outcome::Failed) << int(Failure::InvalidAddress);
+    }
+    void eachFailureSaysWhy()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(bool, folderIsAFile);
+        QFETCH(int, outcome);
+        QFETCH(int, reason);
+        LocalHttpServer server;
+        server.answerWith(answer);
+        QTemporaryDir dir;
+        // Even as root, nothing is written under a regular file.
+        QVERIFY(TestSupport::writeFile(dir.filePath(QStringLiteral("fichier")), "pas un dossier"));
+        const QString file = dir.filePath(folderIsAFile ? QStringLiteral("fichier/VersionLMR.txt")
+                                                        : QStringLiteral("settings/VersionLMR.txt"));
+        const VersionCheck::Result result = VersionCheck::check(QUrl(server.address()), file, 5000);
+        QCOMPARE(int(result.outcome), outcome);
+        QCOMPARE(int(result.reason), reason);
+        QCOMPARE(result.failure.isEmpty(), reason == int(Failure::None));
+        if (reason == int(Failure::NotWritten))
+            QVERIFY(result.failure.contains(file));
+        if (reason == int(Failure::InvalidAddress)) {
+            // The version is known all the same: the user can be told which one to look for.
+            QCOMPARE(result.latest, QStringLiteral("999.0.0.1"));
+            QCOMPARE(result.failure, QStringLiteral("adresse de la nouvelle version invalide"));
+        }
     }
 
     void onlyWebAddressesAreChecked()

@@ -10,6 +10,7 @@
 #include "update/tmgetnewver.h"
 #include "update/tmurllabel.h"
 
+#include <QBoxLayout>
 #include <QEnterEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -30,6 +31,23 @@ T *child(QWidget *parent, const char *name)
 QColor textColour(const QLabel *label)
 {
     return label->palette().color(QPalette::WindowText);
+}
+
+// The texts of the labels on the same line as this one, left to right, as read.
+QString lineText(QLabel *first)
+{
+    const QList<QBoxLayout *> lines = first->parentWidget()->findChildren<QBoxLayout *>();
+    for (QBoxLayout *line : lines) {
+        if (line->direction() != QBoxLayout::LeftToRight || line->indexOf(first) < 0)
+            continue;
+        QString text;
+        for (int i = 0; i < line->count(); ++i) {
+            if (auto *label = qobject_cast<QLabel *>(line->itemAt(i)->widget()))
+                text += label->text();
+        }
+        return text;
+    }
+    return {};
 }
 
 } // namespace
@@ -62,6 +80,9 @@ private slots:
         QCOMPARE(child<QLabel>(&box, "Label3")->text(), QStringLiteral("Freeware"));
         QCOMPARE(child<TmUrlLabel>(&box, "mUrlLabel2")->URL(), QStringLiteral("mailto:contact@lumaro.example"));
         QCOMPARE(child<TmUrlLabel>(&box, "mUrlLabel3")->text(), QStringLiteral("libjpeg-turbo"));
+        // The libraries' line reads as one sentence, in the plural.
+        QCOMPARE(lineText(child<QLabel>(&box, "Label4")),
+                 QStringLiteral("Cette version utilise les bibliothèques libjpeg-turbo, Exiv2 et Qt"));
         QCOMPARE(child<QPushButton>(&box, "butMAJ")->toolTip(),
                  QStringLiteral("Vérifier sur internet si il existe une mise à jour de Lumaro"));
         QCOMPARE(box.check()->TempFile, versionFile());
@@ -141,9 +162,17 @@ private slots:
             << QStringLiteral("OK") << QStringLiteral("La vérification est terminée. Votre version est à jour.") << false;
         QTest::newRow("not found") << LocalHttpServer::answer(404, "") << QStringLiteral("OK") << failure << false;
         QTest::newRow("stalled server") << QByteArray() << QStringLiteral("OK") << failure << false;
+        // A connection that works is not put in doubt when something else failed.
         QTest::newRow("newer with a program to run")
             << LocalHttpServer::answer(200, LocalHttpServer::versionFile("999.0.0.1", "file:///usr/bin/xterm"))
-            << QStringLiteral("OK") << failure << false;
+            << QStringLiteral("OK")
+            << QStringLiteral("Une nouvelle version 999.0.0.1 de ce programme est annoncée,\nmais l'adresse de la "
+                              "nouvelle version est invalide.\nVous la trouverez sur le site : https://lumaro.example/")
+            << false;
+        QTest::newRow("version file cannot be written")
+            << newer << QStringLiteral("OK")
+            << QStringLiteral("Impossible de vérifier la mise à jour de version !\nLe fichier %1 ne peut pas être écrit.")
+            << false;
     }
     void testerMajGivesEachOutcome()
     {
@@ -157,6 +186,12 @@ private slots:
         else
             server.answerWith(answer);
         TforAPropos about(versionFile());
+        if (box.contains(QLatin1String("%1"))) {
+            // Where the version file goes, a regular file stands instead of a folder.
+            QVERIFY(TestSupport::writeFile(m_dir.filePath(QStringLiteral("fichier")), "pas un dossier"));
+            about.check()->TempFile = m_dir.filePath(QStringLiteral("fichier/VersionLMR.txt"));
+            box = box.arg(about.check()->TempFile);
+        }
         about.check()->URLCurrVerFile = server.address();
         about.check()->timeoutMs = 500;
         about.show();

@@ -29,6 +29,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QTreeView>
 
@@ -167,7 +168,7 @@ private slots:
         QCOMPARE(child<QPushButton>(&dialog, "butSuivant")->text(), QStringLiteral("&Suivant"));
         QVERIFY(child<QPushButton>(&dialog, "butSuivant")->isDefault());
         QCOMPARE(child<QPushButton>(&dialog, "butAnnuler")->text(), QStringLiteral("&Arrêter"));
-        QCOMPARE(HelpWindow::pageForContext(contexteAide(&dialog)), QStringLiteral("diaporama.html"));
+        QCOMPARE(Help::contextOf(&dialog), Help::Context::SlideshowSetUp);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         for (const char *name : {"butFiltre", "butSuivant", "butAnnuler", "cbSousRepertoire"}) {
@@ -403,6 +404,47 @@ private slots:
         sendKey(window.get(), QEvent::KeyPress, Qt::Key_Up);
         sendKey(window.get(), QEvent::KeyRelease, Qt::Key_Up);
         QCOMPARE(area->picture().size(), QSize(456, 600));
+    }
+
+    // The slideshow runs on behind whatever opens over it: F1 opens no help there, neither over
+    // the photos nor over its question, and does nothing to the slideshow.
+    void f1DoesNothingInThePlayer()
+    {
+        Help::KeyFilter helpKey;
+        qApp->installEventFilter(&helpKey);
+        QStringList helpOpened;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&helpOpened] {
+            if (auto *help = qobject_cast<HelpWindow *>(QApplication::activeModalWidget())) {
+                helpOpened << help->browser()->source().toString();
+                help->reject();
+            }
+        });
+        poll.start(5);
+
+        auto window = openPlayer();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window.get(), Qt::Key_F1);
+        QTest::keyClick(child<PhotoArea>(window.get(), "imaPhoto"), Qt::Key_F1);
+        QTest::qWait(50);
+        QCOMPARE(helpOpened, QStringList());
+        QCOMPARE(window->player().IndicePhoto(), 0);
+        QVERIFY(!window->player().isBusy());
+        QVERIFY(window->player().pacer().isCounting());
+
+        ModalDriver driver;
+        driver.then([](QWidget *box) {
+            QTest::keyClick(box, Qt::Key_F1);
+            ModalDriver::press(QStringLiteral("&Non"))(box);
+        });
+        sendKey(window.get(), QEvent::KeyPress, Qt::Key_Escape);
+        sendKey(window.get(), QEvent::KeyRelease, Qt::Key_Escape);
+        QTRY_COMPARE(driver.boxTexts, QStringList{QStringLiteral("Quitter le diaporama ?")});
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(helpOpened, QStringList());
+        QVERIFY(window->isVisible());
+        qApp->removeEventFilter(&helpKey);
     }
 
     void escapeAnsweredNoDoesNotAskAgain()

@@ -215,13 +215,6 @@ private slots:
         expectModal();
         QTest::keyClick(&window, Qt::Key_F1);
         QCOMPARE(lastSeen(), QStringLiteral("principal.html"));
-
-        for (int context : {1, 2, 3, 4, 6, 7}) {
-            HelpWindow help;
-            help.showTopic(context);
-            QVERIFY2(!help.browser()->toPlainText().trimmed().isEmpty(), qPrintable(QString::number(context)));
-        }
-        QCOMPARE(HelpWindow::pageForContext(99), QStringLiteral("index.html"));
     }
 
     void uncaughtErrorsAreShownAndTheProgramGoesOn()

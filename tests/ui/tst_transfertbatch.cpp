@@ -1,4 +1,5 @@
 // The transfer set-up dialog and the batch window, driven as a user would.
+#include "controls/elidedlabel.h"
 #include "controls/saisie.h"
 #include "controls/saisiebouton.h"
 #include "core/paramappli.h"
@@ -12,6 +13,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -290,6 +292,46 @@ private slots:
         QCOMPARE(child<QProgressBar>(&window, "pbGauge")->maximum(), 3);
         QVERIFY(!child<QLabel>(&window, "labDatePhoto")->text().isEmpty());
         QVERIFY(child<QLabel>(&window, "labDatePhoto")->text().contains(QStringLiteral(" juillet 2024 à ")));
+    }
+
+    // Names longer than the group box lose their middle, never their end, and their tooltips
+    // hold the whole paths.
+    void longNamesAreElidedInTheMiddle()
+    {
+        QStringList photos = makeCard(1);
+        const QString source = QFileInfo(photos[0]).path()
+                               + QStringLiteral("/Vacances_en_Bretagne_2024_plage_de_Saint-Malo_avec_toute_la_famille_0001.JPG");
+        QVERIFY(QFile::rename(photos[0], source));
+        photos[0] = source;
+        m_work.settings->MasqueNomPhoto = QStringLiteral("#AAAA-#M-#J - #THEME #N3");
+        BatchOptions options;
+        options.destination = path(QStringLiteral("dest/"));
+        options.theme = QStringLiteral("Anniversaire de Jérémie au bord du lac avec toute la famille");
+        TforTransfertBatch window(*m_work.settings, photos, options);
+        window.setStartDelay(0);
+        ModalDriver driver;
+        window.exec();
+        QVERIFY(driver.boxes.isEmpty());
+        const QStringList written = window.transfert().PhotosTransferees();
+        QCOMPARE(written.size(), 1);
+
+        const QList<QPair<const char *, QString>> labels = {{"labNomPhoto", source},
+                                                           {"labNomPhotoDestination", written[0]}};
+        for (const auto &[objectName, full] : labels) {
+            auto *label = child<ElidedLabel>(&window, objectName);
+            QVERIFY2(label, objectName);
+            const QString fileName = QFileInfo(full).fileName();
+            QCOMPARE(label->fullText(), fileName);
+            QCOMPARE(label->toolTip(), full);
+            const QString shown = label->text();
+            QVERIFY2(shown.contains(QChar(0x2026)), qPrintable(shown));
+            QVERIFY2(shown.startsWith(fileName.left(6)) && shown.endsWith(fileName.right(8)), qPrintable(shown));
+            QVERIFY(label->fontMetrics().horizontalAdvance(shown) <= label->contentsRect().width());
+            // Inside the group box, which keeps its designed size.
+            QVERIFY(label->mapTo(&window, QPoint(label->width(), 0)).x()
+                    <= child<QWidget>(&window, "GroupBox1")->geometry().right());
+        }
+        QCOMPARE(window.width(), qMax(644, window.minimumSizeHint().width()));
     }
 };
 

@@ -3,6 +3,7 @@
 #include "controls/extendedgrid.h"
 #include "controls/imagephoto.h"
 #include "controls/saisiedate.h"
+#include "controls/wrappednamelabel.h"
 #include "core/paramappli.h"
 #include "tests/testsupport.h"
 #include "tools/democard.h"
@@ -189,7 +190,7 @@ private slots:
         m_settings->MasqueNomPhoto = QStringLiteral("#AAAA-#M-#J #HH#MI#SS #THEME #N");
         auto window = open();
         QVERIFY(window);
-        auto *name = child<QLabel>(window.get(), "labNomFinalPhoto");
+        auto *name = child<WrappedNameLabel>(window.get(), "labNomFinalPhoto");
         auto *theme = child<QComboBox>(window.get(), "saiNomPhoto");
         QVERIFY(name->text().endsWith(QStringLiteral(" Mer 1.JPG")));
         QCOMPARE(name->toolTip(), destination() + name->text());
@@ -220,6 +221,44 @@ private slots:
         QVERIFY(theme->findText(QStringLiteral("Port")) >= 0);
         child<QAction>(window.get(), "actSuivant")->trigger();
         QCOMPARE(theme->currentText(), QStringLiteral("Port"));
+    }
+
+    // The name is what the user checks before "Transférer": at the window's smallest size it is
+    // read whole, however long the theme, and the tooltip gives the whole path.
+    void wholeNameShownAtTheSmallestSize()
+    {
+        m_settings->MasqueNomPhoto = QStringLiteral("#AAAA-#M-#J #HHh#MI - #THEME #N3");
+        auto window = open();
+        QVERIFY(window);
+        QCOMPARE(window->size(), window->minimumSize());
+        auto *name = child<WrappedNameLabel>(window.get(), "labNomFinalPhoto");
+        auto *theme = child<QComboBox>(window.get(), "saiNomPhoto");
+        auto *group = child<QGroupBox>(window.get(), "gbParametreTransfert");
+        const int height = name->height();
+        for (const QString &typed : {QStringLiteral("Anniversaire de Jérémie Tog"),
+                                     QStringLiteral("Anniversaire de Jérémie au bord du lac avec Tog"),
+                                     QStringLiteral("Anniversaire_de_Jérémie_au_bord_du_lac")}) {
+            theme->lineEdit()->selectAll();
+            theme->lineEdit()->insert(typed); // as typed: key clicks carry no accents
+            const QString full = window->session().NomFinal();
+            const QString fileName = full.mid(full.lastIndexOf(u'/') + 1);
+            QVERIFY2(fileName.contains(typed) && fileName.endsWith(QStringLiteral(" 001.JPG")), qPrintable(fileName));
+            QCOMPARE(name->text(), fileName);
+            QCOMPARE(name->toolTip(), full);
+            // Drawn whole, inside its own room, inside the group, in readable type.
+            QVERIFY2(name->showsWholeText(), qPrintable(name->shownLines().join(u'|')));
+            QCOMPARE(name->shownLines().join(QString()), fileName);
+            const QFontMetrics metrics(name->shownFont(), name);
+            for (const QString &line : name->shownLines())
+                QVERIFY(metrics.horizontalAdvance(line.trimmed()) <= name->contentsRect().width());
+            QVERIFY(metrics.lineSpacing() * name->shownLines().size() <= name->contentsRect().height());
+            QVERIFY(name->shownFont().pointSizeF() >= WrappedNameLabel::MinimumPointSize);
+            QVERIFY(name->isVisible());
+            QVERIFY(group->contentsRect().contains(QRect(name->mapTo(group, QPoint(0, 0)), name->size())));
+            // The window does not move from one name to the next.
+            QCOMPARE(name->height(), height);
+            QCOMPARE(window->size(), window->minimumSize());
+        }
     }
 
     void transferOneByOne()
