@@ -4,7 +4,6 @@
 #include "core/filesystem.h"
 #include "core/paths.h"
 
-#include <QDir>
 #include <QRegularExpression>
 
 #include <blkid/blkid.h>
@@ -178,40 +177,6 @@ bool isReadableSource(const QString &source)
     return info && (S_ISBLK(info->st_mode) || S_ISREG(info->st_mode));
 }
 
-// A file system served by a FUSE program (a card image mounted with fusefat, say) names no
-// device in the mount table. The serving program was given the image and then the mount point;
-// once running it has moved to "/", so the mount point is recognised by its name and the image
-// by the file the program holds open under the name it was given.
-std::optional<QString> imageServedByFuse(const QString &mountPoint)
-{
-    const QString mountName = mountPoint.mid(mountPoint.lastIndexOf(u'/') + 1);
-    const QDir proc(QStringLiteral("/proc"));
-    for (const QString &pid : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (pid.isEmpty() || !pid.at(0).isDigit())
-            continue;
-        const std::optional<QByteArray> cmdline = FileSystem::readAll(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        if (!cmdline || cmdline->isEmpty())
-            continue;
-        QStringList arguments;
-        for (const QByteArray &argument : cmdline->split('\0'))
-            if (!argument.isEmpty())
-                arguments << FileName::decode(argument);
-        while (arguments.size() >= 3 && arguments.last().endsWith(u'/'))
-            arguments.last().chop(1);
-        if (arguments.size() < 3 || arguments.last().mid(arguments.last().lastIndexOf(u'/') + 1) != mountName)
-            continue;
-        const QString given = arguments.at(arguments.size() - 2);
-        const QString imageName = given.mid(given.lastIndexOf(u'/') + 1);
-        const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
-        for (const QString &fd : fds.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
-            const QString open = FileSystem::canonicalPath(fds.filePath(fd));
-            if (open.mid(open.lastIndexOf(u'/') + 1) == imageName && isReadableSource(open))
-                return open;
-        }
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 std::optional<quint32> VolumeLocator::serialOf(const MountEntry &mount, const QString &folder) const
@@ -225,11 +190,11 @@ std::optional<quint32> VolumeLocator::serialOf(const MountEntry &mount, const QS
                 return serial;
         }
     }
-    QString source = mount.source;
-    if (!isReadableSource(source) && mount.fsType.startsWith(QLatin1String("fuse")) && !m_fixed)
-        source = imageServedByFuse(mount.mountPoint).value_or(source);
-    if (isReadableSource(source)) {
-        if (const std::optional<BlockIdentity> identity = VolumeIdentity::probeDevice(source)) {
+    // What libblkid reads on the source the mount entry names, a device or an image file. Nothing
+    // else is looked at: a FUSE mount names its program rather than a device, and goes on to its
+    // file-system id, which is zero for most of them.
+    if (isReadableSource(mount.source)) {
+        if (const std::optional<BlockIdentity> identity = VolumeIdentity::probeDevice(mount.source)) {
             const QString type = identity->type.isEmpty() ? mount.fsType : identity->type;
             if (const std::optional<quint32> serial = VolumeIdentity::serialFromUuid(identity->uuid, type))
                 return serial;

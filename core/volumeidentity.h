@@ -2,11 +2,14 @@
 // Which volume a folder lies on and the serial number that names its history, so that the same
 // card keeps the same history whatever the folder it is mounted on.
 //
-// The serial comes from the file-system UUID of the mounted device (/dev/disk/by-uuid, else the
-// device read with libblkid): a FAT or exFAT "ABCD-1234" is 0xABCD1234, the number the card showed
-// on the old platform; an NTFS UUID gives its low 32 bits; another its first 8 hexadecimal digits.
-// Without a UUID the two halves of the statvfs file-system id, combined by exclusive or, serve
-// when they are not zero. Otherwise the volume has no serial and the search keeps no history.
+// Only the volume's own mount entry and device are looked at. The serial comes from the
+// file-system UUID of the mount's source (the name udev links to that device in
+// /dev/disk/by-uuid, else what libblkid reads on the source, a block device or an image file):
+// a FAT or exFAT "ABCD-1234" is 0xABCD1234, the number the card showed on the old platform; an
+// NTFS UUID gives its low 32 bits; another its first 8 hexadecimal digits. Without a UUID the two
+// halves of the statvfs file-system id, combined by exclusive or, serve when they are not zero.
+// Otherwise (a FUSE mount names no device and mostly has a zero id) the volume has no serial and
+// the search keeps no history.
 #include <QByteArray>
 #include <QList>
 #include <QString>

@@ -474,9 +474,10 @@ private slots:
             TFiltrePhoto filter(m_work.path(QStringLiteral("settings/")));
             filter.NouvellePhoto = true;
             QStringList extra;
-            RechercherPhotos(m_work.path(QStringLiteral("media/CARD/")), true, filter, extra, first, *m_work.settings, m_work.ui);
+            RechercherPhotos(m_work.path(QStringLiteral("media/CARD/")), true, filter, extra, first, *m_work.settings, m_work.ui,
+                             VolumeLocator(TestSupport::mountTable(m_work.path(QStringLiteral("media/CARD")), image)));
             QCOMPARE(first.size(), 4);
-            // The card's serial comes from its UUID "1234-ABCD", whatever it is mounted on.
+            // The serial comes from the UUID "1234-ABCD" that libblkid reads on the image the table names.
             QVERIFY(QFile::exists(m_work.path(QStringLiteral("settings/Histo/305441741-.txt"))));
             // Half the photos go; FAT keeps file times to two seconds, and so do the copies.
             QStringList two = first.mid(0, 2);
@@ -494,7 +495,8 @@ private slots:
         TFiltrePhoto filter(m_work.path(QStringLiteral("settings/")));
         filter.NouvellePhoto = true;
         QStringList later, extra;
-        RechercherPhotos(m_work.path(QStringLiteral("other/mount/")), true, filter, extra, later, *m_work.settings, m_work.ui);
+        RechercherPhotos(m_work.path(QStringLiteral("other/mount/")), true, filter, extra, later, *m_work.settings, m_work.ui,
+                         VolumeLocator(TestSupport::mountTable(m_work.path(QStringLiteral("other/mount")), image)));
         QVERIFY2(later.isEmpty(), qPrintable(later.join(u' ')));
     }
 

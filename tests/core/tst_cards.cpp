@@ -16,6 +16,8 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -67,6 +69,33 @@ QDateTime at(const QString &text)
     QFile file(path);
     return file.open(QIODevice::ReadWrite) && file.setFileTime(time, QFileDevice::FileModificationTime);
 }
+
+// A card image served by fusefat on a folder for the time of a scope, as a desktop mounts a card
+// it has no kernel driver for.
+class FuseMount {
+public:
+    FuseMount(const QString &image, const QString &mountPoint) : m_mountPoint(mountPoint)
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("fusefat")).isEmpty() || !QDir().mkpath(mountPoint))
+            return;
+        QProcess fusefat;
+        fusefat.start(QStringLiteral("fusefat"), {QStringLiteral("-o"), QStringLiteral("rw+"), image, mountPoint});
+        m_mounted = fusefat.waitForFinished(30000) && fusefat.exitStatus() == QProcess::NormalExit
+                    && fusefat.exitCode() == 0;
+    }
+    ~FuseMount()
+    {
+        if (m_mounted)
+            QProcess::execute(QStringLiteral("fusermount"), {QStringLiteral("-u"), m_mountPoint});
+    }
+    FuseMount(const FuseMount &) = delete;
+    FuseMount &operator=(const FuseMount &) = delete;
+    bool mounted() const { return m_mounted; }
+
+private:
+    QString m_mountPoint;
+    bool m_mounted = false;
+};
 
 } // namespace
 
@@ -182,6 +211,64 @@ private slots:
                      .toUtf8());
         QVERIFY(QDir().rename(second, first));
         QCOMPARE(search(first), QStringList());
+    }
+
+    // A card served by a FUSE program is known by its mount entry alone: the live mount table
+    // names the program, not the image, and the file system's id is zero, so it keeps no history
+    // and every photo stays new. Once a table names the image as the source, libblkid reads the
+    // card's serial there, and the history follows the card to another mount point.
+    void fuseCardIsKnownByItsMountEntryOnly()
+    {
+        QTemporaryDir dir;
+        const QString image = dir.filePath(QStringLiteral("card.img"));
+        if (!TestSupport::makeCardImage(image))
+            QSKIP("mkfs.vfat (dosfstools) is needed to make the card image");
+        const QString settingsFolder = dir.filePath(QStringLiteral("settings/"));
+        const TParamAppli settings(settingsFolder + QStringLiteral("Lumaro.ini"));
+        TFiltrePhoto filter(settingsFolder);
+        filter.NouvellePhoto = true;
+        RecordingUserInterface ui;
+        const auto search = [&](const QString &mountPoint, const VolumeLocator &volumes) {
+            QStringList photos, extras;
+            RechercherPhotos(mountPoint + u'/', true, filter, extras, photos, settings, ui, volumes);
+            for (QString &photo : photos)
+                photo.remove(0, mountPoint.size() + 1);
+            return photos;
+        };
+        const auto histories = [&] { return QDir(settingsFolder + QStringLiteral("Histo")).entryList(QDir::Files); };
+        const QStringList both{QStringLiteral("DCIM/IMG_0001.JPG"), QStringLiteral("DCIM/IMG_0002.JPG")};
+
+        const QString first = dir.filePath(QStringLiteral("media/me/CARTE"));
+        {
+            const FuseMount card(image, first);
+            if (!card.mounted())
+                QSKIP("fusefat is needed to serve the card image");
+            QVERIFY(writeFile(first + QStringLiteral("/DCIM/IMG_0001.JPG"), "first photo"));
+            QVERIFY(writeFile(first + QStringLiteral("/DCIM/IMG_0002.JPG"), "second photo"));
+
+            QVERIFY(!VolumeLocator().locate(first));
+            QCOMPARE(search(first, VolumeLocator()), both);
+            QCOMPARE(search(first, VolumeLocator()), both);
+            QCOMPARE(histories(), QStringList());
+
+            const std::optional<VolumeLocation> location =
+                VolumeLocator(TestSupport::mountTable(first, image)).locate(first + QStringLiteral("/DCIM"));
+            QVERIFY(location);
+            QCOMPARE(location->serial, 0x1234ABCDu);
+            QCOMPARE(location->relativePath, QStringLiteral("/DCIM/"));
+            QCOMPARE(search(first, VolumeLocator(TestSupport::mountTable(first, image))), both);
+            QCOMPARE(histories(), QStringList{QStringLiteral("305441741-.txt")});
+        }
+
+        // The same image on another folder, one photo more: only that one is new.
+        const QString second = dir.filePath(QStringLiteral("run/autre carte"));
+        const FuseMount again(image, second);
+        QVERIFY(again.mounted());
+        QCOMPARE(QDir(second + QStringLiteral("/DCIM")).entryList(QDir::Files), (QStringList{"IMG_0001.JPG", "IMG_0002.JPG"}));
+        QVERIFY(writeFile(second + QStringLiteral("/DCIM/IMG_0003.JPG"), "third photo"));
+        QCOMPARE(search(second, VolumeLocator(TestSupport::mountTable(second, image))),
+                 QStringList{QStringLiteral("DCIM/IMG_0003.JPG")});
+        QCOMPARE(histories(), QStringList{QStringLiteral("305441741-.txt")});
     }
 
     // The former mount point is the one that makes most lines match: a photo of another folder
