@@ -1,6 +1,6 @@
 #include "app/commandline.h"
 
-#include "core/paths.h"
+#include "core/files/paths.h"
 
 CommandeLancement analyserLigneCommande(const QStringList &parameters)
 {

@@ -5,8 +5,8 @@
 #include "dialogs/helpwindow.h"
 #include "app/lancertransfert.h"
 #include "dialogs/messages.h"
-#include "core/cryptertexte.h"
-#include "core/paramappli.h"
+#include "core/update/cryptertexte.h"
+#include "core/settings/paramappli.h"
 #include "slideshow/forparamdiaporama.h"
 #include "update/forapropos.h"
 

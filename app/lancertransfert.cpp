@@ -1,8 +1,8 @@
 #include "app/lancertransfert.h"
 
 #include "dialogs/messages.h"
-#include "core/paramappli.h"
-#include "core/paths.h"
+#include "core/settings/paramappli.h"
+#include "core/files/paths.h"
 #include "transfer/fortransfertphase1.h"
 
 #include <QApplication>

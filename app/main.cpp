@@ -1,8 +1,8 @@
 #include "app/forprincipal.h"
 #include "app/lumaroapplication.h"
-#include "core/imaging.h"
-#include "core/memorytuning.h"
-#include "core/paths.h"
+#include "core/imaging/imaging.h"
+#include "core/imaging/memorytuning.h"
+#include "core/files/paths.h"
 
 int main(int argc, char *argv[])
 {

@@ -1,11 +1,11 @@
 // lumaro-bench-window SETTINGS_FOLDER SOURCE DESTINATION: the batch window's own run on a card,
 // searched and transferred as "Suivant" does, without the set-up dialog; for timing the window
 // against lumaro-cli batch. Run it with QT_QPA_PLATFORM=offscreen.
-#include "core/filtrephoto.h"
-#include "core/memorytuning.h"
-#include "core/paramappli.h"
-#include "core/paths.h"
-#include "core/recherchephotos.h"
+#include "core/discovery/filtrephoto.h"
+#include "core/imaging/memorytuning.h"
+#include "core/settings/paramappli.h"
+#include "core/files/paths.h"
+#include "core/discovery/recherchephotos.h"
 #include "dialogs/qtuserinterface.h"
 #include "transfer/fortransfertbatch.h"
 

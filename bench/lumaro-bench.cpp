@@ -7,13 +7,13 @@
 //   exif              the EXIF list of every photo, as a transfer window reads it, printed
 //   thumbnail         a 105 x 105 thumbnail of every photo (prints milliseconds per photo)
 //   strip             writes copies of the photos without their EXIF block (not timed)
-#include "core/exifreader.h"
-#include "core/imaging.h"
-#include "core/informationexif.h"
-#include "core/memorytuning.h"
-#include "core/paramappli.h"
-#include "core/paths.h"
-#include "core/photooperations.h"
+#include "core/exif/exifreader.h"
+#include "core/imaging/imaging.h"
+#include "core/exif/informationexif.h"
+#include "core/imaging/memorytuning.h"
+#include "core/settings/paramappli.h"
+#include "core/files/paths.h"
+#include "core/operations/photooperations.h"
 #include "core/userinterface.h"
 
 #include <QCoreApplication>

@@ -2,9 +2,9 @@
 // (1280 x 1024, offscreen) to show the next photo with its EXIF table, with the next photo
 // decoded ahead on the second core and without, in interleaved pairs. Prints two lines:
 // "ahead MEDIAN_MS" and "plain MEDIAN_MS".
-#include "core/memorytuning.h"
-#include "core/paramappli.h"
-#include "core/paths.h"
+#include "core/imaging/memorytuning.h"
+#include "core/settings/paramappli.h"
+#include "core/files/paths.h"
 #include "transfer/fortransfertphoto.h"
 
 #include <QAction>

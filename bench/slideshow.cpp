@@ -5,10 +5,10 @@
 //   2. Making one photo ready for the screen: decoded at the smallest DCT scale that covers the
 //      screen, then fitted; against decoded whole, then fitted.
 // Run it full screen on the screen to measure (bench/slideshow.sh does so under Xvfb).
-#include "core/imaging.h"
-#include "core/memorytuning.h"
-#include "core/paramappli.h"
-#include "core/slideshowpicture.h"
+#include "core/imaging/imaging.h"
+#include "core/imaging/memorytuning.h"
+#include "core/settings/paramappli.h"
+#include "core/workflows/slideshowpicture.h"
 #include "slideshow/fordiaporama.h"
 
 #include <QApplication>

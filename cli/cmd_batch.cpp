@@ -2,13 +2,13 @@
 // does, with the settings and the saved filter of the settings folder.
 #include "cli/commands.h"
 #include "cli/consoleui.h"
-#include "core/batchtransfer.h"
+#include "core/workflows/batchtransfer.h"
 #include "core/error.h"
-#include "core/filesystem.h"
-#include "core/filtrephoto.h"
-#include "core/paramappli.h"
-#include "core/paths.h"
-#include "core/recherchephotos.h"
+#include "core/files/filesystem.h"
+#include "core/discovery/filtrephoto.h"
+#include "core/settings/paramappli.h"
+#include "core/files/paths.h"
+#include "core/discovery/recherchephotos.h"
 
 #include <csignal>
 

@@ -1,6 +1,6 @@
 #include "cli/commands.h"
 #include "core/error.h"
-#include "core/versioncheck.h"
+#include "core/update/versioncheck.h"
 
 int commandCheckVersion(CliContext &context, const QCommandLineParser &)
 {

@@ -1,9 +1,9 @@
 // exif PHOTO [--no-exif]   and   date PHOTO
 #include "cli/commands.h"
 #include "core/error.h"
-#include "core/exifdate.h"
-#include "core/filesystem.h"
-#include "core/informationexif.h"
+#include "core/exif/exifdate.h"
+#include "core/files/filesystem.h"
+#include "core/exif/informationexif.h"
 
 #include <cstdio>
 

@@ -1,12 +1,12 @@
 // name [--theme T] [--date "YYYY:MM:DD HH:NN:SS"] [--counter N] [--low] PHOTO DESTINATION
 #include "cli/commands.h"
 #include "core/error.h"
-#include "core/exifdate.h"
-#include "core/filesystem.h"
-#include "core/informationexif.h"
-#include "core/namemask.h"
-#include "core/paramappli.h"
-#include "core/photooperations.h"
+#include "core/exif/exifdate.h"
+#include "core/files/filesystem.h"
+#include "core/exif/informationexif.h"
+#include "core/naming/namemask.h"
+#include "core/settings/paramappli.h"
+#include "core/operations/photooperations.h"
 
 
 int commandName(CliContext &context, const QCommandLineParser &line)

@@ -2,10 +2,10 @@
 #include "cli/commands.h"
 #include "cli/consoleui.h"
 #include "core/error.h"
-#include "core/filesystem.h"
-#include "core/informationexif.h"
-#include "core/paramappli.h"
-#include "core/photooperations.h"
+#include "core/files/filesystem.h"
+#include "core/exif/informationexif.h"
+#include "core/settings/paramappli.h"
+#include "core/operations/photooperations.h"
 
 
 namespace {

@@ -1,10 +1,10 @@
 #include "cli/commands.h"
 #include "cli/consoleui.h"
 #include "core/error.h"
-#include "core/filesystem.h"
-#include "core/filtrephoto.h"
-#include "core/paramappli.h"
-#include "core/recherchephotos.h"
+#include "core/files/filesystem.h"
+#include "core/discovery/filtrephoto.h"
+#include "core/settings/paramappli.h"
+#include "core/discovery/recherchephotos.h"
 
 
 int commandSearch(CliContext &context, const QCommandLineParser &line)

@@ -1,6 +1,6 @@
 #include "cli/commands.h"
 #include "core/error.h"
-#include "core/paramappli.h"
+#include "core/settings/paramappli.h"
 
 int commandSettings(CliContext &context, const QCommandLineParser &line)
 {

@@ -2,10 +2,10 @@
 #include "cli/commands.h"
 #include "cli/consoleui.h"
 #include "core/error.h"
-#include "core/filename.h"
-#include "core/memorytuning.h"
-#include "core/paths.h"
-#include "core/versioncheck.h"
+#include "core/files/filename.h"
+#include "core/imaging/memorytuning.h"
+#include "core/files/paths.h"
+#include "core/update/versioncheck.h"
 
 #include <QCoreApplication>
 

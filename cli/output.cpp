@@ -1,6 +1,6 @@
 #include "cli/output.h"
 
-#include "core/filename.h"
+#include "core/files/filename.h"
 
 #include <cstdio>
 

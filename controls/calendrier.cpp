@@ -1,6 +1,6 @@
 #include "controls/calendrier.h"
 
-#include "core/datetimevalue.h"
+#include "core/exif/datetimevalue.h"
 
 #include <QCalendarWidget>
 #include <QFrame>

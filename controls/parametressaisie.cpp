@@ -1,6 +1,6 @@
 #include "controls/parametressaisie.h"
 
-#include "core/textfile.h"
+#include "core/files/textfile.h"
 
 #include <QLocale>
 

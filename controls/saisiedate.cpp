@@ -2,7 +2,7 @@
 
 #include "controls/calendrier.h"
 #include "controls/flechehautbas.h"
-#include "core/datetimevalue.h"
+#include "core/exif/datetimevalue.h"
 
 #include <QKeyEvent>
 #include <QScreen>

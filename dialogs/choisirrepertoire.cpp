@@ -1,6 +1,6 @@
 #include "dialogs/choisirrepertoire.h"
 
-#include "core/paths.h"
+#include "core/files/paths.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

@@ -1,6 +1,6 @@
 #include "slideshow/fordiaporama.h"
 
-#include "core/paramappli.h"
+#include "core/settings/paramappli.h"
 #include "dialogs/helpwindow.h"
 #include "slideshow/photoarea.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The full-screen slideshow window: it paints the photos that its player gives it and hands
 // the user's keys, clicks and menu choices to that player.
-#include "core/slideshowplayer.h"
+#include "core/workflows/slideshowplayer.h"
 #include "dialogs/qtuserinterface.h"
 
 #include <QDialog>

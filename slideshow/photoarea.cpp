@@ -1,6 +1,6 @@
 #include "slideshow/photoarea.h"
 
-#include "core/slideshowpicture.h"
+#include "core/workflows/slideshowpicture.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -2,7 +2,7 @@
 // A scratch folder made anew for each test function of the transfer workflows: the settings of
 // "settings/Lumaro.ini", a demo card of small photos under "card/", the destination "dest/", and
 // a user interface that records what it was told and answers for the user.
-#include "core/paramappli.h"
+#include "core/settings/paramappli.h"
 #include "tests/testsupport.h"
 #include "tools/democard.h"
 

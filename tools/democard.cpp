@@ -1,6 +1,6 @@
 #include "tools/democard.h"
 #include "core/error.h"
-#include "core/imaging.h"
+#include "core/imaging/imaging.h"
 #include "core/imaging/jpegsegments.h"
 #include "core/imaging/turbojpeghandle.h"
 

@@ -1,7 +1,7 @@
 #include "transfer/fortransfertbatch.h"
 
 #include "controls/elidedlabel.h"
-#include "core/paramappli.h"
+#include "core/settings/paramappli.h"
 #include "dialogs/helpwindow.h"
 #include "slideshow/fordiaporama.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The batch window: shows the progress of BatchTransfer photo after photo (thumbnail, date, names)
 // and offers the stop button; at the end it may play the slideshow of what was written.
-#include "core/batchtransfer.h"
+#include "core/workflows/batchtransfer.h"
 #include "dialogs/qtuserinterface.h"
 
 #include <QDialog>

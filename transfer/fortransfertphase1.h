@@ -2,7 +2,7 @@
 // Where every transfer starts: the source, the destination and the theme of the photos (in batch
 // mode also the low-quality copies and the thumbnails), the photo filter, then "Suivant" searches
 // the photos, runs the batch or photo-by-photo window on them and copies the extra files.
-#include "core/filtrephoto.h"
+#include "core/discovery/filtrephoto.h"
 
 #include <QDialog>
 

@@ -2,8 +2,8 @@
 // The photo-by-photo window: each photo large, beside its EXIF table, with its theme, its date,
 // its turn and the name it will get; the user transfers it, makes only its low-quality copy or
 // passes it by. The steps themselves are PhotoByPhotoSession's; the window shows them.
-#include "core/photobyphoto.h"
-#include "core/photopreloader.h"
+#include "core/workflows/photobyphoto.h"
+#include "core/workflows/photopreloader.h"
 #include "dialogs/qtuserinterface.h"
 
 #include <QDialog>

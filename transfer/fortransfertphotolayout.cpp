@@ -4,7 +4,7 @@
 #include "transfer/fortransfertphoto.h"
 
 #include "controls/boutonbascule.h"
-#include "controls/extendedgrid.h"
+#include "controls/grid/extendedgrid.h"
 #include "controls/imagephoto.h"
 #include "controls/saisiedate.h"
 #include "controls/saisieheure.h"

@@ -1,7 +1,7 @@
 #include "update/forapropos.h"
 
-#include "core/cryptertexte.h"
-#include "core/versioncheck.h"
+#include "core/update/cryptertexte.h"
+#include "core/update/versioncheck.h"
 #include "dialogs/helpwindow.h"
 #include "update/tmgetnewver.h"
 #include "update/tmurllabel.h"

@@ -1,6 +1,6 @@
 #include "update/tmgetnewver.h"
 
-#include "core/versioncheck.h"
+#include "core/update/versioncheck.h"
 #include "dialogs/messages.h"
 #include "update/linkopener.h"
 

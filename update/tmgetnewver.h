@@ -2,7 +2,7 @@
 // The new-version check as the About box runs it: downloads the version file, compares, and
 // tells the user (a warning, the new-version question, or "à jour"), opening the download
 // page when asked to.
-#include "core/versioncheck.h"
+#include "core/update/versioncheck.h"
 
 #include <QObject>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "core/imaging/jpegdecoder.h"
 
-#include "core/imaging.h"
+#include "core/imaging/imaging.h"
 #include "core/imaging/jpegsegments.h"
 #include "core/imaging/turbojpeghandle.h"
 

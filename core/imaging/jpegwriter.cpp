@@ -1,6 +1,6 @@
 #include "core/imaging/jpegwriter.h"
 
-#include "core/imaging.h"
+#include "core/imaging/imaging.h"
 #include "core/imaging/turbojpeghandle.h"
 
 namespace Imaging::Detail {

@@ -1,7 +1,7 @@
 #include "core/imaging/photofile.h"
 
-#include "core/imaging.h"
-#include "core/posixfile.h"
+#include "core/imaging/imaging.h"
+#include "core/files/posixfile.h"
 
 #include <cerrno>
 #include <limits>

@@ -1,6 +1,6 @@
 #pragma once
 // Owns one TurboJPEG instance for the length of one operation (private to the imaging layer).
-#include "core/imaging.h"
+#include "core/imaging/imaging.h"
 
 #include <turbojpeg.h>
 

@@ -1,16 +1,16 @@
 // Cards as they come from elsewhere: file names that are not UTF-8 go from the search to the
 // transfer, the extra files and the history with their bytes intact, and a card mounted on
 // another folder keeps its history.
-#include "core/filename.h"
-#include "core/filtrephoto.h"
-#include "core/historique.h"
-#include "core/informationexif.h"
-#include "core/namemask.h"
-#include "core/paramappli.h"
-#include "core/photooperations.h"
-#include "core/recherchephotos.h"
-#include "core/textfile.h"
-#include "core/volumeidentity.h"
+#include "core/files/filename.h"
+#include "core/discovery/filtrephoto.h"
+#include "core/discovery/historique.h"
+#include "core/exif/informationexif.h"
+#include "core/naming/namemask.h"
+#include "core/settings/paramappli.h"
+#include "core/operations/photooperations.h"
+#include "core/discovery/recherchephotos.h"
+#include "core/files/textfile.h"
+#include "core/files/volumeidentity.h"
 #include "tests/testsupport.h"
 
 #include <QDateTime>

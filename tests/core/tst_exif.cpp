@@ -1,12 +1,12 @@
 // The EXIF information of a photo: the owned list, reading entries from real files, the date
 // and orientation rules, the EXIF text file and the exif / date commands.
-#include "core/objectlist.h"
-#include "core/datetimevalue.h"
+#include "core/settings/objectlist.h"
+#include "core/exif/datetimevalue.h"
 #include "core/error.h"
-#include "core/exifdate.h"
-#include "core/exifreader.h"
-#include "core/informationexif.h"
-#include "core/versioncheck.h"
+#include "core/exif/exifdate.h"
+#include "core/exif/exifreader.h"
+#include "core/exif/informationexif.h"
+#include "core/update/versioncheck.h"
 #include "tests/testsupport.h"
 
 #include <QDir>

@@ -1,15 +1,15 @@
 // How the core meets the file system: a name that is not UTF-8 comes back to the same bytes,
 // every file is written whole under a short temporary name, and the files the program makes
 // get the mode cp would give them.
-#include "core/filename.h"
-#include "core/filereplacement.h"
-#include "core/filesystem.h"
-#include "core/filtrephoto.h"
-#include "core/historique.h"
-#include "core/informationexif.h"
-#include "core/paramappli.h"
-#include "core/photooperations.h"
-#include "core/recherchephotos.h"
+#include "core/files/filename.h"
+#include "core/files/filereplacement.h"
+#include "core/files/filesystem.h"
+#include "core/discovery/filtrephoto.h"
+#include "core/discovery/historique.h"
+#include "core/exif/informationexif.h"
+#include "core/settings/paramappli.h"
+#include "core/operations/photooperations.h"
+#include "core/discovery/recherchephotos.h"
 #include "tests/testsupport.h"
 #include "tools/democard.h"
 

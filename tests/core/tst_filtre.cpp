@@ -1,8 +1,8 @@
 // The photo filter's file "Filtre.ini".
 #include "core/error.h"
-#include "core/filtrephoto.h"
-#include "core/profilefile.h"
-#include "core/textfile.h"
+#include "core/discovery/filtrephoto.h"
+#include "core/settings/profilefile.h"
+#include "core/files/textfile.h"
 #include "tests/testsupport.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 // lossless turns identical to jpegtran's with their EXIF brought up to date, safe rewriting in
 // place, and copies that keep their metadata. Photos are made at run time with the layer's own
 // writer; exiftool writes and reads back EXIF, jpegtran is the reference for lossless turns.
-#include "core/imaging.h"
+#include "core/imaging/imaging.h"
 #include "tests/testsupport.h"
 
 #include <QCryptographicHash>

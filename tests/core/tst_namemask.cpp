@@ -1,7 +1,7 @@
 // The naming masks: every tag, the order of replacement, widths, free names and the name command.
-#include "core/exifdate.h"
-#include "core/namemask.h"
-#include "core/paramappli.h"
+#include "core/exif/exifdate.h"
+#include "core/naming/namemask.h"
+#include "core/settings/paramappli.h"
 #include "tests/testsupport.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 // The photo-by-photo steps without their window: position, counter, turns, dates, and what each
 // action does to the list of photos and to the list of written files.
-#include "core/exifdate.h"
-#include "core/paramappli.h"
-#include "core/photobyphoto.h"
+#include "core/exif/exifdate.h"
+#include "core/settings/paramappli.h"
+#include "core/workflows/photobyphoto.h"
 #include "tests/cardworkspace.h"
 #include "tests/testsupport.h"
 #include "tools/democard.h"

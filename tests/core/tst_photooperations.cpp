@@ -2,11 +2,11 @@
 // fails, and above all that a failure never costs the user a photo.
 #include "tools/democard.h"
 #include "core/error.h"
-#include "core/exifreader.h"
-#include "core/filesystem.h"
-#include "core/informationexif.h"
-#include "core/paramappli.h"
-#include "core/photooperations.h"
+#include "core/exif/exifreader.h"
+#include "core/files/filesystem.h"
+#include "core/exif/informationexif.h"
+#include "core/settings/paramappli.h"
+#include "core/operations/photooperations.h"
 #include "tests/testsupport.h"
 
 #include <QDir>

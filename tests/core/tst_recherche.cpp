@@ -1,13 +1,13 @@
 // Finding photos: order, folder and extension rules, histories per volume and folder, the filter,
 // the copies of extra files, and the search command of lumaro-cli.
 #include "core/error.h"
-#include "core/filtrephoto.h"
-#include "core/historique.h"
-#include "core/paramappli.h"
-#include "core/photoscanner.h"
-#include "core/recherchephotos.h"
-#include "core/textfile.h"
-#include "core/volumeidentity.h"
+#include "core/discovery/filtrephoto.h"
+#include "core/discovery/historique.h"
+#include "core/settings/paramappli.h"
+#include "core/discovery/photoscanner.h"
+#include "core/discovery/recherchephotos.h"
+#include "core/files/textfile.h"
+#include "core/files/volumeidentity.h"
 #include "tests/testsupport.h"
 
 #include <QDateTime>

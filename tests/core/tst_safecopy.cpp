@@ -1,7 +1,7 @@
 // Copies must never leave a half-written file under its final name, must keep the source's
 // last-write time, and a verified copy must notice a copy that the disk damaged.
 #include "core/error.h"
-#include "core/safecopy.h"
+#include "core/files/safecopy.h"
 #include "tests/testsupport.h"
 
 #include <QDir>

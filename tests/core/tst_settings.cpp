@@ -1,10 +1,10 @@
 // The settings store and the profile-file rules it relies on.
 #include "core/error.h"
-#include "core/paramappli.h"
-#include "core/paths.h"
-#include "core/profilefile.h"
-#include "core/settingschange.h"
-#include "core/textfile.h"
+#include "core/settings/paramappli.h"
+#include "core/files/paths.h"
+#include "core/settings/profilefile.h"
+#include "core/settings/settingschange.h"
+#include "core/files/textfile.h"
 #include "tests/testsupport.h"
 
 #include <QFile>

@@ -1,13 +1,13 @@
 // The slideshow without its window: the list and its index, the pacing timer, and the player
 // driven through a recording view.
-#include "core/filename.h"
-#include "core/filesystem.h"
-#include "core/imaging.h"
-#include "core/paramappli.h"
-#include "core/photooperations.h"
-#include "core/slideshowpacer.h"
-#include "core/slideshowplayer.h"
-#include "core/slideshowsequence.h"
+#include "core/files/filename.h"
+#include "core/files/filesystem.h"
+#include "core/imaging/imaging.h"
+#include "core/settings/paramappli.h"
+#include "core/operations/photooperations.h"
+#include "core/workflows/slideshowpacer.h"
+#include "core/workflows/slideshowplayer.h"
+#include "core/workflows/slideshowsequence.h"
 #include "tests/testsupport.h"
 
 #include <QDir>

@@ -1,10 +1,10 @@
 // What a transfer refuses to do to the user's files: write outside the destination, replace
 // what it reads, turn a damaged photo; and what it still does with a name as long as allowed.
 #include "core/error.h"
-#include "core/informationexif.h"
-#include "core/namemask.h"
-#include "core/paramappli.h"
-#include "core/photooperations.h"
+#include "core/exif/informationexif.h"
+#include "core/naming/namemask.h"
+#include "core/settings/paramappli.h"
+#include "core/operations/photooperations.h"
 #include "tests/testsupport.h"
 #include "tools/democard.h"
 

@@ -1,6 +1,6 @@
 // The new-version check: the comparison of versions, the version file, and the download against
 // a local server that answers well, says nothing, fails, stalls, sends too much or redirects.
-#include "core/versioncheck.h"
+#include "core/update/versioncheck.h"
 #include "tests/localhttpserver.h"
 #include "tests/testsupport.h"
 

@@ -2,8 +2,8 @@
 // thumbnail (stored EXIF thumbnail or reduced decode), full and reduced decoding, the
 // lossless turn with its EXIF rewrite, and a save that carries the metadata over.
 // Any result is fine as long as it is a value or an ImagingError.
-#include "core/exifreader.h"
-#include "core/imaging.h"
+#include "core/exif/exifreader.h"
+#include "core/imaging/imaging.h"
 
 #include <QByteArray>
 

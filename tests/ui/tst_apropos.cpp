@@ -1,7 +1,7 @@
 // The About box: its version line, its links (what they open and what they never open), the
 // keys that close it, and "Tester MAJ" against a local server, with the box out of reach of
 // the user while the check runs.
-#include "core/versioncheck.h"
+#include "core/update/versioncheck.h"
 #include "tests/localhttpserver.h"
 #include "tests/testsupport.h"
 #include "tests/ui/modaldriver.h"

@@ -3,7 +3,7 @@
 #include "dialogs/forficheattente.h"
 #include "app/lumaroapplication.h"
 #include "dialogs/messages.h"
-#include "core/cryptertexte.h"
+#include "core/update/cryptertexte.h"
 #include "tests/testsupport.h"
 
 #include <QAbstractButton>

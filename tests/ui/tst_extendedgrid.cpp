@@ -1,13 +1,13 @@
 // The extended grid: column definitions, selection and keys, key filters, decimal editing,
 // display patterns, image and button cells, French locale.
 #include "controls/calendrier.h"
-#include "controls/editeurcellule.h"
-#include "controls/extendedgrid.h"
-#include "controls/griddelegate.h"
-#include "controls/masqueaffichage.h"
+#include "controls/grid/editeurcellule.h"
+#include "controls/grid/extendedgrid.h"
+#include "controls/grid/griddelegate.h"
+#include "controls/grid/masqueaffichage.h"
 #include "controls/saisiedate.h"
 #include "controls/saisieheure.h"
-#include "core/datetimevalue.h"
+#include "core/exif/datetimevalue.h"
 #include "tests/testsupport.h"
 
 #include <QApplication>

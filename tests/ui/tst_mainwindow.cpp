@@ -7,7 +7,7 @@
 #include "controls/saisiebouton.h"
 #include "transfer/fortransfertphase1.h"
 #include "core/error.h"
-#include "core/paramappli.h"
+#include "core/settings/paramappli.h"
 #include "tests/testsupport.h"
 
 #include <QAction>

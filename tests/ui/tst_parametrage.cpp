@@ -5,7 +5,7 @@
 #include "controls/saisie.h"
 #include "controls/saisiebouton.h"
 #include "controls/saisieentier.h"
-#include "core/paramappli.h"
+#include "core/settings/paramappli.h"
 #include "dialogs/choisirrepertoire.h"
 #include "tests/testsupport.h"
 #include "tests/ui/modaldriver.h"

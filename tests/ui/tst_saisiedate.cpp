@@ -2,7 +2,7 @@
 #include "controls/calendrier.h"
 #include "controls/flechehautbas.h"
 #include "controls/saisiedate.h"
-#include "core/datetimevalue.h"
+#include "core/exif/datetimevalue.h"
 #include "tests/testsupport.h"
 
 #include <QApplication>

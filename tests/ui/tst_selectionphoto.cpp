@@ -2,7 +2,7 @@
 #include "controls/saisie.h"
 #include "controls/saisiedate.h"
 #include "core/error.h"
-#include "core/filtrephoto.h"
+#include "core/discovery/filtrephoto.h"
 #include "tests/testsupport.h"
 #include "controls/forselectionphoto.h"
 

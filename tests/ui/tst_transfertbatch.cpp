@@ -2,7 +2,7 @@
 #include "controls/elidedlabel.h"
 #include "controls/saisie.h"
 #include "controls/saisiebouton.h"
-#include "core/paramappli.h"
+#include "core/settings/paramappli.h"
 #include "tests/cardworkspace.h"
 #include "tests/testsupport.h"
 #include "slideshow/fordiaporama.h"

@@ -1,10 +1,10 @@
 // The photo-by-photo window, driven as a user would.
 #include "controls/boutonbascule.h"
-#include "controls/extendedgrid.h"
+#include "controls/grid/extendedgrid.h"
 #include "controls/imagephoto.h"
 #include "controls/saisiedate.h"
 #include "controls/wrappednamelabel.h"
-#include "core/paramappli.h"
+#include "core/settings/paramappli.h"
 #include "tests/testsupport.h"
 #include "tools/democard.h"
 #include "transfer/fortransfertphoto.h"

@@ -1,0 +1,192 @@
+#include "core/discovery/photoscanner.h"
+
+#include "core/corelog.h"
+#include "core/files/filename.h"
+
+#include <QCollator>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <functional>
+#include <memory>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Closes the directory stream however the listing ends.
+struct DirCloser {
+    void operator()(DIR *dir) const { closedir(dir); }
+};
+
+void append2(QString &text, int value)
+{
+    text.append(QChar(u'0' + value / 10));
+    text.append(QChar(u'0' + value % 10));
+}
+
+} // namespace
+
+PhotoScanner::PhotoScanner(ScanRules rules) : m_rules(std::move(rules))
+{
+    // A folder typed with a trailing separator or with Windows separators still names the folder.
+    m_rules.ignoredFolder.replace(u'\\', u'/');
+    while (m_rules.ignoredFolder.size() > 1 && m_rules.ignoredFolder.endsWith(u'/'))
+        m_rules.ignoredFolder.chop(1);
+}
+
+QString PhotoScanner::extensionOf(const QString &name)
+{
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot < 0 ? QString() : name.mid(dot + 1).toUpper();
+}
+
+bool PhotoScanner::isPhotoName(const QString &name)
+{
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot < 0)
+        return false;
+    const QString extension = name.mid(dot).toUpper();
+    return extension == QLatin1String(".JPG") || extension == QLatin1String(".JPEG");
+}
+
+QString PhotoScanner::dateKey(qint64 secondsSinceEpoch)
+{
+    const time_t seconds = time_t(secondsSinceEpoch);
+    struct tm local {};
+    QString key;
+    key.reserve(14);
+    if (!localtime_r(&seconds, &local) || local.tm_year + 1900 < 0 || local.tm_year + 1900 > 9999) {
+        // A time the calendar cannot show: the earliest date a card can hold.
+        return QStringLiteral("19800101000000");
+    }
+    const int year = local.tm_year + 1900;
+    append2(key, year / 100);
+    append2(key, year % 100);
+    append2(key, local.tm_mon + 1);
+    append2(key, local.tm_mday);
+    append2(key, local.tm_hour);
+    append2(key, local.tm_min);
+    append2(key, local.tm_sec - local.tm_sec % 2);
+    return key;
+}
+
+bool PhotoScanner::enterSubfolder(const QString &parent, const QString &name) const
+{
+    if (!m_rules.withSubfolders || name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    if (name == m_rules.lowQualityFolder)
+        return false;
+    return parent + name != m_rules.ignoredFolder;
+}
+
+void PhotoScanner::scan(const QString &folder, const std::function<void()> &progress)
+{
+    m_progress = progress;
+    scanFolder(folder);
+    m_progress = nullptr;
+}
+
+void PhotoScanner::scanFolder(const QString &folder)
+{
+    const QByteArray encoded = FileName::encode(folder);
+    const int fd = open(encoded.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        qCInfo(lumaroCore) << "folder" << folder << "not listed:" << strerror(errno);
+        return;
+    }
+    struct stat self {};
+    if (fstat(fd, &self) == 0) {
+        // A folder reached twice through links is listed once: no loops, no photo twice.
+        const std::pair<unsigned long long, unsigned long long> id(self.st_dev, self.st_ino);
+        if (!m_visited.insert(id).second) {
+            close(fd);
+            return;
+        }
+    }
+    std::unique_ptr<DIR, DirCloser> dir(fdopendir(fd));
+    if (!dir) {
+        close(fd);
+        return;
+    }
+    if (m_progress)
+        m_progress();
+
+    struct Entry {
+        QString name;
+        bool folder = false;
+        bool photo = false;
+        qint64 time = 0;
+    };
+    std::vector<Entry> entries;
+    while (const dirent *item = readdir(dir.get())) {
+        const char *rawName = item->d_name;
+        if (rawName[0] == '.' && (rawName[1] == 0 || (rawName[1] == '.' && rawName[2] == 0)))
+            continue;
+        unsigned char type = item->d_type;
+        struct stat info {};
+        bool haveInfo = false;
+        if (type == DT_UNKNOWN || type == DT_LNK) {
+            if (fstatat(dirfd(dir.get()), rawName, &info, 0) != 0)
+                continue; // a dangling link
+            haveInfo = true;
+            type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISREG(info.st_mode) ? DT_REG : DT_UNKNOWN;
+        }
+        if (type != DT_DIR && type != DT_REG)
+            continue; // devices, pipes and sockets are not files to copy
+        Entry entry;
+        entry.name = FileName::decode(rawName);
+        entry.folder = type == DT_DIR;
+        entry.photo = !entry.folder && isPhotoName(entry.name);
+        if (entry.photo) {
+            if (!haveInfo && fstatat(dirfd(dir.get()), rawName, &info, 0) != 0)
+                continue;
+            entry.time = qint64(info.st_mtim.tv_sec);
+        }
+        entries.push_back(std::move(entry));
+    }
+    dir.reset();
+
+    // The listing's own order is arbitrary here: go by name so that extra files are met, and
+    // numbered when copied, the same way every time.
+    std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
+        const int order = a.name.compare(b.name, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a.name < b.name;
+    });
+    for (const Entry &entry : entries) {
+        if (entry.folder) {
+            if (enterSubfolder(folder, entry.name))
+                scanFolder(folder + entry.name + u'/');
+        } else if (entry.photo) {
+            m_photos.push_back({dateKey(entry.time), folder + entry.name});
+        } else {
+            const QString extension = extensionOf(entry.name);
+            if (!extension.isEmpty() && m_rules.extraExtensions.contains(extension))
+                m_extras.append(folder + entry.name);
+        }
+    }
+}
+
+std::vector<FoundPhoto> PhotoScanner::sortedPhotos() const
+{
+    std::vector<FoundPhoto> photos = m_photos;
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(photos.begin(), photos.end(), [&collator](const FoundPhoto &a, const FoundPhoto &b) {
+        if (a.dateKey != b.dateKey)
+            return a.dateKey < b.dateKey;
+        const int order = collator.compare(a.path, b.path);
+        if (order != 0)
+            return order < 0;
+        return a.path < b.path;
+    });
+    photos.erase(std::unique(photos.begin(), photos.end(),
+                             [](const FoundPhoto &a, const FoundPhoto &b) { return a.dateKey == b.dateKey && a.path == b.path; }),
+                 photos.end());
+    return photos;
+}

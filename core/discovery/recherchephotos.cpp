@@ -1,0 +1,113 @@
+#include "core/discovery/recherchephotos.h"
+
+#include "core/corelog.h"
+#include "core/exif/datetimevalue.h"
+#include "core/error.h"
+#include "core/files/filesystem.h"
+#include "core/discovery/filtrephoto.h"
+#include "core/discovery/historique.h"
+#include "core/settings/paramappli.h"
+#include "core/files/paths.h"
+#include "core/discovery/photoscanner.h"
+#include "core/files/safecopy.h"
+#include "core/userinterface.h"
+
+#include <QDate>
+
+namespace {
+
+// The day of a date key, as a date value at midnight.
+int keyDay(const QString &entry)
+{
+    const QDate day(entry.mid(0, 4).toInt(), entry.mid(4, 2).toInt(), entry.mid(6, 2).toInt());
+    return DateValue::dayNumber(DateValue::fromDate(day));
+}
+
+void applyNameFilter(QStringList &entries, const TFiltrePhoto &filter)
+{
+    if (filter.FiltreNom.isEmpty())
+        return;
+    const QString text = filter.FiltreNom.toUpper();
+    const bool keepMatches = filter.TypeFiltreNom == 0;
+    entries.removeIf([&](const QString &entry) { return entry.toUpper().contains(text) != keepMatches; });
+}
+
+void applyDateFilter(QStringList &entries, const TFiltrePhoto &filter)
+{
+    if (DateValue::isNone(filter.FiltreDate))
+        return;
+    const int reference = DateValue::dayNumber(filter.FiltreDate);
+    const bool sameDay = filter.TypeFiltreDate == 0;
+    entries.removeIf([&](const QString &entry) {
+        const int day = keyDay(entry);
+        return sameDay ? day != reference : day <= reference;
+    });
+}
+
+} // namespace
+
+void RechercherPhotos(const QString &folder, bool withSubfolders, const TFiltrePhoto &filter, QStringList &extraFiles,
+                      QStringList &photos, const TParamAppli &settings, UserInterface &ui, const VolumeLocator &volumes)
+{
+    const QString root = Paths::withSeparator(folder);
+    ScanRules rules;
+    rules.withSubfolders = withSubfolders;
+    rules.lowQualityFolder = settings.Repertoire;
+    rules.ignoredFolder = settings.RepertoireAIgnorer;
+    rules.extraExtensions = settings.ExtensionSupp;
+    PhotoScanner scanner(rules);
+    {
+        WaitScope wait(ui, QStringLiteral("Recherche des photos..."));
+        scanner.scan(root, [&ui] { ui.processEvents(); });
+    }
+
+    QStringList entries;
+    {
+        const std::vector<FoundPhoto> found = scanner.sortedPhotos();
+        entries.reserve(qsizetype(found.size()));
+        for (const FoundPhoto &photo : found)
+            entries.append(photo.entry());
+    }
+    extraFiles.append(scanner.extraFiles());
+
+    if (const std::optional<VolumeLocation> location = volumes.locate(root)) {
+        const QString history = Historique::filePath(settings.folder(), *location);
+        const QStringList previous = Historique::read(history);
+        Historique::write(history, entries);
+        if (filter.NouvellePhoto)
+            Historique::removeKnownPhotos(entries, previous, root, location->relativePath);
+    }
+    applyNameFilter(entries, filter);
+    applyDateFilter(entries, filter);
+
+    photos.reserve(photos.size() + entries.size());
+    for (const QString &entry : std::as_const(entries))
+        photos.append(entry.mid(14));
+}
+
+QStringList EnregistrerExtensionsSupp(const QString &destination, const QStringList &extraFiles, UserInterface &ui)
+{
+    QStringList copies;
+    WaitScope wait(ui, QStringLiteral("Veuillez patienter, enregistrement des extensions supplémenaires..."));
+    const QString base = Paths::withSeparator(destination);
+    for (const QString &file : extraFiles) {
+        const QString name = FileSystem::fileNameOf(file);
+        const qsizetype dot = name.lastIndexOf(u'.');
+        const QString extension = dot < 0 ? QString() : name.mid(dot + 1);
+        const QString folder = base + extension + u'/';
+        if (!FileSystem::makeFolders(folder))
+            qCInfo(lumaroCore) << "folder" << folder << "not created";
+        QString target = folder + name;
+        for (int n = 1; FileSystem::exists(target); ++n)
+            target = folder + name + QStringLiteral(" - ") + QString::number(n);
+        // Like a photo: whole or not at all under its name, read back before it counts.
+        try {
+            SafeCopy::copyFile(file, target, SafeCopy::Mode::Verified);
+            copies.append(target);
+        } catch (const LumaroError &error) {
+            qCInfo(lumaroCore) << "extra file not copied:" << error.message();
+        }
+        ui.processEvents();
+    }
+    return copies;
+}

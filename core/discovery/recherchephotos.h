@@ -1,0 +1,26 @@
+#pragma once
+// Finding the photos of a source folder, and copying the extra files once a transfer is over.
+#include "core/files/volumeidentity.h"
+
+#include <QString>
+#include <QStringList>
+
+class TFiltrePhoto;
+class TParamAppli;
+class UserInterface;
+
+// Fills photos (full paths, oldest file time first; ties by path ignoring letter case) and
+// extraFiles (files whose extension is listed in ExtensionSupp), both expected empty.
+// Rewrites the history of the folder's volume and folder with every photo found, then applies
+// the filter: new photos only (against the previous history), the name text, the day.
+// Throws LumaroError when the history cannot be read or written.
+void RechercherPhotos(const QString &folder, bool withSubfolders, const TFiltrePhoto &filter, QStringList &extraFiles,
+                      QStringList &photos, const TParamAppli &settings, UserInterface &ui,
+                      const VolumeLocator &volumes = VolumeLocator());
+
+// Copies each extra file to destination + its extension + "/" + its name, numbering the name
+// (" - 1", " - 2" ... after the whole name) when the place is taken, through the verified copy
+// of the photos (whole or not at all, read back from the disk; the copy keeps the file's time).
+// Failures are passed over (logged in "lumaro.core"): the source files stay where they are.
+// Returns the copies made, in order.
+QStringList EnregistrerExtensionsSupp(const QString &destination, const QStringList &extraFiles, UserInterface &ui);

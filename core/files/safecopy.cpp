@@ -1,0 +1,262 @@
+#include "core/files/safecopy.h"
+
+#include "core/error.h"
+#include "core/files/filereplacement.h"
+#include "core/files/posixfile.h"
+
+#include <xxhash.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace SafeCopy {
+
+namespace {
+
+constexpr std::size_t BufferSize = 1 << 20;
+
+using PosixFile::Descriptor;
+using PosixFile::readFull;
+using PosixFile::writeAll;
+
+// Copies by read and write from the current offsets; fills the checksum when given.
+// With startWriteback, the disk starts writing each piece at once, so that the flush that
+// follows finds most of the file already written instead of starting from nothing.
+bool copyByReading(int in, int out, Checksum *checksum, bool startWriteback = false)
+{
+    // Not zero-filled: every byte used is read first.
+    const std::unique_ptr<char[]> buffer(new char[BufferSize]);
+    off_t written = 0;
+    for (;;) {
+        const ssize_t n = readFull(in, buffer.get(), BufferSize);
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        if (checksum)
+            checksum->add(buffer.get(), std::size_t(n));
+        if (!writeAll(out, buffer.get(), std::size_t(n)))
+            return false;
+        if (startWriteback)
+            ::sync_file_range(out, written, n, SYNC_FILE_RANGE_WRITE);
+        written += n;
+    }
+}
+
+// Lets the kernel copy (reflink or in-kernel copy) and falls back to reading and writing
+// where the file systems do not support it.
+bool copyInKernel(int in, int out, off_t size)
+{
+    off_t left = size;
+    while (left > 0) {
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, std::size_t(left), 0);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == EBADF)
+                return copyByReading(in, out, nullptr);
+            return false;
+        }
+        if (n == 0) // the source shrank under us, or the kernel gives up: finish by reading
+            return copyByReading(in, out, nullptr);
+        left -= n;
+    }
+    // The source may have grown since it was measured.
+    return copyByReading(in, out, nullptr);
+}
+
+struct AlignedFree {
+    void operator()(void *p) const { std::free(p); }
+};
+
+// Reads the whole file with O_DIRECT, past the page cache: what comes back is what the disk
+// holds. False when the file system does not read that way (or stops short), so that the
+// caller reads through the cache instead.
+bool checksumDirect(const QString &path, std::uint64_t *value, off_t *size)
+{
+    const Descriptor fd = PosixFile::open(path, O_RDONLY | O_DIRECT);
+    struct stat status {};
+    if (!fd.isOpen() || ::fstat(fd.get(), &status) != 0)
+        return false;
+    void *memory = nullptr;
+    if (::posix_memalign(&memory, 4096, BufferSize) != 0)
+        return false;
+    const std::unique_ptr<char, AlignedFree> buffer(static_cast<char *>(memory));
+    Checksum checksum;
+    off_t total = 0;
+    for (;;) {
+        ssize_t n;
+        do
+            n = ::read(fd.get(), buffer.get(), BufferSize);
+        while (n < 0 && errno == EINTR);
+        if (n < 0)
+            return false;
+        checksum.add(buffer.get(), std::size_t(n));
+        total += n;
+        // Only the end of the file gives a short read here; anything else is read again
+        // through the cache rather than trusted.
+        if (std::size_t(n) < BufferSize) {
+            if (total != status.st_size)
+                return false;
+            break;
+        }
+    }
+    *value = checksum.value();
+    *size = total;
+    return true;
+}
+
+// Checksum of the file as it is on the disk, not as the page cache remembers it.
+bool checksumFromDisk(const QString &path, std::uint64_t *value, off_t *size)
+{
+    if (checksumDirect(path, value, size))
+        return true;
+    const Descriptor fd = PosixFile::open(path, O_RDONLY);
+    if (!fd.isOpen())
+        return false;
+    // Without O_DIRECT, the cached pages are dropped first (the data were flushed before).
+    ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_DONTNEED);
+    // Ask for the whole file at once: the disk serves one long read faster than the reads
+    // that readahead would issue piece by piece.
+    ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_WILLNEED);
+    Checksum checksum;
+    const std::unique_ptr<char[]> buffer(new char[BufferSize]);
+    off_t total = 0;
+    for (;;) {
+        const ssize_t n = readFull(fd.get(), buffer.get(), BufferSize);
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        checksum.add(buffer.get(), std::size_t(n));
+        total += n;
+    }
+    *value = checksum.value();
+    *size = total;
+    return true;
+}
+
+} // namespace
+
+struct Checksum::State {
+    XXH3_state_t *state = XXH3_createState();
+    ~State() { XXH3_freeState(state); }
+};
+
+Checksum::Checksum() : m_state(std::make_unique<State>())
+{
+    if (!m_state->state)
+        throw std::bad_alloc();
+    XXH3_64bits_reset(m_state->state);
+}
+
+Checksum::~Checksum() = default;
+
+void Checksum::add(const void *data, std::size_t size)
+{
+    XXH3_64bits_update(m_state->state, data, size);
+}
+
+std::uint64_t Checksum::value() const
+{
+    return XXH3_64bits_digest(m_state->state);
+}
+
+QString copyErrorMessage(const QString &source, const QString &target)
+{
+    return QStringLiteral("Erreur pendant la copie du fichier ") + source + QStringLiteral(" en ") + target
+           + QStringLiteral(".");
+}
+
+namespace {
+
+// Flushes, reads back and compares a finished copy (Mode::Verified), then puts it in place.
+void commitCopy(FileReplacement &out, Mode mode, const Hooks &hooks, std::uint64_t expectedChecksum,
+                off_t expectedSize, const std::function<LumaroError()> &fail)
+{
+    if (mode == Mode::Verified) {
+        // The data and the size reach the disk here; the rest of the inode (its date) goes
+        // with the folder's flush at the commit, which commits the file system's journal.
+        if (!out.close())
+            throw fail();
+        if (hooks.afterWrite)
+            hooks.afterWrite(out.temporaryPath());
+        std::uint64_t copyChecksum = 0;
+        off_t copySize = 0;
+        if (!checksumFromDisk(out.temporaryPath(), &copyChecksum, &copySize) || copySize != expectedSize
+            || copyChecksum != expectedChecksum)
+            throw fail();
+    }
+    if (!out.commit())
+        throw fail();
+    // The new name must be on the disk too before the caller may delete the source.
+    if (mode == Mode::Verified && !out.folderSynced())
+        throw fail();
+}
+
+FileReplacement::Sync syncFor(Mode mode)
+{
+    return mode == Mode::Verified ? FileReplacement::Sync::Full : FileReplacement::Sync::None;
+}
+
+} // namespace
+
+void copyFile(const QString &source, const QString &target, Mode mode, const Hooks &hooks)
+{
+    const auto fail = [&] { return LumaroError(copyErrorMessage(source, target)); };
+
+    const Descriptor in = PosixFile::open(source, O_RDONLY);
+    struct stat status {};
+    if (!in.isOpen() || ::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode))
+        throw fail();
+    // Sequential reading: the kernel reads ahead further.
+    ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    FileReplacement out(target, syncFor(mode));
+    if (!out.isOpen())
+        throw fail();
+
+    Checksum sourceChecksum;
+    const bool copied = mode == Mode::Verified ? copyByReading(in.get(), out.descriptor(), &sourceChecksum, true)
+                                               : copyInKernel(in.get(), out.descriptor(), status.st_size);
+    struct stat written {};
+    if (!copied || ::fstat(out.descriptor(), &written) != 0)
+        throw fail();
+    // The copy keeps the source's last-write time: names and histories are built from it.
+    const struct timespec times[2] = {status.st_atim, status.st_mtim};
+    if (::futimens(out.descriptor(), times) != 0)
+        throw fail();
+    commitCopy(out, mode, hooks, sourceChecksum.value(), written.st_size, fail);
+}
+
+void writeFromSource(const QString &source, const QByteArray &content, const QString &target, Mode mode,
+                     const Hooks &hooks)
+{
+    const auto fail = [&] { return LumaroError(copyErrorMessage(source, target)); };
+
+    const Descriptor in = PosixFile::open(source, O_RDONLY);
+    struct stat status {};
+    if (!in.isOpen() || ::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode))
+        throw fail();
+    FileReplacement out(target, syncFor(mode));
+    if (!out.isOpen())
+        throw fail();
+    Checksum checksum;
+    checksum.add(content.constData(), std::size_t(content.size()));
+    if (!out.write(content))
+        throw fail();
+    if (mode == Mode::Verified)
+        ::sync_file_range(out.descriptor(), 0, content.size(), SYNC_FILE_RANGE_WRITE);
+    const struct timespec times[2] = {status.st_atim, status.st_mtim};
+    if (::futimens(out.descriptor(), times) != 0)
+        throw fail();
+    commitCopy(out, mode, hooks, checksum.value(), off_t(content.size()), fail);
+}
+
+} // namespace SafeCopy

@@ -1,0 +1,207 @@
+#include "core/naming/namemask.h"
+
+#include "core/exif/exifdate.h"
+#include "core/files/filesystem.h"
+#include "core/settings/paramappli.h"
+#include "core/files/paths.h"
+
+
+namespace {
+
+// Letters a to z compare without regard to case; every other character compares as it is.
+char16_t foldAscii(char16_t c)
+{
+    return (c >= u'a' && c <= u'z') ? char16_t(c - u'a' + u'A') : c;
+}
+
+qsizetype findTag(const QString &text, const QString &tag, qsizetype from)
+{
+    const qsizetype last = text.size() - tag.size();
+    for (qsizetype i = from; i <= last; ++i) {
+        qsizetype j = 0;
+        while (j < tag.size() && foldAscii(text.at(i + j).unicode()) == foldAscii(tag.at(j).unicode()))
+            ++j;
+        if (j == tag.size())
+            return i;
+    }
+    return -1;
+}
+
+QString replaceAll(const QString &text, const QString &tag, const QString &value)
+{
+    if (tag.isEmpty())
+        return text;
+    QString result;
+    qsizetype from = 0;
+    for (qsizetype at = findTag(text, tag, 0); at >= 0; at = findTag(text, tag, from)) {
+        result += QStringView(text).mid(from, at - from);
+        result += value;
+        from = at + tag.size(); // the search goes on after the value: it is never searched again
+    }
+    result += QStringView(text).mid(from);
+    return result;
+}
+
+// The width digit (1 to 9) right after the first occurrence of the tag, taken out of the text;
+// 1 when there is none.
+int takeWidth(QString &text, const QString &tag)
+{
+    const qsizetype at = findTag(text, tag, 0);
+    if (at < 0)
+        return 1;
+    const qsizetype digit = at + tag.size();
+    if (digit >= text.size() || text.at(digit) < u'1' || text.at(digit) > u'9')
+        return 1;
+    const int width = text.at(digit).unicode() - u'0';
+    text.remove(digit, 1);
+    return width;
+}
+
+QString padded(qint64 number, int width)
+{
+    const QString digits = QString::number(number < 0 ? -number : number).rightJustified(width, u'0');
+    return number < 0 ? u'-' + digits : digits;
+}
+
+QString capitalised(QString name)
+{
+    // Only a to z: other first letters stay as the locale writes them.
+    if (!name.isEmpty() && name.at(0) >= u'a' && name.at(0) <= u'z')
+        name[0] = QChar(name.at(0).unicode() - u'a' + u'A');
+    return name;
+}
+
+// Blanks and control characters off both ends.
+QString trimmed(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin).unicode() <= u' ')
+        ++begin;
+    while (end > begin && text.at(end - 1).unicode() <= u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+QString sourceName(const QString &cheminPhoto)
+{
+    const QString name = FileSystem::fileNameOf(Paths::toSlashes(cheminPhoto));
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot >= 0 ? name.left(dot) : name;
+}
+
+// A name is free when nothing at all answers to it, not even a dangling link.
+bool isTaken(const QString &path)
+{
+    return FileSystem::exists(path);
+}
+
+struct DateParts {
+    QString hour, minute, second, year4, year2, monthLong, monthShort, month, dayLong, dayShort, day;
+};
+
+DateParts dateParts(double date, const QLocale &locale)
+{
+    // "No date" reads as the day before the epoch at midnight, as the value -1.0 stands for.
+    const auto clock = ExifDate::split(date).value_or(ExifDate::WallClock{QDate(1899, 12, 29), QTime(0, 0)});
+    const QDate &d = clock.date;
+    const QTime &t = clock.time;
+    auto two = [](int n) { return padded(n, 2); };
+    return DateParts{two(t.hour()),
+                     two(t.minute()),
+                     two(t.second()),
+                     padded(d.year(), 4),
+                     two(d.year() % 100),
+                     capitalised(locale.monthName(d.month(), QLocale::LongFormat)),
+                     capitalised(locale.monthName(d.month(), QLocale::ShortFormat)),
+                     two(d.month()),
+                     capitalised(locale.dayName(d.dayOfWeek(), QLocale::LongFormat)),
+                     capitalised(locale.dayName(d.dayOfWeek(), QLocale::ShortFormat)),
+                     two(d.day())};
+}
+
+} // namespace
+
+QString RemplacerTags(const QString &texte, const QStringList &tags, const QStringList &valeurs)
+{
+    QString result = texte;
+    const qsizetype n = std::min(tags.size(), valeurs.size());
+    for (qsizetype i = 0; i < n; ++i)
+        result = replaceAll(result, tags.at(i), valeurs.at(i));
+    return result;
+}
+
+QString CalculerNomPhoto(const TParamAppli &settings, const QString &theme, const QString &cheminPhoto,
+                         const QString &destination, double date, bool basseQualite, int compteur,
+                         const QLocale &locale)
+{
+    // 1. The counter width.
+    QString mask = settings.MasqueNomPhoto;
+    const int counterWidth = takeWidth(mask, QStringLiteral("#CPT"));
+
+    // 2. The name.
+    const DateParts p = dateParts(date, locale);
+    static const QStringList nameTags = {
+        QStringLiteral("#HH"),  QStringLiteral("#MI"),  QStringLiteral("#SS"),    QStringLiteral("#AAAA"),
+        QStringLiteral("#AA"),  QStringLiteral("#MMM"), QStringLiteral("#MM"),    QStringLiteral("#M"),
+        QStringLiteral("#JJJ"), QStringLiteral("#JJ"),  QStringLiteral("#J"),     QStringLiteral("#THEME"),
+        QStringLiteral("#ORIG"), QStringLiteral("#CPT")};
+    const QStringList nameValues = {p.hour,    p.minute,  p.second, p.year4, p.year2,
+                                    p.monthLong, p.monthShort, p.month, p.dayLong, p.dayShort,
+                                    p.day,     theme,     sourceName(cheminPhoto), padded(compteur, counterWidth)};
+    QString name = Paths::toSlashes(RemplacerTags(mask, nameTags, nameValues));
+
+    // 3. The folder part.
+    QString folder;
+    if (settings.RepertoireSpecif) {
+        static const QStringList folderTags = {
+            QStringLiteral("#AAAA"), QStringLiteral("#AA"),  QStringLiteral("#MMM"),
+            QStringLiteral("#MM"),   QStringLiteral("#M"),   QStringLiteral("#JJJ"),
+            QStringLiteral("#JJ"),   QStringLiteral("#J"),   QStringLiteral("#THEME")};
+        const QStringList folderValues = {p.year4,   p.year2,    p.monthLong, p.monthShort, p.month,
+                                          p.dayLong, p.dayShort, p.day,       theme};
+        folder = RemplacerTags(settings.MasqueRepertoire, folderTags, folderValues);
+        if (!folder.isEmpty())
+            folder += u'/';
+        folder = Paths::toSlashes(trimmed(folder));
+    }
+
+    // 4. The low-quality sub-folder and suffix.
+    QString lowFolder;
+    QString suffix;
+    if (basseQualite) {
+        lowFolder = Paths::toSlashes(Paths::withSeparator(settings.Repertoire));
+        suffix = u' ' + settings.Suffixe;
+    }
+
+    const QString root = destination.isEmpty() ? destination : Paths::withSeparator(destination);
+    const QString start = root + folder + lowFolder;
+    const QString extension = QStringLiteral(".JPG");
+
+    // 5. The photo number: the smallest that gives a free name.
+    const QString numberTag = QStringLiteral("#N");
+    if (findTag(name, numberTag, 0) >= 0) {
+        const int numberWidth = takeWidth(name, numberTag);
+        for (qint64 k = 1;; ++k) {
+            const QString candidate = start + replaceAll(name, numberTag, padded(k, numberWidth)) + suffix + extension;
+            if (!isTaken(candidate))
+                return candidate;
+        }
+    }
+
+    // 6. Otherwise " - k" after the name when it is taken.
+    const QString candidate = start + name + suffix + extension;
+    if (!isTaken(candidate))
+        return candidate;
+    for (qint64 k = 1;; ++k) {
+        const QString numbered = start + name + QStringLiteral(" - ") + QString::number(k) + suffix + extension;
+        if (!isTaken(numbered))
+            return numbered;
+    }
+}
+
+QString CalculerNomBasseQualite(const TParamAppli &settings, const QString &theme, const QString &cheminPhoto,
+                                const QString &destination, double date, int compteur, const QLocale &locale)
+{
+    return CalculerNomPhoto(settings, theme, cheminPhoto, destination, date, true, compteur, locale);
+}

@@ -1,0 +1,111 @@
+#include "core/operations/lowqualitycopy.h"
+
+#include "core/corelog.h"
+#include "core/exif/datetimevalue.h"
+#include "core/error.h"
+#include "core/files/filereplacement.h"
+#include "core/files/filesystem.h"
+#include "core/imaging/imaging.h"
+#include "core/settings/paramappli.h"
+#include "core/operations/photooperations.h"
+
+namespace {
+
+bool isQuarterTurn(int angle)
+{
+    return angle == 90 || angle == 180 || angle == 270;
+}
+
+const QString ReadErrorPrefix = QStringLiteral("Erreur pendant la sauvegarde basse résolution (1). ");
+const QString WriteErrorPrefix = QStringLiteral("Erreur pendant la sauvegarde basse résolution (2). ");
+
+} // namespace
+
+LowQualityCopy::Options LowQualityCopy::Options::fromSettings(const TParamAppli &settings)
+{
+    Options options;
+    options.keepExif = settings.GestionEXIF && settings.GarderInfoEXIF;
+    options.keepDate = settings.GarderInfoDateEXIF;
+    options.landscape = settings.Redimensionner ? TailleBasseQualitePaysage(settings.IndiceNewDim) : QSize();
+    options.quality = QualiteBornee(settings.Qualite);
+    return options;
+}
+
+LowQualityCopy LowQualityCopy::make(const Options &options, const QString &source, int angle,
+                                    const QDateTime &sourceDate)
+{
+    LowQualityCopy copy;
+    if (options.keepDate)
+        copy.m_date = sourceDate;
+    // Decoding at a reduced scale is what makes the copy fast; the square of the long side
+    // covers the target whichever way the picture ends up after its turn.
+    const QSize covering = options.landscape.isValid() ? QSize(options.landscape.width(), options.landscape.width())
+                                                       : QSize();
+    Imaging::Photo photo;
+    try {
+        photo = Imaging::loadPhotoCovering(source, covering,
+                                           options.keepExif ? Imaging::MetadataChoice::Load
+                                                            : Imaging::MetadataChoice::Skip);
+    } catch (const Imaging::ImagingError &error) {
+        copy.m_readError = error.message();
+        copy.m_sourceUnreadable =
+            error.code() == Imaging::ErrorCode::FileNotFound || error.code() == Imaging::ErrorCode::ReadFailed;
+        return copy;
+    } catch (const LumaroError &error) {
+        copy.m_readError = error.message();
+        return copy;
+    }
+
+    QImage picture = photo.picture;
+    bool turned = false;
+    if (angle != 0) {
+        try {
+            picture = Imaging::rotated(picture, angle);
+            turned = isQuarterTurn(angle);
+        } catch (const LumaroError &) {
+            // An angle other than a right angle leaves the picture as it is.
+        }
+    }
+    if (options.landscape.isValid()) {
+        const QSize size = picture.width() > picture.height() ? options.landscape : options.landscape.transposed();
+        try {
+            picture = Imaging::resized(picture, size);
+        } catch (const LumaroError &) {
+            // The copy is then only recompressed.
+        }
+    }
+
+    Imaging::SaveOptions save;
+    save.quality = options.quality;
+    if (options.keepExif)
+        save.metadata = photo.metadata;
+    save.pictureTurned = turned;
+    try {
+        copy.m_jpeg = Imaging::encodeJpeg(picture, save);
+    } catch (const LumaroError &error) {
+        // Reported as a failed save, as when the writing itself fails.
+        copy.m_readError.clear();
+        copy.m_jpeg.clear();
+        copy.m_date = QDateTime();
+        copy.m_writeError = error.message();
+    }
+    return copy;
+}
+
+void LowQualityCopy::write(const QString &path, const QString &copyError) const
+{
+    if (m_sourceUnreadable && !copyError.isEmpty())
+        throw LumaroError(copyError);
+    if (!m_readError.isEmpty())
+        throw LumaroError(ReadErrorPrefix + m_readError);
+    if (!m_writeError.isEmpty())
+        throw LumaroError(WriteErrorPrefix + m_writeError);
+    if (!FileReplacement::writeWhole(path, m_jpeg))
+        throw LumaroError(copyError.isEmpty() ? WriteErrorPrefix + Imaging::errorText(Imaging::ErrorCode::WriteFailed)
+                                              : copyError);
+    if (m_date.isValid()) {
+        const qint64 seconds = DateValue::evenSecond(m_date).toSecsSinceEpoch();
+        if (!FileSystem::setModificationTime(path, {time_t(seconds), 0}))
+            qCInfo(lumaroCore) << "date of" << path << "not set";
+    }
+}

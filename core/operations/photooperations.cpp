@@ -1,0 +1,277 @@
+#include "core/operations/photooperations.h"
+#include "core/corelog.h"
+#include "core/exif/datetimevalue.h"
+#include "core/error.h"
+#include "core/files/filesystem.h"
+#include "core/imaging/imaging.h"
+#include "core/exif/informationexif.h"
+#include "core/operations/lowqualitycopy.h"
+#include "core/settings/paramappli.h"
+#include "core/files/paths.h"
+#include "core/userinterface.h"
+
+#include <future>
+#include <optional>
+
+namespace {
+
+const QSize LowQualitySizes[] = {{320, 240}, {640, 480}, {720, 576}, {800, 600}, {1024, 768}, {1280, 1024}};
+
+bool isQuarterTurn(int angle)
+{
+    return angle == 90 || angle == 180 || angle == 270;
+}
+
+void makeFolderOf(const QString &path, QStringList *created = nullptr)
+{
+    // A failure shows up as the copy error that follows.
+    const QString folder = FileSystem::folderOf(path);
+    if (!folder.isEmpty() && !FileSystem::makeFolders(folder, created))
+        qCInfo(lumaroCore) << "folder" << folder << "not created";
+}
+
+// Takes back the folders a failed write made, the innermost first, as long as they are empty.
+void removeFoldersMade(const QStringList &created)
+{
+    for (auto folder = created.crbegin(); folder != created.crend(); ++folder)
+        if (!FileSystem::removeEmptyFolder(*folder))
+            break;
+}
+
+void setModificationTime(const QString &path, const struct timespec &time)
+{
+    if (!FileSystem::setModificationTime(path, time))
+        qCInfo(lumaroCore) << "date of" << path << "not set";
+}
+
+// Both paths name one file: the same text once cleaned, or the same file on the disk (a link,
+// a second hard link, a name in other letter case on a card).
+bool sameTarget(const QString &a, const QString &b)
+{
+    return FileSystem::absolutePath(a) == FileSystem::absolutePath(b) || FileSystem::sameFile(a, b);
+}
+
+QString writeErrorMessage(const QString &path)
+{
+    return QStringLiteral("Erreur pendant l'écriture du fichier %1.").arg(path);
+}
+
+} // namespace
+
+QSize TailleBasseQualitePaysage(int indiceNewDim)
+{
+    if (indiceNewDim < 0 || indiceNewDim >= int(std::size(LowQualitySizes)))
+        return QSize();
+    return LowQualitySizes[indiceNewDim];
+}
+
+QSize TailleBasseQualite(int indiceNewDim, QSize picture)
+{
+    const QSize landscape = TailleBasseQualitePaysage(indiceNewDim);
+    if (!landscape.isValid())
+        return QSize();
+    return picture.width() > picture.height() ? landscape : landscape.transposed();
+}
+
+int QualiteBornee(int qualite)
+{
+    return qBound(1, qualite, 100);
+}
+
+QString NomBasseQualite(const TParamAppli &settings, const QString &photoPath)
+{
+    const QString path = Paths::toSlashes(photoPath);
+    const QString folder = FileSystem::folderOf(path);
+    const QString name = path.mid(folder.size());
+    QString subFolder = Paths::toSlashes(settings.Repertoire);
+    if (!subFolder.isEmpty() && !Paths::endsWithSeparator(subFolder))
+        subFolder += QLatin1Char('/');
+    return folder + subFolder + name.left(qMax<qsizetype>(0, name.size() - 4)) + QLatin1Char(' ') + settings.Suffixe
+           + QStringLiteral(".JPG");
+}
+
+void RotationSansPerte(const QString &path, int angle)
+{
+    if (!isQuarterTurn(angle))
+        return;
+    // The turned photo is the same photo: it keeps its date, which names and histories use.
+    const std::optional<struct timespec> before = FileSystem::modificationTime(path);
+    try {
+        Imaging::transformLosslessly(path, angle);
+    } catch (const LumaroError &error) {
+        throw LumaroError(QStringLiteral("Erreur pendant la rotation sans perte. ") + error.message());
+    }
+    if (before)
+        setModificationTime(path, *before);
+}
+
+namespace {
+
+std::optional<std::pair<qint64, qint64>> sourceStamp(const QString &path)
+{
+    const std::optional<struct stat> info = FileSystem::status(path);
+    if (!info)
+        return std::nullopt;
+    return std::make_pair(qint64(info->st_size), qint64(info->st_mtim.tv_sec) * 1000000000 + info->st_mtim.tv_nsec);
+}
+
+bool sourceUnchangedSince(const QString &source, const TurnedPhoto &turned)
+{
+    const auto now = sourceStamp(source);
+    return now && now->first == turned.sourceSize && now->second == turned.sourceTimeNs;
+}
+
+// The source's bytes turned in memory, with the size and date the source had while it was
+// read. Empty with *changed set when the source was written to while it was read: what was
+// read may then be half of each version. Throws LumaroError with the imaging layer's reason
+// when the photo cannot be turned.
+TurnedPhoto turnSource(const QString &source, int angle, bool *changed)
+{
+    *changed = false;
+    const auto before = sourceStamp(source);
+    TurnedPhoto turned;
+    turned.bytes = Imaging::transformJpegFile(source, angle);
+    if (!before || sourceStamp(source) != before) {
+        *changed = true;
+        return {};
+    }
+    turned.sourceSize = before->first;
+    turned.sourceTimeNs = before->second;
+    return turned;
+}
+
+} // namespace
+
+TurnedPhoto TournerEnMemoire(const QString &source, int angle)
+{
+    if (!isQuarterTurn(angle))
+        return {};
+    try {
+        bool changed = false;
+        return turnSource(source, angle, &changed);
+    } catch (const LumaroError &) {
+        return {};
+    }
+}
+
+void CopierEtTourner(const QString &source, const QString &destination, int angle, SafeCopy::Mode mode,
+                     const SafeCopy::Hooks &copyHooks, const TurnedPhoto &turnedPhoto)
+{
+    makeFolderOf(destination);
+    if (!isQuarterTurn(angle)) {
+        SafeCopy::copyFile(source, destination, mode, copyHooks);
+        return;
+    }
+    // The turned photo is written once, from the source's bytes, and read back as a copy is:
+    // a photo turned after it was copied would replace a checked copy by an unchecked one.
+    TurnedPhoto turned = turnedPhoto;
+    if (turned.isEmpty() || !sourceUnchangedSince(source, turned)) {
+        bool changed = false;
+        try {
+            turned = turnSource(source, angle, &changed);
+        } catch (const LumaroError &error) {
+            // A photo that cannot be turned is still copied as it is, and the user told why
+            // it was not turned; its source stays.
+            SafeCopy::copyFile(source, destination, mode, copyHooks);
+            throw LumaroError(QStringLiteral("Erreur pendant la rotation sans perte. ") + error.message());
+        }
+        // Written to while it was read: nothing that stands for it may replace it.
+        if (changed)
+            throw LumaroError(SafeCopy::copyErrorMessage(source, destination));
+    }
+    SafeCopy::writeFromSource(source, turned.bytes, destination, mode, copyHooks);
+}
+
+void ReduirePhoto(const TParamAppli &settings, const QString &path, int angle, const QDateTime &sourceDate)
+{
+    LowQualityCopy::make(LowQualityCopy::Options::fromSettings(settings), path, angle, sourceDate).write(path);
+}
+
+void writeLowQualityCopy(const QString &source, const QString &lowQualityPath, const LowQualityCopy &copy)
+{
+    // Over its own source, writing the copy would take the photo with it.
+    if (sameTarget(source, lowQualityPath))
+        throw LumaroError(SafeCopy::copyErrorMessage(source, lowQualityPath));
+    QStringList created;
+    makeFolderOf(lowQualityPath, &created);
+    try {
+        copy.write(lowQualityPath, SafeCopy::copyErrorMessage(source, lowQualityPath));
+    } catch (const LumaroError &) {
+        // A copy that could not be written leaves no empty folder of its own behind.
+        removeFoldersMade(created);
+        throw;
+    }
+}
+
+void EnregistrerBasseQualite(const TParamAppli &settings, const QString &source, const QString &lowQualityPath,
+                             int angle)
+{
+    writeLowQualityCopy(source, lowQualityPath,
+                        LowQualityCopy::make(LowQualityCopy::Options::fromSettings(settings), source, angle,
+                                             FileSystem::lastModified(source)));
+}
+
+QString outsideDestinationMessage(const QString &path)
+{
+    return QStringLiteral("Le chemin %1 sort du répertoire de destination.").arg(path);
+}
+
+void checkInsideDestination(const QString &destinationRoot, const QString &path)
+{
+    if (!FileSystem::isInside(destinationRoot, path))
+        throw LumaroError(outsideDestinationMessage(path));
+}
+
+bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QString &source,
+                     const QString &destinationRoot, const QString &destination, int angle,
+                     const TListeInformationExif &exif, bool exportExif, bool lowQuality,
+                     const SafeCopy::Hooks &copyHooks, const PreparedTransfer &prepared)
+{
+    const LowQualityCopy *preparedLowQuality = prepared.lowQuality;
+    const bool deleteSource = settings.SupprimerPhoto;
+    try {
+        const QString lowQualityPath = lowQuality ? NomBasseQualite(settings, destination) : QString();
+        const QString exifPath = exportExif ? NomFichierExif(destination) : QString();
+        // A theme, a mask or a card file name may hold "..": nothing is written outside the
+        // destination the user chose.
+        checkInsideDestination(destinationRoot, destination);
+        if (lowQuality)
+            checkInsideDestination(destinationRoot, lowQualityPath);
+        if (exportExif)
+            checkInsideDestination(destinationRoot, exifPath);
+
+        // The low-quality copy only reads the source: it is made on a thread of its own while
+        // the photo is copied and turned, and written after them.
+        std::future<LowQualityCopy> lowQualityCopy;
+        if (lowQuality && !preparedLowQuality)
+            lowQualityCopy = std::async(std::launch::async, &LowQualityCopy::make,
+                                        LowQualityCopy::Options::fromSettings(settings), source, angle,
+                                        FileSystem::lastModified(source));
+        CopierEtTourner(source, destination, angle, deleteSource ? SafeCopy::Mode::Verified : SafeCopy::Mode::Plain,
+                        copyHooks, prepared.turnedPhoto);
+        // Neither the reduced copy nor the text may replace a file this transfer reads or has
+        // just written.
+        if (lowQuality) {
+            if (sameTarget(lowQualityPath, destination))
+                throw LumaroError(SafeCopy::copyErrorMessage(source, lowQualityPath));
+            writeLowQualityCopy(source, lowQualityPath, preparedLowQuality ? *preparedLowQuality : lowQualityCopy.get());
+        }
+        if (exportExif) {
+            if (sameTarget(exifPath, source) || sameTarget(exifPath, destination)
+                || (lowQuality && sameTarget(exifPath, lowQualityPath)))
+                throw LumaroError(writeErrorMessage(exifPath));
+            EnregistrerFichierExif(exif, destination);
+        }
+    } catch (const LumaroError &error) {
+        ui.showInformation(QStringLiteral("Erreur pendant le transfert de la photo : \n") + error.message());
+        return false;
+    } catch (const std::exception &error) {
+        ui.showInformation(QStringLiteral("Erreur pendant le transfert de la photo : \n")
+                           + QString::fromLocal8Bit(error.what()));
+        return false;
+    }
+    // A destination that is the source itself must not take the only copy with it.
+    if (deleteSource && !FileSystem::sameFile(source, destination) && !FileSystem::remove(source))
+        qCInfo(lumaroCore) << "source" << source << "not deleted";
+    return true;
+}

@@ -1,0 +1,99 @@
+#pragma once
+// What a transfer does to one photo once its new name is known: the copy under that name, the
+// lossless turn, the low-quality copy for e-mail, the EXIF text file and the deletion of the
+// source. The user's photo comes first: a copy is never half-written under its final name, a
+// source is deleted only after its copy was read back from the disk and found identical, and a
+// file rewritten in place is replaced whole or not at all.
+#include "core/files/safecopy.h"
+
+#include <QDateTime>
+#include <QSize>
+#include <QString>
+
+class TParamAppli;
+class UserInterface;
+class TListeInformationExif;
+class LowQualityCopy;
+
+// Size of the low-quality copy for the size index IndiceNewDim and the picture as it will be
+// saved (after any turn): the landscape size of the table for a picture wider than high, the
+// same exchanged (portrait) otherwise. An invalid QSize for an index outside 0..5.
+QSize TailleBasseQualite(int indiceNewDim, QSize picture);
+// The landscape size of the table (320 x 240 ... 1280 x 1024); invalid outside 0..5.
+QSize TailleBasseQualitePaysage(int indiceNewDim);
+// JPEG quality brought into 1..100.
+int QualiteBornee(int qualite);
+
+// "Le chemin <path> sort du répertoire de destination."
+QString outsideDestinationMessage(const QString &path);
+// Throws LumaroError(outsideDestinationMessage(path)) unless the path, made absolute and
+// cleaned of "." and "..", lies below the destination root (sub-folders made by "/" or "\" in
+// a mask or theme are below it).
+void checkInsideDestination(const QString &destinationRoot, const QString &path);
+
+// Copy, turn, low-quality copy, EXIF text file, then deletion of the source when SupprimerPhoto
+// is on. destinationRoot is the folder the user chose for the transfer: a photo, low-quality
+// or EXIF-text path that leaves it is refused before anything is written. The low-quality copy
+// and the EXIF text never replace the source, the photo just copied or each other: such a step
+// fails with its usual message. On the first failing step the rest is skipped, the information
+// box shows "Erreur pendant le transfert de la photo : " + line break + the error's message,
+// and the result is false; files written by earlier steps stay and the source is kept. A failed
+// deletion is not reported (it is logged in "lumaro.core").
+// `copyHooks` lets tests damage the copy before it is read back. Work already done from the
+// source (on another thread, ahead of time) is written as it is; a low-quality copy not made
+// ahead is made on a thread of its own while the photo is copied and turned.
+// The whole source turned without loss, with the size and date the source had when it was
+// read: a source that changed since is copied and turned again rather than taken from here.
+struct TurnedPhoto {
+    QByteArray bytes;
+    qint64 sourceSize = -1;
+    qint64 sourceTimeNs = -1;
+    bool isEmpty() const { return bytes.isEmpty(); }
+};
+struct PreparedTransfer {
+    const LowQualityCopy *lowQuality = nullptr;
+    TurnedPhoto turnedPhoto; // by the transfer's angle; empty when not made
+};
+bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QString &source,
+                     const QString &destinationRoot, const QString &destination, int angle,
+                     const TListeInformationExif &exif, bool exportExif, bool lowQuality,
+                     const SafeCopy::Hooks &copyHooks = {}, const PreparedTransfer &prepared = {});
+
+// The source's bytes turned without loss by angle (90, 180 or 270), as RotationSansPerte would
+// leave a copy of it; empty when the source cannot be read or turned, or changed while it was
+// read, the turn then being left to CopierEtTourner, which reports why.
+TurnedPhoto TournerEnMemoire(const QString &source, int angle);
+
+// Creates the destination's folder and writes there, in one verified write when the source is
+// to be deleted (temporary name, flush, read back past the page cache, compare, rename), the
+// final photo: the source's bytes as they are, or turned in memory without loss when angle is
+// 90, 180 or 270. A turn made ahead by TournerEnMemoire is used while the source is as it was
+// then. Throws LumaroError: the copy error, or, for a photo that cannot be turned, "Erreur
+// pendant la rotation sans perte. " + reason once the photo was copied as it is.
+void CopierEtTourner(const QString &source, const QString &destination, int angle,
+                     SafeCopy::Mode mode = SafeCopy::Mode::Plain, const SafeCopy::Hooks &copyHooks = {},
+                     const TurnedPhoto &turnedPhoto = {});
+
+// Turns a JPEG file clockwise by 90, 180 or 270 degrees without recompression, in place and
+// safely; its EXIF orientation becomes "top-left (1)" and its last-write time is kept. Other
+// angles do nothing. Throws LumaroError "Erreur pendant la rotation sans perte. " + reason.
+void RotationSansPerte(const QString &path, int angle);
+
+// Writes the low-quality copy of source at lowQualityPath (folder created), turned by angle.
+// Throws LumaroError with the copy error (also when lowQualityPath names the source itself) or
+// one of the "sauvegarde basse résolution" errors; the folders it made for a copy that could
+// not be written are removed again.
+void EnregistrerBasseQualite(const TParamAppli &settings, const QString &source, const QString &lowQualityPath,
+                             int angle);
+
+// Writes a low-quality copy made of source at lowQualityPath (folder created), with the errors
+// and the clean-up of EnregistrerBasseQualite.
+void writeLowQualityCopy(const QString &source, const QString &lowQualityPath, const LowQualityCopy &copy);
+
+// Reduces and recompresses the copy at path in place, as the ImagesLowQ settings say;
+// sourceDate is the source's last-write time, given to the copy when GarderInfoDateEXIF is on.
+void ReduirePhoto(const TParamAppli &settings, const QString &path, int angle, const QDateTime &sourceDate);
+
+// The path of a photo's low-quality copy: its folder, the sub-folder Repertoire, its name less
+// its last four characters, a blank, Suffixe and ".JPG".
+QString NomBasseQualite(const TParamAppli &settings, const QString &photoPath);

@@ -1,0 +1,362 @@
+#include "core/workflows/batchtransfer.h"
+
+#include "core/exif/exifdate.h"
+#include "core/files/filereplacement.h"
+#include "core/files/filesystem.h"
+#include "core/imaging/imaging.h"
+#include "core/operations/lowqualitycopy.h"
+#include "core/naming/namemask.h"
+#include "core/settings/paramappli.h"
+#include "core/operations/photooperations.h"
+#include "core/userinterface.h"
+
+#include <QLocale>
+#include <QThreadPool>
+
+#include <algorithm>
+#include <deque>
+#include <future>
+#include <optional>
+
+namespace {
+
+const QSize ThumbnailBox(105, 105);
+
+// Passes everything through but keeps the last information text, so that the batch can
+// fold a transfer's own message into the one it shows when it has to stop.
+class HeldMessages : public UserInterface {
+public:
+    explicit HeldMessages(UserInterface &target) : m_target(target) {}
+    void showError(const QString &text) override { m_target.showError(text); }
+    void showInformation(const QString &text) override { m_held = text; }
+    bool askConfirmation(const QString &text) override { return m_target.askConfirmation(text); }
+    int openWait(const QString &title, const QString &text) override { return m_target.openWait(title, text); }
+    void setWaitText(int handle, const QString &title, const QString &text) override
+    {
+        m_target.setWaitText(handle, title, text);
+    }
+    void closeWait(int handle) noexcept override { m_target.closeWait(handle); }
+    void processEvents() override { m_target.processEvents(); }
+
+    // Shows what was held, if anything.
+    void release()
+    {
+        if (!m_held.isEmpty())
+            m_target.showInformation(std::exchange(m_held, QString()));
+    }
+    const QString &held() const { return m_held; }
+
+private:
+    UserInterface &m_target;
+    QString m_held;
+};
+
+// A file answers to the name, through a link that leads somewhere.
+bool fileExists(const QString &path)
+{
+    return FileSystem::status(path).has_value();
+}
+
+QString folderOfAbsolute(const QString &path)
+{
+    return FileSystem::folderOf(FileSystem::absolutePath(path));
+}
+
+} // namespace
+
+struct BatchTransfer::Preparation {
+    QString openError;  // the imaging layer's text when the photo does not open
+    std::unique_ptr<TListeInformationExif> exif = std::make_unique<TListeInformationExif>();
+    double date = -1.0;
+    int angle = 0;
+    QImage thumbnail;
+    std::optional<LowQualityCopy> lowQuality;
+    TurnedPhoto turnedPhoto; // the source turned by `angle`, when it could be done ahead
+};
+
+// The photos after the current one, prepared on two worker threads (the turn, the reduced
+// copy and the thumbnail are the work of the processor; the main thread is left with writing
+// and reading back), so that the preparations are ready when their turn comes.
+struct BatchTransfer::Lookahead {
+    static constexpr int Depth = 3;
+    static constexpr int Workers = 2;
+    struct Entry {
+        QString source;
+        std::future<Preparation> preparation;
+    };
+    QThreadPool worker;
+    std::deque<Entry> entries;
+
+    Lookahead() { worker.setMaxThreadCount(Workers); }
+    ~Lookahead()
+    {
+        // Preparations not started are dropped; the one running is waited for: it reads a
+        // source the caller may delete next.
+        worker.clear();
+        worker.waitForDone();
+    }
+};
+
+BatchTransfer::BatchTransfer(const TParamAppli &settings, UserInterface &ui, QStringList &photos, BatchOptions options)
+    : m_settings(settings), m_ui(ui), m_photos(photos), m_options(std::move(options)), m_ahead(std::make_unique<Lookahead>())
+{
+}
+
+// Waits for a preparation still running: it reads a source the caller may delete next.
+BatchTransfer::~BatchTransfer() = default;
+
+QString BatchTransfer::formatDate(double date)
+{
+    const auto clock = ExifDate::split(date);
+    if (!clock)
+        return QString();
+    // The window speaks French whatever the system's language: so does its date line.
+    return QLocale(QLocale::French, QLocale::France)
+        .toString(QDateTime(clock->date, clock->time), QStringLiteral("dddd dd MMMM yyyy 'à' HH:mm:ss"));
+}
+
+void BatchTransfer::requestStop(StopKind kind)
+{
+    // A signal's immediate stop is never weakened into a question by a later button press.
+    if (!m_stopRequested || kind == StopKind::Immediate)
+        m_stopKind = kind;
+    m_stopRequested = true;
+}
+
+BatchTransfer::Result BatchTransfer::run(BatchObserver *observer)
+{
+    Result result;
+    if (m_started)
+        return result;
+    m_started = true;
+    m_total = int(m_photos.size());
+
+    while (m_index < m_photos.size()) {
+        if (!processPhoto(observer)) {
+            result.end = End::Aborted;
+            break;
+        }
+        m_ui.processEvents();
+        if (m_stopRequested && askToStop(result))
+            break;
+    }
+    if (result.end == End::Completed)
+        result.slideshowWanted = m_settings.Executer && !m_written.isEmpty();
+    result.failures = m_failures;
+    return result;
+}
+
+bool BatchTransfer::askToStop(Result &result)
+{
+    if (m_stopKind == StopKind::Immediate) {
+        result.end = End::Stopped;
+        return true;
+    }
+    if (!m_ui.askConfirmation(QStringLiteral("Confirmez-vous l'arrêt du transfert ?"))) {
+        m_stopRequested = false;
+        return false;
+    }
+    result.end = End::Stopped;
+    // Nothing written, nothing to show: no question about a slideshow of nothing.
+    if (!m_written.isEmpty())
+        result.slideshowWanted =
+            m_ui.askConfirmation(QStringLiteral("Voulez vous avoir un diaporama des photos transférées ?"));
+    return true;
+}
+
+BatchTransfer::Preparation BatchTransfer::prepare(const TParamAppli &settings, const BatchOptions &options,
+                                                  const QString &source)
+{
+    Preparation preparation;
+    Imaging::Photo thumbnail;
+    bool loaded = false;
+    try {
+        // Without a window to show it, only whether the photo opens matters: its header says
+        // so without decoding a photo that carries no thumbnail of its own.
+        if (options.thumbnails)
+            thumbnail = Imaging::loadThumbnail(source, ThumbnailBox);
+        else
+            Imaging::loadMetadata(source);
+        loaded = true;
+    } catch (const LumaroError &error) {
+        preparation.openError = error.message();
+    }
+    // The batch reads the EXIF data whatever the setting says; a photo that does not open is
+    // handled as one without EXIF data.
+    LireInformationsExif(*preparation.exif, source, loaded);
+    preparation.date = DatePhoto(*preparation.exif, source);
+    if (settings.RotationAuto)
+        preparation.angle = AngleOrientation(*preparation.exif);
+    if (loaded && options.thumbnails) {
+        preparation.thumbnail = thumbnail.picture;
+        if (preparation.angle != 0 && !preparation.thumbnail.isNull())
+            preparation.thumbnail = Imaging::rotated(preparation.thumbnail, preparation.angle);
+    }
+    if (preparation.angle != 0 && !options.lowQualityOnly)
+        preparation.turnedPhoto = TournerEnMemoire(source, preparation.angle);
+    if (options.lowQuality || options.lowQualityOnly)
+        preparation.lowQuality = LowQualityCopy::make(LowQualityCopy::Options::fromSettings(settings), source,
+                                                      preparation.angle, FileSystem::lastModified(source));
+    return preparation;
+}
+
+BatchTransfer::Preparation BatchTransfer::takePreparation(const QString &source)
+{
+    auto &entries = m_ahead->entries;
+    while (!entries.empty()) {
+        Lookahead::Entry entry = std::move(entries.front());
+        entries.pop_front();
+        if (entry.source == source)
+            return entry.preparation.get();
+    }
+    return prepare(m_settings, m_options, source);
+}
+
+void BatchTransfer::prepareAhead()
+{
+    auto &entries = m_ahead->entries;
+    for (qsizetype i = m_index; i < m_photos.size() && i <= m_index + Lookahead::Depth; ++i) {
+        const QString &source = m_photos.at(i);
+        if (std::any_of(entries.begin(), entries.end(), [&](const Lookahead::Entry &e) { return e.source == source; }))
+            continue;
+        // The settings are copied: the worker must not read the store while a window may change it.
+        auto task = std::make_shared<std::packaged_task<Preparation()>>(
+            [settings = m_settings, options = m_options, source] { return prepare(settings, options, source); });
+        entries.push_back({source, task->get_future()});
+        m_ahead->worker.start([task] { (*task)(); });
+    }
+}
+
+BatchPhoto BatchTransfer::describe(const QString &source, Preparation &preparation)
+{
+    BatchPhoto photo;
+    photo.number = m_number;
+    photo.total = m_total;
+    photo.source = source;
+    if (!preparation.openError.isEmpty())
+        m_ui.showError(QStringLiteral("Erreur lors de l'ouverture du fichier ") + source + QStringLiteral(".\r")
+                       + preparation.openError);
+    m_exif = std::move(preparation.exif);
+    photo.date = preparation.date;
+    photo.angle = preparation.angle;
+    photo.thumbnail = preparation.thumbnail;
+    return photo;
+}
+
+bool BatchTransfer::processPhoto(BatchObserver *observer)
+{
+    const QString source = m_photos.at(m_index);
+    if (sourceGone(source)) {
+        abort(Reason::SourceGone, QString());
+        return false;
+    }
+    ++m_number;
+    // The next photos are read while this one is written: they follow it in the list whether
+    // or not it leaves the list.
+    prepareAhead();
+    Preparation preparation = takePreparation(source);
+    BatchPhoto photo = describe(source, preparation);
+    photo.destination = m_options.lowQualityOnly
+        ? CalculerNomBasseQualite(m_settings, m_options.theme, source, m_options.destination, photo.date, m_number)
+        : CalculerNomPhoto(m_settings, m_options.theme, source, m_options.destination, photo.date, false, m_number);
+    if (observer)
+        observer->photoStarted(photo);
+    m_ui.processEvents();
+
+    removeLeftoversBeside(photo.destination);
+    if (m_options.lowQuality && !m_options.lowQualityOnly)
+        removeLeftoversBeside(NomBasseQualite(m_settings, photo.destination));
+    const bool written =
+        m_options.lowQualityOnly ? writeLowQualityOnly(photo, preparation) : transfer(photo, preparation);
+    if (observer)
+        observer->photoFinished(photo, written);
+    if (!m_abortMessage.isEmpty())
+        return false;
+    if (!written)
+        ++m_failures;
+    return true;
+}
+
+bool BatchTransfer::transfer(BatchPhoto &photo, const Preparation &preparation)
+{
+    HeldMessages held(m_ui);
+    const bool succeeded =
+        TransfererPhoto(m_settings, held, photo.source, m_options.destination, photo.destination, photo.angle, *m_exif,
+                        m_settings.ExportInfoExif, m_options.lowQuality, {},
+                        {preparation.lowQuality ? &*preparation.lowQuality : nullptr, preparation.turnedPhoto});
+    // A copy can exist although a later step (low-quality copy, EXIF text) failed: it was
+    // written all the same, under a name that was free before.
+    if (succeeded || fileExists(photo.destination))
+        m_written.append(photo.destination);
+    if (succeeded && m_settings.SupprimerPhoto && !fileExists(photo.source))
+        m_photos.removeAt(m_index);
+    else
+        ++m_index;
+    if (!succeeded && stopsEverything(photo.source, held.held()))
+        return false;
+    held.release();
+    return succeeded;
+}
+
+bool BatchTransfer::writeLowQualityOnly(BatchPhoto &photo, const Preparation &preparation)
+{
+    ++m_index; // the photo itself stays on the card and in the list
+    try {
+        checkInsideDestination(m_options.destination, photo.destination);
+        writeLowQualityCopy(photo.source, photo.destination, *preparation.lowQuality);
+    } catch (const LumaroError &error) {
+        if (!stopsEverything(photo.source, error.message()))
+            m_ui.showError(error.message());
+        return false;
+    }
+    m_written.append(photo.destination);
+    return true;
+}
+
+void BatchTransfer::removeLeftoversBeside(const QString &path)
+{
+    const QString folder = folderOfAbsolute(path);
+    if (m_cleanedFolders.contains(folder))
+        return;
+    m_cleanedFolders.insert(folder);
+    FileReplacement::removeLeftovers(folder);
+}
+
+bool BatchTransfer::sourceGone(const QString &source) const
+{
+    // A missing photo in a folder that is still there was only moved away; a missing folder
+    // means the card was pulled out.
+    return !fileExists(source) && !FileSystem::isFolder(folderOfAbsolute(source));
+}
+
+bool BatchTransfer::destinationFull(const QString &source) const
+{
+    // The destination may not exist yet: its nearest folder that does tells the disk.
+    QString folder = FileSystem::absolutePath(m_options.destination);
+    while (folder != QLatin1String("/") && !FileSystem::isFolder(folder))
+        folder = FileSystem::cleanPath(folder + QStringLiteral("/.."));
+    const std::optional<quint64> available = FileSystem::freeSpace(folder);
+    const std::optional<struct stat> photo = FileSystem::status(source);
+    return available && *available < quint64(photo ? photo->st_size : 0) + 65536;
+}
+
+bool BatchTransfer::stopsEverything(const QString &source, const QString &photoMessage)
+{
+    if (sourceGone(source))
+        abort(Reason::SourceGone, photoMessage);
+    else if (destinationFull(source))
+        abort(Reason::DestinationFull, photoMessage);
+    else
+        return false;
+    return true;
+}
+
+void BatchTransfer::abort(Reason reason, const QString &photoMessage)
+{
+    m_abortMessage = (photoMessage.isEmpty() ? QString() : photoMessage + QStringLiteral("\n\n"))
+                     + QStringLiteral("Le transfert est arrêté : ")
+                     + (reason == Reason::SourceGone ? QStringLiteral("la carte ou le dossier des photos n'est plus accessible.")
+                                                     : QStringLiteral("le disque de destination est plein."))
+                     + QStringLiteral("\nLes photos qui n'ont pas été transférées sont restées à leur place.");
+    m_ui.showError(m_abortMessage);
+}

@@ -1,0 +1,149 @@
+#include "core/workflows/photobyphoto.h"
+
+#include "core/exif/datetimevalue.h"
+#include "core/error.h"
+#include "core/files/filesystem.h"
+#include "core/naming/namemask.h"
+#include "core/settings/paramappli.h"
+#include "core/operations/photooperations.h"
+#include "core/userinterface.h"
+
+PhotoByPhotoSession::PhotoByPhotoSession(const TParamAppli &settings, QStringList &photos, QString destination,
+                                         QString theme)
+    : m_settings(settings)
+    , m_photos(photos)
+    , m_destination(std::move(destination))
+    , m_theme(std::move(theme))
+    , m_automaticRotation(settings.GestionEXIF && settings.RotationAuto)
+    , m_exportExif(settings.GestionEXIF && settings.ExportInfoExif)
+{
+    m_themes << m_theme;
+}
+
+bool PhotoByPhotoSession::exifManaged() const
+{
+    return m_settings.GestionEXIF;
+}
+
+void PhotoByPhotoSession::setAutomaticRotation(bool on)
+{
+    m_automaticRotation = on && exifManaged();
+}
+
+void PhotoByPhotoSession::setExportExif(bool on)
+{
+    m_exportExif = on && exifManaged();
+}
+
+QString PhotoByPhotoSession::source() const
+{
+    return m_photos.value(m_number - 1);
+}
+
+void PhotoByPhotoSession::showCurrent()
+{
+    const QString path = source();
+    LireInformationsExif(m_exif, path, exifManaged());
+    m_dateLue = DatePhoto(m_exif, path);
+    m_datePriseDeVue = m_dateLue;
+    m_angle = 0;
+    if (m_automaticRotation) {
+        // The automatic turn is the one the rotation buttons would give.
+        const int automatic = AngleOrientation(m_exif);
+        if (automatic == 90)
+            rotateRight();
+        else if (automatic == 270)
+            rotateLeft();
+    }
+}
+
+void PhotoByPhotoSession::next()
+{
+    if (!hasNext())
+        return;
+    ++m_number;
+    showCurrent();
+}
+
+void PhotoByPhotoSession::previous()
+{
+    if (!hasPrevious())
+        return;
+    --m_number;
+    showCurrent();
+}
+
+void PhotoByPhotoSession::setDatePriseDeVue(double date)
+{
+    if (!DateValue::isNone(date))
+        m_datePriseDeVue = date;
+}
+
+void PhotoByPhotoSession::rotateRight()
+{
+    m_angle = m_angle + 90 > 270 ? 0 : m_angle + 90;
+}
+
+void PhotoByPhotoSession::rotateLeft()
+{
+    m_angle = m_angle - 90 < 0 ? 270 : m_angle - 90;
+}
+
+void PhotoByPhotoSession::rememberTheme(const QString &theme)
+{
+    for (const QString &known : std::as_const(m_themes))
+        if (known.compare(theme, Qt::CaseInsensitive) == 0)
+            return;
+    m_themes << theme;
+}
+
+QString PhotoByPhotoSession::NomFinal() const
+{
+    return CalculerNomPhoto(m_settings, m_theme, source(), m_destination, m_datePriseDeVue, false,
+                            int(m_written.size()) + 1);
+}
+
+QString PhotoByPhotoSession::NomBasseQualite() const
+{
+    return CalculerNomBasseQualite(m_settings, m_theme, source(), m_destination, m_datePriseDeVue,
+                                   int(m_written.size()) + 1);
+}
+
+PhotoByPhotoSession::After PhotoByPhotoSession::moveOn()
+{
+    if (!hasNext())
+        return After::Finished;
+    next();
+    return After::NextPhoto;
+}
+
+PhotoByPhotoSession::After PhotoByPhotoSession::transfer(const QString &nomFinal, UserInterface &ui)
+{
+    const QString path = source();
+    const bool succeeded =
+        TransfererPhoto(m_settings, ui, path, m_destination, nomFinal, m_angle, m_exif, m_exportExif, m_lowQuality);
+    // A copy can exist although a later step failed: it was written, under a name that was free.
+    if (succeeded || FileSystem::status(nomFinal))
+        m_written.append(nomFinal);
+    if (succeeded && m_settings.SupprimerPhoto && !FileSystem::status(path)) {
+        // The photo that follows takes the place of the one whose source went.
+        m_photos.removeAt(m_number - 1);
+        --m_number;
+    }
+    // A failed transfer moves on all the same, as a successful one does.
+    return moveOn();
+}
+
+PhotoByPhotoSession::After PhotoByPhotoSession::lowQualityOnly(UserInterface &ui)
+{
+    const QString target = NomBasseQualite();
+    try {
+        checkInsideDestination(m_destination, target);
+        EnregistrerBasseQualite(m_settings, source(), target, m_angle);
+    } catch (const LumaroError &error) {
+        ui.showError(error.message());
+        return After::SamePhoto;
+    }
+    m_written.append(target);
+    return moveOn();
+}

@@ -1,0 +1,51 @@
+#include "core/workflows/photopreloader.h"
+
+PhotoPreloader::PhotoPreloader(Imaging::MetadataChoice metadata) : m_metadata(metadata) {}
+
+PhotoPreloader::~PhotoPreloader()
+{
+    // A decode still running uses nothing of this object, but it must end before the program
+    // may: the futures of std::async wait in their destructors, here and not later.
+    m_jobs.clear();
+}
+
+void PhotoPreloader::setTarget(QSize target)
+{
+    if (target == m_target)
+        return;
+    m_target = target;
+    m_jobs.clear();
+}
+
+std::shared_future<Imaging::Photo> PhotoPreloader::start(const QString &path) const
+{
+    const QSize target = m_target;
+    const Imaging::MetadataChoice metadata = m_metadata;
+    return std::async(std::launch::async, [path, target, metadata] {
+               return Imaging::loadPhotoCovering(path, target, metadata);
+           }).share();
+}
+
+void PhotoPreloader::preload(const QStringList &paths)
+{
+    for (auto it = m_jobs.begin(); it != m_jobs.end();)
+        it = paths.contains(it->first) ? std::next(it) : m_jobs.erase(it);
+    for (const QString &path : paths)
+        if (!path.isEmpty() && !m_jobs.count(path))
+            m_jobs.emplace(path, start(path));
+}
+
+Imaging::Photo PhotoPreloader::load(const QString &path)
+{
+    const auto found = m_jobs.find(path);
+    if (found == m_jobs.end())
+        return Imaging::loadPhotoCovering(path, m_target, m_metadata);
+    // get() hands over the picture, or throws the error that the background decode met.
+    const std::shared_future<Imaging::Photo> job = found->second;
+    return job.get();
+}
+
+void PhotoPreloader::forget(const QString &path)
+{
+    m_jobs.erase(path);
+}
