@@ -111,6 +111,9 @@ Photo decodeThumbnail(const QByteArray &jpeg, QSize box, MetadataChoice metadata
 // fits keeps its size.
 QSize fittedSize(QSize picture, QSize box);
 
+// 90, 180 or 270: the angles a photo can be turned by without loss.
+inline bool isQuarterTurn(int angle) { return angle == 90 || angle == 180 || angle == 270; }
+
 // The picture turned clockwise by 0, 90, 180 or 270 degrees; other angles throw UnsupportedAngle.
 QImage rotated(const QImage &picture, int angle);
 // The picture stretched to exactly `size` (bilinear, smooth when reducing); RGB888 out.

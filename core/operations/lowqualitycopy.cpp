@@ -7,19 +7,35 @@
 #include "core/files/filesystem.h"
 #include "core/imaging/imaging.h"
 #include "core/settings/paramappli.h"
-#include "core/operations/photooperations.h"
 
 namespace {
 
-bool isQuarterTurn(int angle)
-{
-    return angle == 90 || angle == 180 || angle == 270;
-}
+const QSize LowQualitySizes[] = {{320, 240}, {640, 480}, {720, 576}, {800, 600}, {1024, 768}, {1280, 1024}};
 
 const QString ReadErrorPrefix = QStringLiteral("Erreur pendant la sauvegarde basse résolution (1). ");
 const QString WriteErrorPrefix = QStringLiteral("Erreur pendant la sauvegarde basse résolution (2). ");
 
 } // namespace
+
+QSize TailleBasseQualitePaysage(int indiceNewDim)
+{
+    if (indiceNewDim < 0 || indiceNewDim >= int(std::size(LowQualitySizes)))
+        return QSize();
+    return LowQualitySizes[indiceNewDim];
+}
+
+QSize TailleBasseQualite(int indiceNewDim, QSize picture)
+{
+    const QSize landscape = TailleBasseQualitePaysage(indiceNewDim);
+    if (!landscape.isValid())
+        return QSize();
+    return picture.width() > picture.height() ? landscape : landscape.transposed();
+}
+
+int QualiteBornee(int qualite)
+{
+    return qBound(1, qualite, 100);
+}
 
 LowQualityCopy::Options LowQualityCopy::Options::fromSettings(const TParamAppli &settings)
 {
@@ -61,7 +77,7 @@ LowQualityCopy LowQualityCopy::make(const Options &options, const QString &sourc
     if (angle != 0) {
         try {
             picture = Imaging::rotated(picture, angle);
-            turned = isQuarterTurn(angle);
+            turned = Imaging::isQuarterTurn(angle);
         } catch (const LumaroError &) {
             // An angle other than a right angle leaves the picture as it is.
         }

@@ -15,13 +15,6 @@
 
 namespace {
 
-const QSize LowQualitySizes[] = {{320, 240}, {640, 480}, {720, 576}, {800, 600}, {1024, 768}, {1280, 1024}};
-
-bool isQuarterTurn(int angle)
-{
-    return angle == 90 || angle == 180 || angle == 270;
-}
-
 void makeFolderOf(const QString &path, QStringList *created = nullptr)
 {
     // A failure shows up as the copy error that follows.
@@ -58,26 +51,6 @@ QString writeErrorMessage(const QString &path)
 
 } // namespace
 
-QSize TailleBasseQualitePaysage(int indiceNewDim)
-{
-    if (indiceNewDim < 0 || indiceNewDim >= int(std::size(LowQualitySizes)))
-        return QSize();
-    return LowQualitySizes[indiceNewDim];
-}
-
-QSize TailleBasseQualite(int indiceNewDim, QSize picture)
-{
-    const QSize landscape = TailleBasseQualitePaysage(indiceNewDim);
-    if (!landscape.isValid())
-        return QSize();
-    return picture.width() > picture.height() ? landscape : landscape.transposed();
-}
-
-int QualiteBornee(int qualite)
-{
-    return qBound(1, qualite, 100);
-}
-
 QString NomBasseQualite(const TParamAppli &settings, const QString &photoPath)
 {
     const QString path = Paths::toSlashes(photoPath);
@@ -92,7 +65,7 @@ QString NomBasseQualite(const TParamAppli &settings, const QString &photoPath)
 
 void RotationSansPerte(const QString &path, int angle)
 {
-    if (!isQuarterTurn(angle))
+    if (!Imaging::isQuarterTurn(angle))
         return;
     // The turned photo is the same photo: it keeps its date, which names and histories use.
     const std::optional<struct timespec> before = FileSystem::modificationTime(path);
@@ -144,7 +117,7 @@ TurnedPhoto turnSource(const QString &source, int angle, bool *changed)
 
 TurnedPhoto TournerEnMemoire(const QString &source, int angle)
 {
-    if (!isQuarterTurn(angle))
+    if (!Imaging::isQuarterTurn(angle))
         return {};
     try {
         bool changed = false;
@@ -158,7 +131,7 @@ void CopierEtTourner(const QString &source, const QString &destination, int angl
                      const SafeCopy::Hooks &copyHooks, const TurnedPhoto &turnedPhoto)
 {
     makeFolderOf(destination);
-    if (!isQuarterTurn(angle)) {
+    if (!Imaging::isQuarterTurn(angle)) {
         SafeCopy::copyFile(source, destination, mode, copyHooks);
         return;
     }
@@ -187,8 +160,13 @@ void ReduirePhoto(const TParamAppli &settings, const QString &path, int angle, c
     LowQualityCopy::make(LowQualityCopy::Options::fromSettings(settings), path, angle, sourceDate).write(path);
 }
 
-void writeLowQualityCopy(const QString &source, const QString &lowQualityPath, const LowQualityCopy &copy)
+void EnregistrerBasseQualite(const TParamAppli &settings, const QString &source, const QString &lowQualityPath,
+                             int angle, const LowQualityCopy *madeAhead)
 {
+    const LowQualityCopy copy =
+        madeAhead ? *madeAhead
+                  : LowQualityCopy::make(LowQualityCopy::Options::fromSettings(settings), source, angle,
+                                         FileSystem::lastModified(source));
     // Over its own source, writing the copy would take the photo with it.
     if (sameTarget(source, lowQualityPath))
         throw LumaroError(SafeCopy::copyErrorMessage(source, lowQualityPath));
@@ -201,14 +179,6 @@ void writeLowQualityCopy(const QString &source, const QString &lowQualityPath, c
         removeFoldersMade(created);
         throw;
     }
-}
-
-void EnregistrerBasseQualite(const TParamAppli &settings, const QString &source, const QString &lowQualityPath,
-                             int angle)
-{
-    writeLowQualityCopy(source, lowQualityPath,
-                        LowQualityCopy::make(LowQualityCopy::Options::fromSettings(settings), source, angle,
-                                             FileSystem::lastModified(source)));
 }
 
 QString outsideDestinationMessage(const QString &path)
@@ -254,7 +224,8 @@ bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QStri
         if (lowQuality) {
             if (sameTarget(lowQualityPath, destination))
                 throw LumaroError(SafeCopy::copyErrorMessage(source, lowQualityPath));
-            writeLowQualityCopy(source, lowQualityPath, preparedLowQuality ? *preparedLowQuality : lowQualityCopy.get());
+            const LowQualityCopy made = preparedLowQuality ? *preparedLowQuality : lowQualityCopy.get();
+            EnregistrerBasseQualite(settings, source, lowQualityPath, angle, &made);
         }
         if (exportExif) {
             if (sameTarget(exifPath, source) || sameTarget(exifPath, destination)

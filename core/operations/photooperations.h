@@ -15,15 +15,6 @@ class UserInterface;
 class TListeInformationExif;
 class LowQualityCopy;
 
-// Size of the low-quality copy for the size index IndiceNewDim and the picture as it will be
-// saved (after any turn): the landscape size of the table for a picture wider than high, the
-// same exchanged (portrait) otherwise. An invalid QSize for an index outside 0..5.
-QSize TailleBasseQualite(int indiceNewDim, QSize picture);
-// The landscape size of the table (320 x 240 ... 1280 x 1024); invalid outside 0..5.
-QSize TailleBasseQualitePaysage(int indiceNewDim);
-// JPEG quality brought into 1..100.
-int QualiteBornee(int qualite);
-
 // "Le chemin <path> sort du répertoire de destination."
 QString outsideDestinationMessage(const QString &path);
 // Throws LumaroError(outsideDestinationMessage(path)) unless the path, made absolute and
@@ -79,16 +70,12 @@ void CopierEtTourner(const QString &source, const QString &destination, int angl
 // angles do nothing. Throws LumaroError "Erreur pendant la rotation sans perte. " + reason.
 void RotationSansPerte(const QString &path, int angle);
 
-// Writes the low-quality copy of source at lowQualityPath (folder created), turned by angle.
-// Throws LumaroError with the copy error (also when lowQualityPath names the source itself) or
-// one of the "sauvegarde basse résolution" errors; the folders it made for a copy that could
-// not be written are removed again.
+// Writes the low-quality copy of source at lowQualityPath (folder created), turned by angle, or
+// the copy already made of it (madeAhead, whose angle it keeps). Throws LumaroError with the copy
+// error (also when lowQualityPath names the source itself) or one of the "sauvegarde basse
+// résolution" errors; the folders it made for a copy that could not be written are removed again.
 void EnregistrerBasseQualite(const TParamAppli &settings, const QString &source, const QString &lowQualityPath,
-                             int angle);
-
-// Writes a low-quality copy made of source at lowQualityPath (folder created), with the errors
-// and the clean-up of EnregistrerBasseQualite.
-void writeLowQualityCopy(const QString &source, const QString &lowQualityPath, const LowQualityCopy &copy);
+                             int angle, const LowQualityCopy *madeAhead = nullptr);
 
 // Reduces and recompresses the copy at path in place, as the ImagesLowQ settings say;
 // sourceDate is the source's last-write time, given to the copy when GarderInfoDateEXIF is on.

@@ -303,7 +303,7 @@ bool BatchTransfer::writeLowQualityOnly(BatchPhoto &photo, const Preparation &pr
     ++m_index; // the photo itself stays on the card and in the list
     try {
         checkInsideDestination(m_options.destination, photo.destination);
-        writeLowQualityCopy(photo.source, photo.destination, *preparation.lowQuality);
+        EnregistrerBasseQualite(m_settings, photo.source, photo.destination, preparation.angle, &*preparation.lowQuality);
     } catch (const LumaroError &error) {
         if (!stopsEverything(photo.source, error.message()))
             m_ui.showError(error.message());

@@ -20,15 +20,6 @@ bool removeFile(const QString &path)
     return !FileSystem::exists(path);
 }
 
-QString lowQualityPathOf(const TParamAppli &settings, const QString &path)
-{
-    try {
-        return NomBasseQualite(settings, path);
-    } catch (const std::exception &) {
-        return QString();
-    }
-}
-
 } // namespace
 
 SlideshowPlayer::SlideshowPlayer(QStringList &photos, const TParamAppli &settings, SlideshowView &view,
@@ -229,7 +220,7 @@ void SlideshowPlayer::TournerPhoto(int angle)
     m_viewAngle = 0;
 
     // An existing low-quality copy follows its photo.
-    const QString lowQuality = lowQualityPathOf(m_settings, path);
+    const QString lowQuality = NomBasseQualite(m_settings, path);
     if (!lowQuality.isEmpty() && FileSystem::status(lowQuality)) {
         try {
             ::EnregistrerBasseQualite(m_settings, path, lowQuality, 0);
@@ -265,7 +256,7 @@ void SlideshowPlayer::SupprimerPhoto()
         endBusy();
         return;
     }
-    const QString lowQuality = lowQualityPathOf(m_settings, path);
+    const QString lowQuality = NomBasseQualite(m_settings, path);
     if (!lowQuality.isEmpty() && FileSystem::status(lowQuality))
         FileSystem::remove(lowQuality);
     m_loader.invalidate();
