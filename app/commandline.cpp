@@ -2,20 +2,20 @@
 
 #include "core/files/paths.h"
 
-CommandeLancement analyserLigneCommande(const QStringList &parameters)
+LaunchCommand parseCommandLine(const QStringList &parameters)
 {
-    CommandeLancement commande;
+    LaunchCommand command;
     if (parameters.isEmpty())
-        return commande;
+        return command;
     const QString first = parameters.front().toUpper();
     if (parameters.size() == 2 && (first == QLatin1String("/AUTO") || first == QLatin1String("/MANU"))) {
-        commande.action = CommandeLancement::Action::Transfert;
-        commande.mode = first == QLatin1String("/AUTO") ? 1 : 2;
-        commande.chemin = parameters.at(1);
-        return commande;
+        command.action = LaunchCommand::Action::Transfer;
+        command.mode = first == QLatin1String("/AUTO") ? 1 : 2;
+        command.path = parameters.at(1);
+        return command;
     }
-    commande.action = CommandeLancement::Action::Usage;
-    return commande;
+    command.action = LaunchCommand::Action::Usage;
+    return command;
 }
 
 QString messageUsage()

@@ -3,14 +3,14 @@
 #include <QString>
 #include <QStringList>
 
-struct CommandeLancement {
-    enum class Action { Aucune, Transfert, Usage };
-    Action action = Action::Aucune;
+struct LaunchCommand {
+    enum class Action { None, Transfer, Usage };
+    Action action = Action::None;
     int mode = 0; // 1 batch, 2 photo-by-photo
-    QString chemin;
+    QString path;
 };
 
 // The parameters after the program name.
-CommandeLancement analyserLigneCommande(const QStringList &parameters);
+LaunchCommand parseCommandLine(const QStringList &parameters);
 // The usage message: six lines joined by single carriage returns.
 QString messageUsage();

@@ -182,26 +182,26 @@ bool TforParametrage::eventFilter(QObject *watched, QEvent *event)
 
 void TforParametrage::slLecteurCarteListeClick()
 {
-    const ChoixRepertoire choix =
+    const FolderChoice choice =
         ChoisirRepertoire(QStringLiteral("Choisissez le répertoire contenant les photos à transférer"));
-    if (choix.confirme)
-        slLecteurCarte->AffecterTexte(Paths::withSeparator(choix.repertoire));
+    if (choice.confirmed)
+        slLecteurCarte->AffecterTexte(Paths::withSeparator(choice.folder));
 }
 
 void TforParametrage::slRepertoireListeClick()
 {
-    const ChoixRepertoire choix = ChoisirRepertoire(QStringLiteral("Choisissez le répertoire de destination des photos"));
-    if (choix.confirme)
-        slRepertoire->AffecterTexte(choix.repertoire);
+    const FolderChoice choice = ChoisirRepertoire(QStringLiteral("Choisissez le répertoire de destination des photos"));
+    if (choice.confirmed)
+        slRepertoire->AffecterTexte(choice.folder);
 }
 
 void TforParametrage::slRepertoireAIgnorerListeClick()
 {
     // Only a folder of the source can be skipped by the search.
-    const ChoixRepertoire choix = ChoisirRepertoire(
+    const FolderChoice choice = ChoisirRepertoire(
         QStringLiteral("Choisissez le répertoire a ignorer lors du transfert des photos"), slLecteurCarte->LireTexte());
-    if (choix.confirme)
-        slRepertoireAIgnorer->AffecterTexte(choix.repertoire);
+    if (choice.confirmed)
+        slRepertoireAIgnorer->AffecterTexte(choice.folder);
 }
 
 void TforParametrage::tbGaugeQualiteJPGChange(int position)

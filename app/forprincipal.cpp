@@ -50,22 +50,22 @@ TforPrincipal::TforPrincipal(const QString &settingsFolder, QWidget *parent)
     QAction *photo = createAction("actModePhotoPhoto", QStringLiteral("M&ode Photo/Photo"),
         QStringLiteral("Permet de traiter les photos une par une, ce qui permet d'avoir un paramétrage spécifique pour chaque photo"),
         QStringLiteral("photophoto"));
-    QAction *diaporama = createAction("actDiaporama", QStringLiteral("&Diaporama"),
+    QAction *slideshow = createAction("actDiaporama", QStringLiteral("&Diaporama"),
         QStringLiteral("Réaliser un diaporama à partir des photos présentes sur la carte"), QStringLiteral("diaporama"));
-    QAction *parametrage = createAction("actParametrage", QStringLiteral("&Paramétrage"),
+    QAction *settingsDialog = createAction("actParametrage", QStringLiteral("&Paramétrage"),
         QStringLiteral("Paramétrage d'Lumaro"), QStringLiteral("parametrage"));
     QAction *apropos = createAction("actAPropos", QStringLiteral("&A Propos"), QStringLiteral("A propos de Lumaro"),
         QStringLiteral("apropos"));
-    QAction *aide = createAction("actAide", QStringLiteral("A&ide"), QStringLiteral("Optenir de l'aide sur Lumaro"),
+    QAction *help = createAction("actAide", QStringLiteral("A&ide"), QStringLiteral("Optenir de l'aide sur Lumaro"),
         QStringLiteral("aide"));
     QAction *quitter = createAction("actQuitter", QStringLiteral("&Quitter"), QStringLiteral("Quitter Lumaro"),
         QStringLiteral("quitter"));
 
     connect(batch, &QAction::triggered, this, &TforPrincipal::actModebatchExecute);
     connect(photo, &QAction::triggered, this, &TforPrincipal::actModePhotoPhotoExecute);
-    connect(diaporama, &QAction::triggered, this, &TforPrincipal::actDiaporamaExecute);
-    connect(parametrage, &QAction::triggered, this, &TforPrincipal::actParametrageExecute);
-    connect(aide, &QAction::triggered, this, &TforPrincipal::actAideExecute);
+    connect(slideshow, &QAction::triggered, this, &TforPrincipal::actDiaporamaExecute);
+    connect(settingsDialog, &QAction::triggered, this, &TforPrincipal::actParametrageExecute);
+    connect(help, &QAction::triggered, this, &TforPrincipal::actAideExecute);
     connect(quitter, &QAction::triggered, this, &TforPrincipal::actQuitterExecute);
     // The About box, whose "Tester MAJ" runs the new-version check.
     connect(apropos, &QAction::triggered, this, &TforPrincipal::actAProposExecute);
@@ -74,7 +74,7 @@ TforPrincipal::TforPrincipal(const QString &settingsFolder, QWidget *parent)
     separator1->setSeparator(true);
     auto *separator2 = new QAction(this);
     separator2->setSeparator(true);
-    QToolBar *options = createToolBar("atbOptions", Qt::Vertical, {batch, photo, separator1, diaporama, separator2, parametrage});
+    QToolBar *options = createToolBar("atbOptions", Qt::Vertical, {batch, photo, separator1, slideshow, separator2, settingsDialog});
     options->setMinimumWidth(163);
 
     auto *top = new QHBoxLayout;
@@ -88,7 +88,7 @@ TforPrincipal::TforPrincipal(const QString &settingsFolder, QWidget *parent)
     layout->setSpacing(0);
     layout->addLayout(top, 1);
     QWidget *bottom = createBottomPanel();
-    auto *bar = createToolBar("atbBoutonsBas", Qt::Horizontal, {apropos, aide, quitter});
+    auto *bar = createToolBar("atbBoutonsBas", Qt::Horizontal, {apropos, help, quitter});
     bottom->layout()->addWidget(bar);
     layout->addWidget(bottom);
 
@@ -149,7 +149,7 @@ QWidget *TforPrincipal::createInfoPanel()
     label->setStyleSheet(QStringLiteral("color: blue;"));
     label->move(28, 10);
 
-    m_hint = new QLabel(texteInitial(), panel);
+    m_hint = new QLabel(initialText(), panel);
     m_hint->setObjectName(QStringLiteral("labHint"));
     m_hint->setGeometry(24, 48, 225, 97);
     m_hint->setFont(fontWithPixelSize(font(), 13));
@@ -172,7 +172,7 @@ QWidget *TforPrincipal::createBottomPanel()
     auto *left = new QWidget(panel);
     left->setObjectName(QStringLiteral("panBidonBas2"));
     left->setFixedWidth(145);
-    auto *version = new QLabel(texteVersion(), left);
+    auto *version = new QLabel(versionText(), left);
     version->setObjectName(QStringLiteral("labInfoVersion"));
     QFont italic = font();
     italic.setItalic(true);
@@ -186,19 +186,19 @@ QWidget *TforPrincipal::createBottomPanel()
     return panel;
 }
 
-QString TforPrincipal::texteRepos()
+QString TforPrincipal::idleText()
 {
     return QStringLiteral("Grâce à Lumaro, transférez facilement toutes vos photos sur votre disque dur ! Nommez vos images "
                           "facilement, enregistrez certaines photos en qualité basse pour l'envoi par mail, etc");
 }
 
-QString TforPrincipal::texteInitial()
+QString TforPrincipal::initialText()
 {
     return QStringLiteral("Grâce à Lumaro, transférer facilement toutes vos photos sur votre disque dur ! Nommer vos images "
                           "facilement, enregistrer certaines photos en qualité basse pour l'envoi par mail, etc");
 }
 
-QString TforPrincipal::texteVersion()
+QString TforPrincipal::versionText()
 {
     const QString key = QLatin1String(VersionKey);
     return CrypterTexte(QStringLiteral("D"), QLatin1String(VersionPiece1), key)
@@ -207,7 +207,7 @@ QString TforPrincipal::texteVersion()
 
 void TforPrincipal::setHint(const QString &hint)
 {
-    m_hint->setText(hint.isEmpty() ? texteRepos() : hint);
+    m_hint->setText(hint.isEmpty() ? idleText() : hint);
 }
 
 bool TforPrincipal::eventFilter(QObject *watched, QEvent *event)
@@ -230,16 +230,16 @@ bool TforPrincipal::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void TforPrincipal::lireLigneCommande(const QStringList &parameters)
+void TforPrincipal::readCommandLine(const QStringList &parameters)
 {
-    const CommandeLancement commande = analyserLigneCommande(parameters);
-    switch (commande.action) {
-    case CommandeLancement::Action::Aucune:
+    const LaunchCommand command = parseCommandLine(parameters);
+    switch (command.action) {
+    case LaunchCommand::Action::None:
         break;
-    case CommandeLancement::Action::Transfert:
-        LancerTransfert(*m_params, commande.mode, commande.chemin);
+    case LaunchCommand::Action::Transfer:
+        LancerTransfert(*m_params, command.mode, command.path);
         break;
-    case CommandeLancement::Action::Usage:
+    case LaunchCommand::Action::Usage:
         MessageErreur(messageUsage());
         break;
     }
@@ -272,7 +272,7 @@ void TforPrincipal::actAProposExecute()
 
 void TforPrincipal::actAideExecute()
 {
-    AfficherAide(Help::Context::Contents, this);
+    showHelp(Help::Context::Contents, this);
 }
 
 void TforPrincipal::actQuitterExecute()

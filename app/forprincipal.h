@@ -13,19 +13,19 @@ class TforPrincipal : public QWidget {
     Q_OBJECT
 public:
     // Creates the settings store from "Lumaro.ini" in the settings folder. The command line is read
-    // by lireLigneCommande(), which the program calls before the window is first shown.
+    // by readCommandLine(), which the program calls before the window is first shown.
     explicit TforPrincipal(const QString &settingsFolder, QWidget *parent = nullptr);
     ~TforPrincipal() override;
 
     TParamAppli &params() { return *m_params; }
-    void lireLigneCommande(const QStringList &parameters);
+    void readCommandLine(const QStringList &parameters);
 
     // The application's hint: an empty hint shows the resting text.
     void setHint(const QString &hint);
 
-    static QString texteRepos();
-    static QString texteInitial();
-    static QString texteVersion();
+    static QString idleText();
+    static QString initialText();
+    static QString versionText();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -11,7 +11,7 @@
 
 #include <QFileInfo>
 
-QString sourceDeTransfert(const TParamAppli &params, const QString &path)
+QString transferSource(const TParamAppli &params, const QString &path)
 {
     if (path.isEmpty())
         return params.LecteurCarte;
@@ -25,7 +25,7 @@ void LancerTransfert(TParamAppli &params, int mode, const QString &path)
 {
     TforTransfertPhase1 dialog(params, mode, QApplication::activeWindow());
     if (!path.isEmpty())
-        dialog.setSource(sourceDeTransfert(params, path));
+        dialog.setSource(transferSource(params, path));
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         dialog.move(screen->availableGeometry().center() - dialog.rect().center());
     dialog.exec();

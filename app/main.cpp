@@ -10,8 +10,8 @@ int main(int argc, char *argv[])
     MemoryTuning::reuseLargeBlocks();
     LumaroApplication app(argc, argv);
     const Imaging::LibraryScope imaging;
-    TforPrincipal principal(Paths::settingsFolder(QCoreApplication::applicationDirPath()));
-    principal.lireLigneCommande(app.arguments().mid(1));
-    principal.show();
+    TforPrincipal mainWindow(Paths::settingsFolder(QCoreApplication::applicationDirPath()));
+    mainWindow.readCommandLine(app.arguments().mid(1));
+    mainWindow.show();
     return app.exec();
 }

@@ -138,7 +138,7 @@ int main(int argc, char *argv[])
         for (const QString &photo : photos) {
             LireInformationsExif(exif, photo, true);
             out << "======== " << photo << '\n';
-            for (const QString &line : LignesFichierExif(exif))
+            for (const QString &line : exifFileLines(exif))
                 out << line << '\n';
             entries += exif.Count();
         }

@@ -29,7 +29,7 @@ int commandExif(CliContext &, const QCommandLineParser &line)
     TListeInformationExif list;
     LireInformationsExif(list, photo, !noExif);
     // The very bytes of the EXIF text file, CR LF included.
-    const QByteArray text = ContenuFichierExif(list);
+    const QByteArray text = exifFileContent(list);
     if (std::fwrite(text.constData(), 1, size_t(text.size()), stdout) != size_t(text.size()))
         throw LumaroError(QStringLiteral("Sortie standard indisponible."));
     return 0;

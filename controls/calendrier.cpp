@@ -12,51 +12,51 @@ TforCalendrier::TforCalendrier(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("forCalendrier"));
-    auto *panneau = new QFrame(this);
-    panneau->setObjectName(QStringLiteral("panCalendrier"));
-    panneau->setFrameShape(QFrame::StyledPanel);
+    auto *panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("panCalendrier"));
+    panel->setFrameShape(QFrame::StyledPanel);
 
-    m_calendrier = new QCalendarWidget(panneau);
-    m_calendrier->setObjectName(QStringLiteral("mcCalendrier"));
-    m_calendrier->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-    m_calendrier->setHorizontalHeaderFormat(QCalendarWidget::SingleLetterDayNames);
-    m_calendrier->setGridVisible(false);
+    m_calendar = new QCalendarWidget(panel);
+    m_calendar->setObjectName(QStringLiteral("mcCalendrier"));
+    m_calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    m_calendar->setHorizontalHeaderFormat(QCalendarWidget::SingleLetterDayNames);
+    m_calendar->setGridVisible(false);
 
-    auto *valider = new QPushButton(QStringLiteral("&Valider"), panneau);
-    valider->setObjectName(QStringLiteral("butValider"));
-    valider->setDefault(true);
-    auto *fermer = new QPushButton(QStringLiteral("&Fermer"), panneau);
-    fermer->setObjectName(QStringLiteral("butFermer"));
-    connect(valider, &QPushButton::clicked, this, &QDialog::accept);
-    connect(fermer, &QPushButton::clicked, this, &QDialog::reject);
+    auto *acceptButton = new QPushButton(QStringLiteral("&Valider"), panel);
+    acceptButton->setObjectName(QStringLiteral("butValider"));
+    acceptButton->setDefault(true);
+    auto *closeButton = new QPushButton(QStringLiteral("&Fermer"), panel);
+    closeButton->setObjectName(QStringLiteral("butFermer"));
+    connect(acceptButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
     // A double click (or Enter) on a day takes it at once.
-    connect(m_calendrier, &QCalendarWidget::activated, this, &QDialog::accept);
+    connect(m_calendar, &QCalendarWidget::activated, this, &QDialog::accept);
 
-    auto *boutons = new QHBoxLayout;
-    boutons->addStretch();
-    boutons->addWidget(valider);
-    boutons->addWidget(fermer);
-    auto *colonne = new QVBoxLayout(panneau);
-    colonne->setContentsMargins(4, 4, 4, 4);
-    colonne->addWidget(m_calendrier);
-    colonne->addLayout(boutons);
-    auto *fond = new QVBoxLayout(this);
-    fond->setContentsMargins(0, 0, 0, 0);
-    fond->addWidget(panneau);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(acceptButton);
+    buttons->addWidget(closeButton);
+    auto *column = new QVBoxLayout(panel);
+    column->setContentsMargins(4, 4, 4, 4);
+    column->addWidget(m_calendar);
+    column->addLayout(buttons);
+    auto *background = new QVBoxLayout(this);
+    background->setContentsMargins(0, 0, 0, 0);
+    background->addWidget(panel);
 
     // The intended size, grown when the calendar needs more room for its font.
-    const QSize voulue = sizeHint().expandedTo(QSize(203, 196));
-    setFixedSize(voulue);
+    const QSize wanted = sizeHint().expandedTo(QSize(203, 196));
+    setFixedSize(wanted);
 }
 
 bool ChoisirDateCalendrier(int top, int left, double &date, QWidget *parent)
 {
-    TforCalendrier fenetre(parent);
-    fenetre.move(left, top);
-    const QDate depart = DateValue::isNone(date) ? QDate::currentDate() : DateValue::toDate(date);
-    fenetre.calendrier()->setSelectedDate(depart);
-    if (fenetre.exec() != QDialog::Accepted)
+    TforCalendrier window(parent);
+    window.move(left, top);
+    const QDate start = DateValue::isNone(date) ? QDate::currentDate() : DateValue::toDate(date);
+    window.calendar()->setSelectedDate(start);
+    if (window.exec() != QDialog::Accepted)
         return false;
-    date = DateValue::fromDate(fenetre.calendrier()->selectedDate());
+    date = DateValue::fromDate(window.calendar()->selectedDate());
     return true;
 }

@@ -8,10 +8,10 @@ class TforCalendrier : public QDialog {
     Q_OBJECT
 public:
     explicit TforCalendrier(QWidget *parent = nullptr);
-    QCalendarWidget *calendrier() const { return m_calendrier; }
+    QCalendarWidget *calendar() const { return m_calendar; }
 
 private:
-    QCalendarWidget *m_calendrier;
+    QCalendarWidget *m_calendar;
 };
 
 // Opens the calendar with its top left corner at that screen position, on the date (days since

@@ -9,9 +9,9 @@
 
 namespace {
 // Focus lost to another window or to a popup menu is not the user leaving the field.
-bool changeDeChamp(Qt::FocusReason raison)
+bool changesField(Qt::FocusReason reason)
 {
-    return raison != Qt::ActiveWindowFocusReason && raison != Qt::PopupFocusReason;
+    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }
 } // namespace
 
@@ -21,99 +21,99 @@ TCustomSaisie::TCustomSaisie(QWidget *parent)
     setParametres(QStringLiteral("dfTout"));
     resize(width(), 21);
     QLineEdit::setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    appliquerCouleurs();
+    applyColours();
 }
 
-void TCustomSaisie::setParametres(const QString &parametres)
+void TCustomSaisie::setParametres(const QString &settings)
 {
-    m_parametres = parametres;
-    m_filtre = ParametresSaisie(parametres);
+    m_parametres = settings;
+    m_filtre = EditParameters(settings);
 }
 
-void TCustomSaisie::setNotEnabledColor(const QColor &couleur)
+void TCustomSaisie::setNotEnabledColor(const QColor &colour)
 {
-    m_notEnabledColor = couleur;
-    appliquerCouleurs();
+    m_notEnabledColor = colour;
+    applyColours();
 }
 
-void TCustomSaisie::setNotEnabledBackground(const QColor &couleur)
+void TCustomSaisie::setNotEnabledBackground(const QColor &colour)
 {
-    m_notEnabledBackground = couleur;
-    appliquerCouleurs();
+    m_notEnabledBackground = colour;
+    applyColours();
 }
 
-void TCustomSaisie::setFocusColor(const QColor &couleur)
+void TCustomSaisie::setFocusColor(const QColor &colour)
 {
-    m_focusColor = couleur;
-    appliquerCouleurs();
+    m_focusColor = colour;
+    applyColours();
 }
 
-void TCustomSaisie::setAlignment(Qt::Alignment alignement)
+void TCustomSaisie::setAlignment(Qt::Alignment alignment)
 {
-    m_alignment = alignement & Qt::AlignHorizontal_Mask;
-    if (!m_focusUtilisateur)
+    m_alignment = alignment & Qt::AlignHorizontal_Mask;
+    if (!m_userFocus)
         QLineEdit::setAlignment(m_alignment | Qt::AlignVCenter);
 }
 
-void TCustomSaisie::setPanMsgBas(QLabel *panneau)
+void TCustomSaisie::setPanMsgBas(QLabel *panel)
 {
-    m_panLabel = panneau;
+    m_panLabel = panel;
 }
 
-void TCustomSaisie::setPanMsgBas(QStatusBar *barre)
+void TCustomSaisie::setPanMsgBas(QStatusBar *bar)
 {
-    m_panBarre = barre;
+    m_statusBar = bar;
 }
 
 QString TCustomSaisie::LireTexte()
 {
-    appliquerCompletion();
+    applyCompletion();
     return text();
 }
 
-void TCustomSaisie::AffecterTexte(const QString &texte)
+void TCustomSaisie::AffecterTexte(const QString &content)
 {
-    setText(texte);
-    m_texteEntree = texte;
-    appliquerCompletion();
+    setText(content);
+    m_textOnEntry = content;
+    applyCompletion();
 }
 
-void TCustomSaisie::AffecterEntier(int valeur)
+void TCustomSaisie::AffecterEntier(int value)
 {
-    AffecterTexte(QString::number(valeur));
+    AffecterTexte(QString::number(value));
 }
 
-int TCustomSaisie::longueurMax() const
+int TCustomSaisie::lengthLimit() const
 {
     // QLineEdit's own default stands for "no maximum".
     return maxLength() >= 32767 ? 0 : maxLength();
 }
 
-void TCustomSaisie::appliquerCompletion()
+void TCustomSaisie::applyCompletion()
 {
-    const QString complete = m_filtre.completer(text(), longueurMax());
+    const QString complete = m_filtre.completer(text(), lengthLimit());
     if (complete != text())
         setText(complete);
 }
 
 void TCustomSaisie::keyPressEvent(QKeyEvent *event)
 {
-    const QString texte = event->text();
-    const bool raccourci = event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
+    const QString content = event->text();
+    const bool shortcut = event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
     if (event->key() == Qt::Key_Backspace) {
-        if (!accepterCaractere(QChar(8))) {
+        if (!acceptCharacter(QChar(8))) {
             event->accept();
             return;
         }
-    } else if (!raccourci && !texte.isEmpty() && texte.at(0).unicode() >= 32
-               && texte.at(0).unicode() != 127) {
+    } else if (!shortcut && !content.isEmpty() && content.at(0).unicode() >= 32
+               && content.at(0).unicode() != 127) {
         // A character outside the 16-bit plane cannot be one of the code page's characters.
-        if (texte.size() != 1) {
-            refuserCaractere();
+        if (content.size() != 1) {
+            refuseCharacter();
             event->accept();
             return;
         }
-        if (!accepterCaractere(texte.at(0))) {
+        if (!acceptCharacter(content.at(0))) {
             event->accept();
             return;
         }
@@ -124,32 +124,32 @@ void TCustomSaisie::keyPressEvent(QKeyEvent *event)
 void TCustomSaisie::inputMethodEvent(QInputMethodEvent *event)
 {
     // Characters composed by an input method are typed characters too.
-    const QString texte = event->commitString();
-    for (const QChar c : texte)
-        if (!accepterCaractere(c)) {
+    const QString content = event->commitString();
+    for (const QChar c : content)
+        if (!acceptCharacter(c)) {
             event->setCommitString(QString());
             break;
         }
     QLineEdit::inputMethodEvent(event);
 }
 
-bool TCustomSaisie::accepterCaractere(QChar caractere)
+bool TCustomSaisie::acceptCharacter(QChar character)
 {
-    if (m_filtre.accepte(caractere))
+    if (m_filtre.accepts(character))
         return true;
-    refuserCaractere();
+    refuseCharacter();
     return false;
 }
 
-void TCustomSaisie::refuserCaractere()
+void TCustomSaisie::refuseCharacter()
 {
     if (isSignalConnected(QMetaMethod::fromSignal(&TCustomSaisie::invalideChar)))
         emit invalideChar();
     else if (m_beep)
-        sonner();
+        beep();
 }
 
-void TCustomSaisie::sonner()
+void TCustomSaisie::beep()
 {
     QApplication::beep();
 }
@@ -158,46 +158,46 @@ void TCustomSaisie::focusInEvent(QFocusEvent *event)
 {
     QLineEdit::focusInEvent(event);
     // Coming back from another window or a popup, the field was never left.
-    if (!m_focusUtilisateur)
-        entrer();
+    if (!m_userFocus)
+        enter();
 }
 
 void TCustomSaisie::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);
-    if (changeDeChamp(event->reason()) && m_focusUtilisateur)
+    if (changesField(event->reason()) && m_userFocus)
         quitter();
 }
 
-void TCustomSaisie::entrer()
+void TCustomSaisie::enter()
 {
-    m_focusUtilisateur = true;
-    m_texteEntree = text();
+    m_userFocus = true;
+    m_textOnEntry = text();
     QLineEdit::setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    appliquerCouleurs();
-    afficherMsgBas(m_msgBas);
+    applyColours();
+    showMsgBas(m_msgBas);
     selectAll();
 }
 
 void TCustomSaisie::quitter()
 {
-    m_focusUtilisateur = false;
-    appliquerCompletion();
+    m_userFocus = false;
+    applyCompletion();
     QLineEdit::setAlignment(m_alignment | Qt::AlignVCenter);
-    appliquerCouleurs();
-    afficherMsgBas(QString());
+    applyColours();
+    showMsgBas(QString());
     update();
 }
 
-void TCustomSaisie::afficherMsgBas(const QString &message)
+void TCustomSaisie::showMsgBas(const QString &message)
 {
     if (m_panLabel)
         m_panLabel->setText(message);
-    if (m_panBarre) {
+    if (m_statusBar) {
         if (message.isEmpty())
-            m_panBarre->clearMessage();
+            m_statusBar->clearMessage();
         else
-            m_panBarre->showMessage(message);
+            m_statusBar->showMessage(message);
     }
 }
 
@@ -205,26 +205,26 @@ void TCustomSaisie::changeEvent(QEvent *event)
 {
     QLineEdit::changeEvent(event);
     if (event->type() == QEvent::EnabledChange || event->type() == QEvent::ParentChange)
-        appliquerCouleurs();
+        applyColours();
 }
 
-void TCustomSaisie::appliquerCouleurs()
+void TCustomSaisie::applyColours()
 {
-    const QPalette systeme = QApplication::palette(this);
+    const QPalette system = QApplication::palette(this);
     QPalette p = palette();
-    for (QPalette::ColorGroup groupe : {QPalette::Active, QPalette::Inactive}) {
-        p.setColor(groupe, QPalette::Text, systeme.color(groupe, QPalette::Text));
-        const bool colore = m_focusUtilisateur && m_focusColor.isValid();
-        p.setColor(groupe, QPalette::Base, colore ? m_focusColor : systeme.color(groupe, QPalette::Base));
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        p.setColor(group, QPalette::Text, system.color(group, QPalette::Text));
+        const bool coloured = m_userFocus && m_focusColor.isValid();
+        p.setColor(group, QPalette::Base, coloured ? m_focusColor : system.color(group, QPalette::Base));
     }
     p.setColor(QPalette::Disabled, QPalette::Text,
                m_notEnabledColor.isValid() ? m_notEnabledColor
-                                           : systeme.color(QPalette::Disabled, QPalette::Text));
-    QColor fond = m_notEnabledBackground;
-    if (!fond.isValid())
-        fond = parentWidget() ? parentWidget()->palette().color(QPalette::Window)
-                              : systeme.color(QPalette::Window);
-    p.setColor(QPalette::Disabled, QPalette::Base, fond);
+                                           : system.color(QPalette::Disabled, QPalette::Text));
+    QColor background = m_notEnabledBackground;
+    if (!background.isValid())
+        background = parentWidget() ? parentWidget()->palette().color(QPalette::Window)
+                              : system.color(QPalette::Window);
+    p.setColor(QPalette::Disabled, QPalette::Base, background);
     setPalette(p);
 }
 

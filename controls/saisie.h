@@ -2,7 +2,7 @@
 // The program's single-line edit: typed characters are filtered by a parameter text, the text
 // can be completed to a fixed length, and the field shows its own colours, alignment and
 // status-panel message.
-#include "controls/parametressaisie.h"
+#include "controls/editparameters.h"
 
 #include <QColor>
 #include <QLineEdit>
@@ -23,8 +23,8 @@ public:
     // The parameter text: allowed characters ("dfTout", "[dfNombre, dfSigne]", "{...}") and
     // completion ("CompleteGauche" or "CompleteDroite" with "CompCar" and one character).
     QString Parametres() const { return m_parametres; }
-    virtual void setParametres(const QString &parametres);
-    const ParametresSaisie &filtre() const { return m_filtre; }
+    virtual void setParametres(const QString &settings);
+    const EditParameters &filter() const { return m_filtre; }
 
     // Sound a beep for a refused character when nothing is connected to invalideChar().
     bool Beep() const { return m_beep; }
@@ -33,32 +33,32 @@ public:
     // Colours; an invalid colour means "none": the grey-text colour for the disabled text, the
     // parent's colour for the disabled background, no change of background with the focus.
     QColor NotEnabledColor() const { return m_notEnabledColor; }
-    void setNotEnabledColor(const QColor &couleur);
+    void setNotEnabledColor(const QColor &colour);
     QColor NotEnabledBackground() const { return m_notEnabledBackground; }
-    void setNotEnabledBackground(const QColor &couleur);
+    void setNotEnabledBackground(const QColor &colour);
     QColor FocusColor() const { return m_focusColor; }
-    void setFocusColor(const QColor &couleur);
+    void setFocusColor(const QColor &colour);
 
     // How the text stands while the field does not have the focus; with the focus it is on the left.
     Qt::Alignment Alignment() const { return m_alignment; }
-    void setAlignment(Qt::Alignment alignement);
+    void setAlignment(Qt::Alignment alignment);
 
     // The status panel that shows MsgBas while the field has the focus.
-    void setPanMsgBas(QLabel *panneau);
-    void setPanMsgBas(QStatusBar *barre);
+    void setPanMsgBas(QLabel *panel);
+    void setPanMsgBas(QStatusBar *bar);
     QString MsgBas() const { return m_msgBas; }
     void setMsgBas(const QString &message) { m_msgBas = message; }
 
     // The text completed as the parameter text asks; the windows read every value this way.
     QString LireTexte();
     // Sets the text (not filtered), takes it as the text at entry, then completes it.
-    void AffecterTexte(const QString &texte);
-    void AffecterEntier(int valeur);
+    void AffecterTexte(const QString &content);
+    void AffecterEntier(int value);
     // The text the field held when it was last entered or assigned.
-    QString texteEntree() const { return m_texteEntree; }
+    QString textOnEntry() const { return m_textOnEntry; }
 
     // The maximum length that completion fills up to; 0 when the field has none.
-    int longueurMax() const;
+    int lengthLimit() const;
 
 signals:
     // A typed character was refused; when connected it replaces the beep.
@@ -72,30 +72,30 @@ protected:
     void changeEvent(QEvent *event) override;
 
     // One typed character (backspace as QChar(8)); false stops it from reaching the edit.
-    virtual bool accepterCaractere(QChar caractere);
+    virtual bool acceptCharacter(QChar character);
     // A refused character: the invalideChar() signal, else the beep when Beep is on.
-    void refuserCaractere();
+    void refuseCharacter();
     // The exclamation beep.
-    virtual void sonner();
+    virtual void beep();
     // Entering and leaving the field by the user (not a window switch or a popup).
-    virtual void entrer();
+    virtual void enter();
     virtual void quitter();
-    void appliquerCompletion();
+    void applyCompletion();
 
 private:
-    void appliquerCouleurs();
-    void afficherMsgBas(const QString &message);
+    void applyColours();
+    void showMsgBas(const QString &message);
 
     QString m_parametres;
-    ParametresSaisie m_filtre;
+    EditParameters m_filtre;
     bool m_beep = true;
     QColor m_notEnabledColor, m_notEnabledBackground, m_focusColor;
     Qt::Alignment m_alignment = Qt::AlignLeft;
     QPointer<QLabel> m_panLabel;
-    QPointer<QStatusBar> m_panBarre;
+    QPointer<QStatusBar> m_statusBar;
     QString m_msgBas;
-    QString m_texteEntree;
-    bool m_focusUtilisateur = false;
+    QString m_textOnEntry;
+    bool m_userFocus = false;
 };
 
 // The edit as the windows place it: letters only unless told otherwise.

@@ -14,53 +14,53 @@ TNewSpeedButton::TNewSpeedButton(QWidget *parent)
 
 TCustomSaisieBouton::TCustomSaisieBouton(QWidget *parent)
     : TCustomSaisie(parent)
-    , m_bouton(new TNewSpeedButton(this))
+    , m_button(new TNewSpeedButton(this))
 {
-    m_bouton->setObjectName(QStringLiteral("sbBouton"));
-    m_bouton->resize(25, 25);
-    connect(m_bouton, &QToolButton::clicked, this, [this] { actionBouton(); });
-    setMinimumHeight(hauteurMinimale());
-    disposer();
+    m_button->setObjectName(QStringLiteral("sbBouton"));
+    m_button->resize(25, 25);
+    connect(m_button, &QToolButton::clicked, this, [this] { buttonAction(); });
+    setMinimumHeight(minimumHeight());
+    arrange();
 }
 
-void TCustomSaisieBouton::setAfficheBouton(bool affiche)
+void TCustomSaisieBouton::setAfficheBouton(bool shown)
 {
-    m_afficheBouton = affiche;
-    disposer();
+    m_afficheBouton = shown;
+    arrange();
 }
 
-void TCustomSaisieBouton::setLargeurBouton(int largeur)
+void TCustomSaisieBouton::setLargeurBouton(int width)
 {
-    m_largeurBouton = largeur;
-    disposer();
+    m_largeurBouton = width;
+    arrange();
 }
 
 void TCustomSaisieBouton::setGlyph(const QPixmap &image, int nbGlyph)
 {
     m_nbGlyph = qMax(1, nbGlyph);
-    QPixmap etat = image;
+    QPixmap state = image;
     if (m_nbGlyph > 1 && !image.isNull())
-        etat = image.copy(0, 0, image.width() / m_nbGlyph, image.height());
-    m_bouton->setIcon(QIcon(etat));
-    if (!etat.isNull())
-        m_bouton->setIconSize(etat.deviceIndependentSize().toSize());
+        state = image.copy(0, 0, image.width() / m_nbGlyph, image.height());
+    m_button->setIcon(QIcon(state));
+    if (!state.isNull())
+        m_button->setIconSize(state.deviceIndependentSize().toSize());
 }
 
-int TCustomSaisieBouton::hauteurMinimale() const
+int TCustomSaisieBouton::minimumHeight() const
 {
     // Room for the frame (four border lines), a quarter of a line of spacing and one line.
-    const int bordure = 1;
-    const int systeme = QFontMetrics(QApplication::font()).height();
-    const int propre = fontMetrics().height();
-    return 4 * bordure + qMin(systeme, propre) / 4 + propre;
+    const int border = 1;
+    const int system = QFontMetrics(QApplication::font()).height();
+    const int own = fontMetrics().height();
+    return 4 * border + qMin(system, own) / 4 + own;
 }
 
 void TCustomSaisieBouton::keyPressEvent(QKeyEvent *event)
 {
-    const Qt::KeyboardModifiers touches = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
-    if (event->key() == Qt::Key_F4 && !(event->modifiers() & touches) && m_afficheBouton) {
+    const Qt::KeyboardModifiers modifiers = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
+    if (event->key() == Qt::Key_F4 && !(event->modifiers() & modifiers) && m_afficheBouton) {
         event->accept();
-        actionBouton();
+        buttonAction();
         return;
     }
     TCustomSaisie::keyPressEvent(event);
@@ -69,23 +69,23 @@ void TCustomSaisieBouton::keyPressEvent(QKeyEvent *event)
 void TCustomSaisieBouton::resizeEvent(QResizeEvent *event)
 {
     TCustomSaisie::resizeEvent(event);
-    disposer();
+    arrange();
 }
 
 void TCustomSaisieBouton::changeEvent(QEvent *event)
 {
     TCustomSaisie::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
-        setMinimumHeight(hauteurMinimale());
-        disposer();
+        setMinimumHeight(minimumHeight());
+        arrange();
     }
 }
 
-void TCustomSaisieBouton::disposer()
+void TCustomSaisieBouton::arrange()
 {
-    m_bouton->setVisible(m_afficheBouton);
+    m_button->setVisible(m_afficheBouton);
     if (m_afficheBouton) {
-        m_bouton->setGeometry(width() - m_largeurBouton - 1, 1, m_largeurBouton, height() - 2);
+        m_button->setGeometry(width() - m_largeurBouton - 1, 1, m_largeurBouton, height() - 2);
         setTextMargins(0, 0, m_largeurBouton, 0);
     } else {
         setTextMargins(0, 0, 2, 0);
@@ -96,10 +96,10 @@ TSaisieListe::TSaisieListe(QWidget *parent)
     : TCustomSaisieBouton(parent)
 {
     setGlyph(QPixmap(QStringLiteral(":/controls/BLISTE")));
-    bouton()->setToolTip(QStringLiteral("Parcourir (F4)"));
+    button()->setToolTip(QStringLiteral("Parcourir (F4)"));
 }
 
-void TSaisieListe::actionBouton()
+void TSaisieListe::buttonAction()
 {
     setFocus(Qt::OtherFocusReason);
     emit listeClick();

@@ -19,24 +19,24 @@ class TCustomSaisieBouton : public TCustomSaisie {
 public:
     explicit TCustomSaisieBouton(QWidget *parent = nullptr);
 
-    TNewSpeedButton *bouton() const { return m_bouton; }
+    TNewSpeedButton *button() const { return m_button; }
 
     // Shown, the button is LargeurBouton pixels wide; hidden, it takes no room.
     bool AfficheBouton() const { return m_afficheBouton; }
-    void setAfficheBouton(bool affiche);
+    void setAfficheBouton(bool shown);
     int LargeurBouton() const { return m_largeurBouton; }
-    void setLargeurBouton(int largeur);
+    void setLargeurBouton(int width);
 
     // Kept for the windows that set it; F4 depends on AfficheBouton alone.
     bool AutoriseF4() const { return m_autoriseF4; }
-    void setAutoriseF4(bool autorise) { m_autoriseF4 = autorise; }
+    void setAutoriseF4(bool allowed) { m_autoriseF4 = allowed; }
 
     // The button's picture; a picture holding NbGlyph states side by side shows the first one.
     void setGlyph(const QPixmap &image, int nbGlyph = 1);
     int NbGlyph() const { return m_nbGlyph; }
 
     // The least height for the control's font.
-    int hauteurMinimale() const;
+    int minimumHeight() const;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -44,12 +44,12 @@ protected:
     void changeEvent(QEvent *event) override;
 
     // What the button (and F4) does.
-    virtual void actionBouton() = 0;
+    virtual void buttonAction() = 0;
     // Places the children at the right end and keeps the text clear of them.
-    virtual void disposer();
+    virtual void arrange();
 
 private:
-    TNewSpeedButton *m_bouton;
+    TNewSpeedButton *m_button;
     bool m_afficheBouton = true;
     bool m_autoriseF4 = true;
     int m_largeurBouton = 25;
@@ -67,5 +67,5 @@ signals:
     void listeClick();
 
 protected:
-    void actionBouton() override;
+    void buttonAction() override;
 };

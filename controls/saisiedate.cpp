@@ -1,34 +1,34 @@
 #include "controls/saisiedate.h"
 
 #include "controls/calendrier.h"
-#include "controls/flechehautbas.h"
+#include "controls/updownarrows.h"
 #include "core/exif/datetimevalue.h"
 
 #include <QKeyEvent>
 #include <QScreen>
 
 namespace {
-constexpr int LargeurFleches = 15;
+constexpr int ArrowsWidth = 15;
 // The calendar window's intended size and the room the old frame took around it.
-constexpr QSize TailleCalendrier(203, 196);
-constexpr int MargeHaute = 219 - 196;
-constexpr int RetraitGauche = 203 - 191;
+constexpr QSize CalendarSize(203, 196);
+constexpr int TopMargin = 219 - 196;
+constexpr int LeftIndent = 203 - 191;
 } // namespace
 
 TSaisieDate::TSaisieDate(QWidget *parent)
     : TCustomSaisieBouton(parent)
-    , m_format(FormatDate::depuisLocale())
-    , m_fleches(new TFlecheHautBas(this))
+    , m_format(DateFormat::fromLocale())
+    , m_arrows(new UpDownArrows(this))
 {
-    m_fleches->setObjectName(QStringLiteral("udDate"));
-    connect(m_fleches, &TFlecheHautBas::haut, this, &TSaisieDate::JourSuivant);
-    connect(m_fleches, &TFlecheHautBas::bas, this, &TSaisieDate::JourPrecedent);
-    bouton()->setObjectName(QStringLiteral("sbCalendrier"));
+    m_arrows->setObjectName(QStringLiteral("udDate"));
+    connect(m_arrows, &UpDownArrows::up, this, &TSaisieDate::JourSuivant);
+    connect(m_arrows, &UpDownArrows::down, this, &TSaisieDate::JourPrecedent);
+    button()->setObjectName(QStringLiteral("sbCalendrier"));
     setGlyph(QPixmap(QStringLiteral(":/controls/BDATE")));
 
-    setInputMask(m_format.masque());
+    setInputMask(m_format.mask());
     resize(105, height());
-    setText(m_format.RecomposerDate(m_format.DecouperDate(m_format.ecrire(QDate::currentDate()))));
+    setText(m_format.RecomposerDate(m_format.DecouperDate(m_format.write(QDate::currentDate()))));
     setAfficheFleche(true);
     setAfficheCalend(true);
     setAlignment(Qt::AlignHCenter);
@@ -40,45 +40,45 @@ void TSaisieDate::EcrireDate(double date)
         setText(QString());
         return;
     }
-    ecrireJour(DateValue::toDate(date));
+    writeDay(DateValue::toDate(date));
 }
 
 double TSaisieDate::LireDate() const
 {
     // Days before 30 December 1899 have no value distinct from "no date".
-    const double date = DateValue::fromDate(m_format.lire(displayText()));
+    const double date = DateValue::fromDate(m_format.read(displayText()));
     return DateValue::isNone(date) ? DateValue::None : date;
 }
 
-void TSaisieDate::ecrireJour(const QDate &jour)
+void TSaisieDate::writeDay(const QDate &day)
 {
-    setText(m_format.RecomposerDate(m_format.DecouperDate(m_format.ecrire(jour))));
+    setText(m_format.RecomposerDate(m_format.DecouperDate(m_format.write(day))));
 }
 
 void TSaisieDate::JourSuivant()
 {
-    pas(1);
+    step(1);
 }
 
 void TSaisieDate::JourPrecedent()
 {
-    pas(-1);
+    step(-1);
 }
 
-void TSaisieDate::pas(int jours)
+void TSaisieDate::step(int days)
 {
     if (isReadOnly())
         return;
     setFocus(Qt::OtherFocusReason);
-    QDate jour = m_format.lire(displayText());
-    if (!jour.isValid()) {
-        jour = QDate::currentDate();
-        ecrireJour(jour);
+    QDate day = m_format.read(displayText());
+    if (!day.isValid()) {
+        day = QDate::currentDate();
+        writeDay(day);
     }
-    const QDate suivant = jour.addDays(jours);
+    const QDate next = day.addDays(days);
     // Beyond the years the field can show, the day stays as it is.
-    if (suivant.year() >= 1 && suivant.year() <= 9999)
-        ecrireJour(suivant);
+    if (next.year() >= 1 && next.year() <= 9999)
+        writeDay(next);
 }
 
 void TSaisieDate::OuvrirCalendrier()
@@ -88,62 +88,62 @@ void TSaisieDate::OuvrirCalendrier()
     setFocus(Qt::OtherFocusReason);
     if (!isEnabled())
         return;
-    QDate depart = m_format.lire(displayText());
-    if (!depart.isValid())
-        depart = QDate::currentDate();
-    double date = DateValue::fromDate(depart);
+    QDate start = m_format.read(displayText());
+    if (!start.isValid())
+        start = QDate::currentDate();
+    double date = DateValue::fromDate(start);
 
-    const QSize taille = TforCalendrier().size();
-    const QRect champ(mapToGlobal(QPoint(0, 0)), size());
-    const QScreen *ecranChamp = screen();
-    const QRect ecran = ecranChamp ? ecranChamp->geometry() : QRect(0, 0, 1 << 20, 1 << 20);
-    const QPoint position = positionCalendrier(champ, ecran, taille);
+    const QSize measuredSize = TforCalendrier().size();
+    const QRect field(mapToGlobal(QPoint(0, 0)), size());
+    const QScreen *fieldScreen = screen();
+    const QRect screen = fieldScreen ? fieldScreen->geometry() : QRect(0, 0, 1 << 20, 1 << 20);
+    const QPoint position = calendarPosition(field, screen, measuredSize);
     ChoisirDateCalendrier(position.y(), position.x(), date, this);
     if (!DateValue::isNone(date))
         EcrireDate(date);
     selectAll();
 }
 
-QPoint TSaisieDate::positionCalendrier(const QRect &champ, const QRect &ecran, const QSize &calendrier)
+QPoint TSaisieDate::calendarPosition(const QRect &field, const QRect &screen, const QSize &calendar)
 {
-    const int hauteur = calendrier.height() + MargeHaute;
-    const int retrait = calendrier.width() - RetraitGauche;
-    int top = champ.y() + champ.height();
-    if (ecran.y() + ecran.height() < top + hauteur)
-        top = champ.y() - hauteur;
-    int left = champ.x() + champ.width() - retrait;
-    if (left < ecran.x())
-        left = champ.x();
+    const int height = calendar.height() + TopMargin;
+    const int indent = calendar.width() - LeftIndent;
+    int top = field.y() + field.height();
+    if (screen.y() + screen.height() < top + height)
+        top = field.y() - height;
+    int left = field.x() + field.width() - indent;
+    if (left < screen.x())
+        left = field.x();
     return {left, top};
 }
 
-void TSaisieDate::setAfficheFleche(bool affiche)
+void TSaisieDate::setAfficheFleche(bool shown)
 {
-    m_afficheFleche = affiche;
-    setLargeurBouton(affiche ? 35 : 25);
+    m_afficheFleche = shown;
+    setLargeurBouton(shown ? 35 : 25);
 }
 
-void TSaisieDate::setAfficheCalend(bool affiche)
+void TSaisieDate::setAfficheCalend(bool shown)
 {
-    setAfficheBouton(affiche);
+    setAfficheBouton(shown);
 }
 
-void TSaisieDate::disposer()
+void TSaisieDate::arrange()
 {
     // From the right: the calendar button, then the arrows; the text stops before both.
-    const bool calend = AfficheBouton();
-    const int largeurCalend = calend ? LargeurBouton() - (m_afficheFleche ? LargeurFleches : 0) : 0;
-    const int largeurFleches = m_afficheFleche ? LargeurFleches : 0;
-    bouton()->setVisible(calend);
-    if (calend)
-        bouton()->setGeometry(width() - largeurCalend - 1, 1, largeurCalend, height() - 2);
-    if (m_fleches) {
-        m_fleches->setVisible(m_afficheFleche);
-        m_fleches->setGeometry(width() - largeurCalend - largeurFleches - 1, 1, largeurFleches,
+    const bool calendar = AfficheBouton();
+    const int calendarWidth = calendar ? LargeurBouton() - (m_afficheFleche ? ArrowsWidth : 0) : 0;
+    const int arrowsWidth = m_afficheFleche ? ArrowsWidth : 0;
+    button()->setVisible(calendar);
+    if (calendar)
+        button()->setGeometry(width() - calendarWidth - 1, 1, calendarWidth, height() - 2);
+    if (m_arrows) {
+        m_arrows->setVisible(m_afficheFleche);
+        m_arrows->setGeometry(width() - calendarWidth - arrowsWidth - 1, 1, arrowsWidth,
                                height() - 2);
     }
-    const int droite = largeurCalend + largeurFleches;
-    setTextMargins(0, 0, droite > 0 ? droite : 2, 0);
+    const int right = calendarWidth + arrowsWidth;
+    setTextMargins(0, 0, right > 0 ? right : 2, 0);
 }
 
 void TSaisieDate::keyPressEvent(QKeyEvent *event)
@@ -163,18 +163,18 @@ void TSaisieDate::keyPressEvent(QKeyEvent *event)
     TCustomSaisieBouton::keyPressEvent(event);
 }
 
-void TSaisieDate::actionBouton()
+void TSaisieDate::buttonAction()
 {
     OuvrirCalendrier();
 }
 
 void TSaisieDate::quitter()
 {
-    QString texte = displayText();
-    texte.remove(QLatin1Char(' '));
-    if (!m_format.lire(texte).isValid())
+    QString content = displayText();
+    content.remove(QLatin1Char(' '));
+    if (!m_format.read(content).isValid())
         setText(QString());
     else
-        setText(m_format.RecomposerDate(m_format.DecouperDate(texte)));
+        setText(m_format.RecomposerDate(m_format.DecouperDate(content)));
     TCustomSaisieBouton::quitter();
 }

@@ -2,10 +2,10 @@
 // The date edit: a masked field in the locale's date order, arrows to step it a day at a time
 // and a button that opens a calendar. Its value is a day count since 30 December 1899
 // (DateValue), -1.0 when the field holds no valid date.
-#include "controls/formatdate.h"
+#include "controls/dateformat.h"
 #include "controls/saisiebouton.h"
 
-class TFlecheHautBas;
+class UpDownArrows;
 
 class TSaisieDate : public TCustomSaisieBouton {
     Q_OBJECT
@@ -28,27 +28,27 @@ public:
     void OuvrirCalendrier();
 
     bool AfficheFleche() const { return m_afficheFleche; }
-    void setAfficheFleche(bool affiche);
+    void setAfficheFleche(bool shown);
     bool AfficheCalend() const { return AfficheBouton(); }
-    void setAfficheCalend(bool affiche);
+    void setAfficheCalend(bool shown);
 
-    const FormatDate &format() const { return m_format; }
-    TFlecheHautBas *fleches() const { return m_fleches; }
+    const DateFormat &format() const { return m_format; }
+    UpDownArrows *arrows() const { return m_arrows; }
 
     // Where the calendar window of that size opens for a field at that screen rectangle.
-    static QPoint positionCalendrier(const QRect &champ, const QRect &ecran, const QSize &calendrier);
+    static QPoint calendarPosition(const QRect &field, const QRect &screen, const QSize &calendar);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
-    void actionBouton() override;
+    void buttonAction() override;
     void quitter() override;
-    void disposer() override;
+    void arrange() override;
 
 private:
-    void ecrireJour(const QDate &jour);
-    void pas(int jours);
+    void writeDay(const QDate &day);
+    void step(int days);
 
-    FormatDate m_format;
-    TFlecheHautBas *m_fleches;
+    DateFormat m_format;
+    UpDownArrows *m_arrows;
     bool m_afficheFleche = true;
 };

@@ -7,10 +7,10 @@
 
 namespace {
 // The text as a number; false for no number (empty, a lone sign, letters).
-bool lireNombre(const QString &texte, qlonglong &nombre)
+bool readNumber(const QString &content, qlonglong &number)
 {
     bool ok = false;
-    nombre = texte.trimmed().toLongLong(&ok);
+    number = content.trimmed().toLongLong(&ok);
     return ok;
 }
 } // namespace
@@ -18,117 +18,117 @@ bool lireNombre(const QString &texte, qlonglong &nombre)
 TSaisieEntier::TSaisieEntier(QWidget *parent)
     : TCustomSaisie(parent)
 {
-    majParametres();
+    updateSettings();
     setAlignment(Qt::AlignRight);
     setText(QStringLiteral("0"));
 }
 
-void TSaisieEntier::setValeurMax(int valeur)
+void TSaisieEntier::setValeurMax(int value)
 {
-    if (valeur < m_valeurMin)
+    if (value < m_valeurMin)
         return;
-    m_valeurMax = valeur;
-    if (valeur < 0)
+    m_valeurMax = value;
+    if (value < 0)
         setAutoriseSigne(true);
 }
 
-void TSaisieEntier::setValeurMin(int valeur)
+void TSaisieEntier::setValeurMin(int value)
 {
-    if (valeur > m_valeurMax)
+    if (value > m_valeurMax)
         return;
-    m_valeurMin = valeur;
-    if (valeur < 0)
+    m_valeurMin = value;
+    if (value < 0)
         setAutoriseSigne(true);
 }
 
-void TSaisieEntier::setAutoriseSigne(bool autorise)
+void TSaisieEntier::setAutoriseSigne(bool allowed)
 {
-    m_autoriseSigne = autorise;
-    majParametres();
+    m_autoriseSigne = allowed;
+    updateSettings();
 }
 
 void TSaisieEntier::setCompleteAuto(bool complete)
 {
     m_completeAuto = complete;
-    majParametres();
+    updateSettings();
 }
 
-void TSaisieEntier::majParametres()
+void TSaisieEntier::updateSettings()
 {
-    QString parametres = QStringLiteral("[dfNombre");
+    QString settings = QStringLiteral("[dfNombre");
     if (m_autoriseSigne)
-        parametres += QStringLiteral(", dfSigne");
+        settings += QStringLiteral(", dfSigne");
     if (m_completeAuto)
-        parametres += QStringLiteral(", CompleteGauche, CompCar0");
-    setParametres(parametres + QLatin1Char(']'));
+        settings += QStringLiteral(", CompleteGauche, CompCar0");
+    setParametres(settings + QLatin1Char(']'));
 }
 
 int TSaisieEntier::Valeur() const
 {
     bool ok = false;
-    const int valeur = text().trimmed().toInt(&ok);
-    return ok ? valeur : 0;
+    const int value = text().trimmed().toInt(&ok);
+    return ok ? value : 0;
 }
 
-void TSaisieEntier::setValeur(int valeur)
+void TSaisieEntier::setValeur(int value)
 {
-    QString texte = QString::number(valeur);
+    QString content = QString::number(value);
     if (m_completeAuto)
-        texte = filtre().completer(texte, longueurMax());
-    AffecterTexte(texte);
+        content = filter().completer(content, lengthLimit());
+    AffecterTexte(content);
     update();
 }
 
-QString TSaisieEntier::valeurDefaut() const
+QString TSaisieEntier::defaultValue() const
 {
-    QString texte = QStringLiteral("0");
+    QString content = QStringLiteral("0");
     if (!(m_valeurMax != m_valeurMin && m_valeurMax >= 0 && m_valeurMin <= 0))
-        texte = QString::number(m_valeurMin);
+        content = QString::number(m_valeurMin);
     if (m_completeAuto)
-        texte = filtre().completer(texte, longueurMax());
-    return texte;
+        content = filter().completer(content, lengthLimit());
+    return content;
 }
 
-bool TSaisieEntier::accepterCaractere(QChar caractere)
+bool TSaisieEntier::acceptCharacter(QChar character)
 {
-    const QString texte = text();
+    const QString content = text();
     const bool selection = hasSelectedText();
-    const bool signe = caractere == QLatin1Char('+') || caractere == QLatin1Char('-');
-    const bool retour = caractere == QChar(8);
+    const bool sign = character == QLatin1Char('+') || character == QLatin1Char('-');
+    const bool back = character == QChar(8);
 
     const int position = selection ? selectionStart() : cursorPosition();
 
     // Nothing may be typed before a minus sign.
-    if (!selection && position == 0 && texte.contains(QLatin1Char('-')) && !retour) {
-        refuserCaractere();
+    if (!selection && position == 0 && content.contains(QLatin1Char('-')) && !back) {
+        refuseCharacter();
         return false;
     }
     // A sign only at the start, and a second minus only in place of a selected one.
-    if (m_autoriseSigne && signe
-        && !(position == 0 && (!texte.contains(QLatin1Char('-')) || selection))) {
-        refuserCaractere();
+    if (m_autoriseSigne && sign
+        && !(position == 0 && (!content.contains(QLatin1Char('-')) || selection))) {
+        refuseCharacter();
         return false;
     }
-    if (!TCustomSaisie::accepterCaractere(caractere))
+    if (!TCustomSaisie::acceptCharacter(character))
         return false;
-    if (retour)
+    if (back)
         return true;
 
-    if (m_valeurMax < 0 && !texte.startsWith(QLatin1Char('-')) && caractere != QLatin1Char('-')) {
-        avertir(QStringLiteral("La valeur doit être comprise entre %1 et %2.").arg(m_valeurMin).arg(m_valeurMax));
+    if (m_valeurMax < 0 && !content.startsWith(QLatin1Char('-')) && character != QLatin1Char('-')) {
+        warn(QStringLiteral("La valeur doit être comprise entre %1 et %2.").arg(m_valeurMin).arg(m_valeurMax));
         return false;
     }
 
     if (m_valeurMin != m_valeurMax) {
-        QString apres = texte;
+        QString after = content;
         if (selection)
-            apres.replace(selectionStart(), selectedText().size(), caractere);
+            after.replace(selectionStart(), selectedText().size(), character);
         else
-            apres.insert(cursorPosition(), caractere);
-        const qlonglong limite = m_valeurMax < 0 ? -qlonglong(m_valeurMin) : m_valeurMax;
-        qlonglong nombre = 0;
-        if (lireNombre(apres, nombre) && nombre > limite) {
-            signalerMax();
+            after.insert(cursorPosition(), character);
+        const qlonglong limit = m_valeurMax < 0 ? -qlonglong(m_valeurMin) : m_valeurMax;
+        qlonglong number = 0;
+        if (readNumber(after, number) && number > limit) {
+            reportMax();
             selectAll();
             return false;
         }
@@ -136,73 +136,73 @@ bool TSaisieEntier::accepterCaractere(QChar caractere)
     return true;
 }
 
-void TSaisieEntier::signalerMax()
+void TSaisieEntier::reportMax()
 {
-    if (isSignalConnected(QMetaMethod::fromSignal(&TSaisieEntier::depassementMax))) {
-        emit depassementMax();
+    if (isSignalConnected(QMetaMethod::fromSignal(&TSaisieEntier::maxExceeded))) {
+        emit maxExceeded();
         return;
     }
-    avertir(QStringLiteral("La valeur doit être inférieure ou égale à %1.").arg(m_valeurMax));
+    warn(QStringLiteral("La valeur doit être inférieure ou égale à %1.").arg(m_valeurMax));
 }
 
-void TSaisieEntier::signalerMin()
+void TSaisieEntier::reportMin()
 {
-    if (isSignalConnected(QMetaMethod::fromSignal(&TSaisieEntier::depassementMin))) {
-        emit depassementMin();
+    if (isSignalConnected(QMetaMethod::fromSignal(&TSaisieEntier::minExceeded))) {
+        emit minExceeded();
         return;
     }
-    avertir(QStringLiteral("La valeur doit être supérieure ou égale à %1.").arg(m_valeurMin));
+    warn(QStringLiteral("La valeur doit être supérieure ou égale à %1.").arg(m_valeurMin));
 }
 
-void TSaisieEntier::avertir(const QString &message)
+void TSaisieEntier::warn(const QString &message)
 {
     // The beep follows Beep; the box itself stays silent, or a user who switched the beep
     // off would hear it all the same.
     if (Beep())
-        sonner();
-    MessageAvertissement(message, false);
+        beep();
+    warningMessage(message, false);
 }
 
-QString TSaisieEntier::sansZerosDeTete(const QString &texte)
+QString TSaisieEntier::withoutLeadingZeros(const QString &content)
 {
-    QString resultat;
-    bool chiffreVu = false;
-    for (qsizetype i = 0; i < texte.size(); ++i) {
-        const QChar c = texte.at(i);
-        const bool zeroOuBlanc = c == QLatin1Char('0') || c == QLatin1Char(' ');
-        if (!chiffreVu && zeroOuBlanc && i != texte.size() - 1)
+    QString result;
+    bool digitSeen = false;
+    for (qsizetype i = 0; i < content.size(); ++i) {
+        const QChar c = content.at(i);
+        const bool zeroOrBlank = c == QLatin1Char('0') || c == QLatin1Char(' ');
+        if (!digitSeen && zeroOrBlank && i != content.size() - 1)
             continue;
         if (c >= QLatin1Char('1') && c <= QLatin1Char('9'))
-            chiffreVu = true;
-        resultat += c;
+            digitSeen = true;
+        result += c;
     }
-    return resultat.isEmpty() ? QStringLiteral("0") : resultat;
+    return result.isEmpty() ? QStringLiteral("0") : result;
 }
 
-void TSaisieEntier::entrer()
+void TSaisieEntier::enter()
 {
-    setText(sansZerosDeTete(text()));
-    TCustomSaisie::entrer();
+    setText(withoutLeadingZeros(text()));
+    TCustomSaisie::enter();
 }
 
 void TSaisieEntier::quitter()
 {
     if (m_valeurMin != m_valeurMax) {
-        qlonglong nombre = 0;
-        if (!lireNombre(text(), nombre)) {
-            setText(valeurDefaut());
-            sonner();
-        } else if (nombre > m_valeurMax) {
-            setText(valeurDefaut());
-            signalerMax();
-        } else if (nombre < m_valeurMin) {
-            setText(valeurDefaut());
-            signalerMin();
+        qlonglong number = 0;
+        if (!readNumber(text(), number)) {
+            setText(defaultValue());
+            beep();
+        } else if (number > m_valeurMax) {
+            setText(defaultValue());
+            reportMax();
+        } else if (number < m_valeurMin) {
+            setText(defaultValue());
+            reportMin();
         }
     }
     if (text().isEmpty())
         setText(QStringLiteral("0"));
     TCustomSaisie::quitter();
     if (!m_completeAuto)
-        setText(sansZerosDeTete(text()));
+        setText(withoutLeadingZeros(text()));
 }

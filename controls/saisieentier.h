@@ -18,42 +18,42 @@ public:
     // An assignment that would put the maximum under the minimum (or the reverse) is ignored;
     // a negative limit allows the sign.
     int ValeurMax() const { return m_valeurMax; }
-    void setValeurMax(int valeur);
+    void setValeurMax(int value);
     int ValeurMin() const { return m_valeurMin; }
-    void setValeurMin(int valeur);
+    void setValeurMin(int value);
 
     // Each replaces the parameter text according to the pair of them.
     bool AutoriseSigne() const { return m_autoriseSigne; }
-    void setAutoriseSigne(bool autorise);
+    void setAutoriseSigne(bool allowed);
     bool CompleteAuto() const { return m_completeAuto; }
     void setCompleteAuto(bool complete);
 
     // The text as a number, 0 when it is none.
     int Valeur() const;
-    void setValeur(int valeur);
+    void setValeur(int value);
 
     // What the field returns to when it is left with a value out of range or no number:
     // "0" when 0 lies in the range, the minimum otherwise.
-    QString valeurDefaut() const;
+    QString defaultValue() const;
 
 signals:
     // When connected, these replace the beep and the message for a value above the maximum
     // or below the minimum.
-    void depassementMax();
-    void depassementMin();
+    void maxExceeded();
+    void minExceeded();
 
 protected:
-    bool accepterCaractere(QChar caractere) override;
-    void entrer() override;
+    bool acceptCharacter(QChar character) override;
+    void enter() override;
     void quitter() override;
 
 private:
-    void majParametres();
-    void signalerMax();
-    void signalerMin();
+    void updateSettings();
+    void reportMax();
+    void reportMin();
     // A range message in the warning box, after the beep when Beep is on.
-    void avertir(const QString &message);
-    static QString sansZerosDeTete(const QString &texte);
+    void warn(const QString &message);
+    static QString withoutLeadingZeros(const QString &content);
 
     int m_valeurMax = 0;
     int m_valeurMin = 0;

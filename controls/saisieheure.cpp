@@ -1,6 +1,6 @@
 #include "controls/saisieheure.h"
 
-#include "controls/flechehautbas.h"
+#include "controls/updownarrows.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -10,38 +10,38 @@
 #include <cmath>
 
 namespace {
-constexpr int LargeurFleches = 15;
+constexpr int ArrowsWidth = 15;
 
-QString deuxChiffres(int valeur)
+QString twoDigits(int value)
 {
-    return QStringLiteral("%1").arg(valeur, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
 }
 
-QString sansBlancs(QString texte)
+QString withoutBlanks(QString content)
 {
-    return texte.remove(QLatin1Char(' '));
+    return content.remove(QLatin1Char(' '));
 }
 
-bool nombre(const QString &texte, int &valeur)
+bool number(const QString &content, int &value)
 {
-    if (texte.isEmpty() || texte.size() > 2)
+    if (content.isEmpty() || content.size() > 2)
         return false;
-    for (const QChar c : texte)
+    for (const QChar c : content)
         if (c < QLatin1Char('0') || c > QLatin1Char('9'))
             return false;
-    valeur = texte.toInt();
+    value = content.toInt();
     return true;
 }
 
 // A field without blanks, an empty one replaced by its last valid value, padded to two digits.
-QString rangerChamp(const QString &champ, const QString &valide)
+QString tidyField(const QString &field, const QString &valid)
 {
-    QString propre = sansBlancs(champ);
-    if (propre.isEmpty())
-        propre = valide;
-    if (propre.size() == 1)
-        propre.prepend(QLatin1Char('0'));
-    return propre;
+    QString own = withoutBlanks(field);
+    if (own.isEmpty())
+        own = valid;
+    if (own.size() == 1)
+        own.prepend(QLatin1Char('0'));
+    return own;
 }
 } // namespace
 
@@ -52,17 +52,17 @@ bool TSaisieHeure::formatLocale24(const QLocale &locale)
 
 TSaisieHeure::TSaisieHeure(QWidget *parent)
     : QLineEdit(parent)
-    , m_fleches(new TFlecheHautBas(this))
+    , m_arrows(new UpDownArrows(this))
 {
-    m_fleches->setObjectName(QStringLiteral("udHeure"));
-    m_fleches->resize(LargeurFleches, 25);
-    connect(m_fleches, &TFlecheHautBas::haut, this, [this] {
+    m_arrows->setObjectName(QStringLiteral("udHeure"));
+    m_arrows->resize(ArrowsWidth, 25);
+    connect(m_arrows, &UpDownArrows::up, this, [this] {
         setFocus(Qt::OtherFocusReason);
-        PasHaut();
+        stepUp();
     });
-    connect(m_fleches, &TFlecheHautBas::bas, this, [this] {
+    connect(m_arrows, &UpDownArrows::down, this, [this] {
         setFocus(Qt::OtherFocusReason);
-        PasBas();
+        stepDown();
     });
     resize(89, 25);
 
@@ -70,319 +70,319 @@ TSaisieHeure::TSaisieHeure(QWidget *parent)
     const QString format = locale.timeFormat(QLocale::ShortFormat);
     for (const QChar c : format)
         if (!c.isLetter() && !c.isSpace() && c != QLatin1Char('\'')) {
-            m_separateur = c;
+            m_separator = c;
             break;
         }
     m_format24 = formatLocale24(locale);
 
-    const QTime maintenant = QTime::currentTime();
-    int heures = maintenant.hour();
-    m_apresMidi = heures >= 13;
+    const QTime now = QTime::currentTime();
+    int hours = now.hour();
+    m_afternoon = hours >= 13;
     if (!m_format24) {
-        if (heures == 0) {
-            heures = 12;
-            m_apresMidi = true;
-        } else if (heures > 12) {
-            heures -= 12;
+        if (hours == 0) {
+            hours = 12;
+            m_afternoon = true;
+        } else if (hours > 12) {
+            hours -= 12;
         }
     }
-    m_heures = deuxChiffres(heures);
-    m_minutes = deuxChiffres(maintenant.minute());
-    m_heuresValides = m_heures;
-    m_minutesValides = m_minutes;
-    appliquerMasque();
+    m_hours = twoDigits(hours);
+    m_minutes = twoDigits(now.minute());
+    m_hoursValid = m_hours;
+    m_minutesValid = m_minutes;
+    applyMask();
     AfficherHeure();
 
-    connect(this, &QLineEdit::textChanged, this, &TSaisieHeure::surChangement);
+    connect(this, &QLineEdit::textChanged, this, &TSaisieHeure::onChange);
     setMinimumHeight(4 + qMin(QFontMetrics(QApplication::font()).height(), fontMetrics().height()) / 4
                      + fontMetrics().height() + 2);
     setAfficheFleche(true);
 }
 
-void TSaisieHeure::appliquerMasque()
+void TSaisieHeure::applyMask()
 {
     // A new mask rewrites the text: that is no change of the user's.
-    const bool garde = m_dansControle;
-    m_dansControle = true;
-    const QString base = QStringLiteral("00\\") + m_separateur + QStringLiteral("00");
+    const bool guard = m_checking;
+    m_checking = true;
+    const QString base = QStringLiteral("00\\") + m_separator + QStringLiteral("00");
     if (m_format24)
         setInputMask(base + QStringLiteral("; "));
     else
-        setInputMask(base + (m_apresMidi ? QStringLiteral(" \\P\\M; ") : QStringLiteral(" \\A\\M; ")));
-    m_dansControle = garde;
+        setInputMask(base + (m_afternoon ? QStringLiteral(" \\P\\M; ") : QStringLiteral(" \\A\\M; ")));
+    m_checking = guard;
 }
 
-void TSaisieHeure::Decouper()
+void TSaisieHeure::split()
 {
-    const QString texte = displayText();
-    m_heures = texte.mid(0, 2);
-    m_minutes = texte.mid(3, 2);
+    const QString content = displayText();
+    m_hours = content.mid(0, 2);
+    m_minutes = content.mid(3, 2);
 }
 
 void TSaisieHeure::AfficherHeure()
 {
-    const bool garde = m_dansControle;
-    m_dansControle = true;
-    const int curseur = cursorPosition();
+    const bool guard = m_checking;
+    m_checking = true;
+    const int cursor = cursorPosition();
     if (!m_format24)
-        appliquerMasque();
-    setText(m_heures + m_separateur + m_minutes);
-    setCursorPosition(curseur);
-    m_dansControle = garde;
+        applyMask();
+    setText(m_hours + m_separator + m_minutes);
+    setCursorPosition(cursor);
+    m_checking = guard;
 }
 
 void TSaisieHeure::ControlerHeures()
 {
-    const QString heures = sansBlancs(m_heures);
-    if (heures.isEmpty())
+    const QString hours = withoutBlanks(m_hours);
+    if (hours.isEmpty())
         return;
-    int valeur = -1;
-    const bool valide = nombre(heures, valeur)
-                        && (m_format24 ? valeur <= 23 : (valeur >= 1 && valeur <= 12));
-    if (valide) {
-        m_heuresValides = m_heures;
-        m_minutesValides = m_minutes;
+    int value = -1;
+    const bool valid = number(hours, value)
+                        && (m_format24 ? value <= 23 : (value >= 1 && value <= 12));
+    if (valid) {
+        m_hoursValid = m_hours;
+        m_minutesValid = m_minutes;
     } else {
-        m_heures = m_heuresValides;
+        m_hours = m_hoursValid;
         AfficherHeure();
     }
 }
 
 void TSaisieHeure::ControlerMinutes()
 {
-    const QString minutes = sansBlancs(m_minutes);
+    const QString minutes = withoutBlanks(m_minutes);
     if (minutes.isEmpty())
         return;
-    int valeur = -1;
-    if (nombre(minutes, valeur) && valeur <= 59) {
-        m_heuresValides = m_heures;
-        m_minutesValides = m_minutes;
+    int value = -1;
+    if (number(minutes, value) && value <= 59) {
+        m_hoursValid = m_hours;
+        m_minutesValid = m_minutes;
     } else {
-        m_minutes = m_minutesValides;
+        m_minutes = m_minutesValid;
         AfficherHeure();
     }
 }
 
-void TSaisieHeure::surChangement()
+void TSaisieHeure::onChange()
 {
-    if (m_dansControle)
+    if (m_checking)
         return;
-    m_dansControle = true;
-    Decouper();
-    if (m_positionFrappe == 1)
+    m_checking = true;
+    split();
+    if (m_typingPosition == 1)
         ControlerHeures();
-    else if (m_positionFrappe == 4)
+    else if (m_typingPosition == 4)
         ControlerMinutes();
-    m_positionFrappe = -1;
-    m_dansControle = false;
+    m_typingPosition = -1;
+    m_checking = false;
     emit change();
 }
 
 void TSaisieHeure::keyPressEvent(QKeyEvent *event)
 {
-    const QString texte = event->text();
-    if (texte == QLatin1String("/")) {
+    const QString content = event->text();
+    if (content == QLatin1String("/")) {
         ChangerFormat24(!m_format24);
         event->accept();
         return;
     }
-    if (texte == QLatin1String("+")) {
+    if (content == QLatin1String("+")) {
         if (!m_format24) {
-            Decouper();
-            m_apresMidi = !m_apresMidi;
+            split();
+            m_afternoon = !m_afternoon;
         }
-        appliquerMasque();
+        applyMask();
         AfficherHeure();
         event->accept();
         return;
     }
-    const int curseur = cursorPosition();
+    const int cursor = cursorPosition();
     switch (event->key()) {
     case Qt::Key_Backspace:
-        if (curseur == 0 || curseur >= 6) {
+        if (cursor == 0 || cursor >= 6) {
             QApplication::beep();
         } else {
-            QString affiche = displayText();
-            if (affiche.at(curseur - 1).isDigit()) {
-                affiche[curseur - 1] = QLatin1Char(' ');
-                setText(affiche);
+            QString shown = displayText();
+            if (shown.at(cursor - 1).isDigit()) {
+                shown[cursor - 1] = QLatin1Char(' ');
+                setText(shown);
             }
-            setCursorPosition(curseur - 1);
+            setCursorPosition(cursor - 1);
         }
         event->accept();
         return;
     case Qt::Key_Right:
-        Decouper();
-        if (curseur == 1)
+        split();
+        if (cursor == 1)
             ControlerHeures();
-        else if (curseur == 4)
+        else if (cursor == 4)
             ControlerMinutes();
         break;
     case Qt::Key_Left:
-        Decouper();
-        if (curseur == 3)
+        split();
+        if (cursor == 3)
             ControlerMinutes();
         break;
     case Qt::Key_Up:
-        PasHaut();
+        stepUp();
         event->accept();
         return;
     case Qt::Key_Down:
-        PasBas();
+        stepDown();
         event->accept();
         return;
     default:
         break;
     }
-    if (!texte.isEmpty() && texte.at(0).isDigit()) {
+    if (!content.isEmpty() && content.at(0).isDigit()) {
         // A digit replaces the selection from its start; the mask skips the separator, so a
         // digit typed on it lands in the minutes.
-        const int position = hasSelectedText() ? selectionStart() : curseur;
-        m_positionFrappe = position == 2 ? 3 : position;
+        const int position = hasSelectedText() ? selectionStart() : cursor;
+        m_typingPosition = position == 2 ? 3 : position;
     }
     QLineEdit::keyPressEvent(event);
-    m_positionFrappe = -1;
+    m_typingPosition = -1;
 }
 
 void TSaisieHeure::ChangerFormat24(bool format24)
 {
-    Decouper();
+    split();
     if (format24 == m_format24)
         return;
     m_format24 = format24;
-    ranger();
-    int heures = m_heures.toInt();
+    tidy();
+    int hours = m_hours.toInt();
     if (!format24) {
-        m_apresMidi = heures > 12 || heures == 0;
-        if (heures == 0)
-            heures = 12;
-        else if (heures > 12)
-            heures -= 12;
-    } else if (m_apresMidi) {
-        if (heures == 12) {
-            heures = 0;
-            m_apresMidi = false;
+        m_afternoon = hours > 12 || hours == 0;
+        if (hours == 0)
+            hours = 12;
+        else if (hours > 12)
+            hours -= 12;
+    } else if (m_afternoon) {
+        if (hours == 12) {
+            hours = 0;
+            m_afternoon = false;
         } else {
-            heures += 12;
+            hours += 12;
         }
     }
-    m_heures = deuxChiffres(heures);
-    appliquerMasque();
+    m_hours = twoDigits(hours);
+    applyMask();
     AfficherHeure();
 }
 
-void TSaisieHeure::ranger()
+void TSaisieHeure::tidy()
 {
-    m_heures = rangerChamp(m_heures, m_heuresValides);
-    m_minutes = rangerChamp(m_minutes, m_minutesValides);
+    m_hours = tidyField(m_hours, m_hoursValid);
+    m_minutes = tidyField(m_minutes, m_minutesValid);
 }
 
-void TSaisieHeure::PasHaut()
+void TSaisieHeure::stepUp()
 {
-    pas(1);
+    step(1);
 }
 
-void TSaisieHeure::PasBas()
+void TSaisieHeure::stepDown()
 {
-    pas(-1);
+    step(-1);
 }
 
-void TSaisieHeure::pas(int sens)
+void TSaisieHeure::step(int direction)
 {
-    Decouper();
-    ranger();
+    split();
+    tidy();
     // After a step the field stepped is selected: its start is where the caret stands. The
     // masked edit never leaves the caret on the separator (position 2), so every step moves
     // either the hours or the minutes.
-    const int curseur = hasSelectedText() ? selectionStart() : cursorPosition();
-    if (curseur < 2) {
-        int heures = m_heures.toInt();
+    const int cursor = hasSelectedText() ? selectionStart() : cursorPosition();
+    if (cursor < 2) {
+        int hours = m_hours.toInt();
         if (m_format24) {
-            heures = sens > 0 ? (heures >= 23 ? 0 : heures + 1) : (heures <= 0 ? 23 : heures - 1);
-            m_apresMidi = heures >= 13;
-        } else if (sens > 0) {
-            if (heures >= 12) {
-                heures = 1;
-                m_apresMidi = !m_apresMidi;
+            hours = direction > 0 ? (hours >= 23 ? 0 : hours + 1) : (hours <= 0 ? 23 : hours - 1);
+            m_afternoon = hours >= 13;
+        } else if (direction > 0) {
+            if (hours >= 12) {
+                hours = 1;
+                m_afternoon = !m_afternoon;
             } else {
-                ++heures;
+                ++hours;
             }
-        } else if (heures <= 1) {
-            heures = 12;
-            m_apresMidi = !m_apresMidi;
+        } else if (hours <= 1) {
+            hours = 12;
+            m_afternoon = !m_afternoon;
         } else {
-            --heures;
+            --hours;
         }
-        m_heures = deuxChiffres(heures);
-    } else if (curseur <= 5) {
+        m_hours = twoDigits(hours);
+    } else if (cursor <= 5) {
         int minutes = m_minutes.toInt();
-        minutes = sens > 0 ? (minutes >= 59 ? 0 : minutes + 1) : (minutes <= 0 ? 59 : minutes - 1);
-        m_minutes = deuxChiffres(minutes);
+        minutes = direction > 0 ? (minutes >= 59 ? 0 : minutes + 1) : (minutes <= 0 ? 59 : minutes - 1);
+        m_minutes = twoDigits(minutes);
     }
-    m_heuresValides = m_heures;
-    m_minutesValides = m_minutes;
+    m_hoursValid = m_hours;
+    m_minutesValid = m_minutes;
     AfficherHeure();
-    if (curseur < 2)
+    if (cursor < 2)
         setSelection(0, 2);
-    else if (curseur > 2 && curseur <= 5)
+    else if (cursor > 2 && cursor <= 5)
         setSelection(3, 2);
 }
 
-bool TSaisieHeure::lireTexte(const QString &texte, int &heures, int &minutes) const
+bool TSaisieHeure::readText(const QString &content, int &hours, int &minutes) const
 {
-    QString propre = sansBlancs(texte).toUpper();
-    int marqueur = 0; // 1 morning, 2 afternoon
-    if (propre.endsWith(QLatin1String("AM")))
-        marqueur = 1;
-    else if (propre.endsWith(QLatin1String("PM")))
-        marqueur = 2;
-    if (marqueur)
-        propre.chop(2);
-    const QStringList champs = propre.split(m_separateur);
-    if (champs.size() != 2 || !nombre(champs.at(0), heures) || !nombre(champs.at(1), minutes))
+    QString own = withoutBlanks(content).toUpper();
+    int marker = 0; // 1 morning, 2 afternoon
+    if (own.endsWith(QLatin1String("AM")))
+        marker = 1;
+    else if (own.endsWith(QLatin1String("PM")))
+        marker = 2;
+    if (marker)
+        own.chop(2);
+    const QStringList fields = own.split(m_separator);
+    if (fields.size() != 2 || !number(fields.at(0), hours) || !number(fields.at(1), minutes))
         return false;
-    if (minutes > 59 || heures > 23)
+    if (minutes > 59 || hours > 23)
         return false;
-    if (marqueur) {
-        if (heures < 1 || heures > 12)
+    if (marker) {
+        if (hours < 1 || hours > 12)
             return false;
         // The control's own reading of the marker, the one its stepping follows: twelve in
         // the morning is noon, twelve in the afternoon midnight.
-        if (heures == 12)
-            heures = marqueur == 1 ? 12 : 0;
-        else if (marqueur == 2)
-            heures += 12;
+        if (hours == 12)
+            hours = marker == 1 ? 12 : 0;
+        else if (marker == 2)
+            hours += 12;
     }
     return true;
 }
 
 double TSaisieHeure::LireHeure() const
 {
-    int heures = 0;
+    int hours = 0;
     int minutes = 0;
-    if (!lireTexte(displayText(), heures, minutes))
+    if (!readText(displayText(), hours, minutes))
         return 0.0;
-    return (heures * 60 + minutes) / 1440.0;
+    return (hours * 60 + minutes) / 1440.0;
 }
 
-void TSaisieHeure::EcrireHeure(double heure)
+void TSaisieHeure::EcrireHeure(double hour)
 {
-    const double fraction = heure - std::floor(heure);
+    const double fraction = hour - std::floor(hour);
     int total = int(std::llround(fraction * 1440.0));
     if (total >= 1440)
         total = 1439;
-    int heures = total / 60;
+    int hours = total / 60;
     if (!m_format24) {
-        m_apresMidi = heures >= 13 || heures == 0;
-        if (heures == 0)
-            heures = 12;
-        else if (heures > 12)
-            heures -= 12;
+        m_afternoon = hours >= 13 || hours == 0;
+        if (hours == 0)
+            hours = 12;
+        else if (hours > 12)
+            hours -= 12;
     }
-    m_heures = deuxChiffres(heures);
-    m_minutes = deuxChiffres(total % 60);
-    m_heuresValides = m_heures;
-    m_minutesValides = m_minutes;
+    m_hours = twoDigits(hours);
+    m_minutes = twoDigits(total % 60);
+    m_hoursValid = m_hours;
+    m_minutesValid = m_minutes;
     AfficherHeure();
     emit change();
 }
@@ -390,12 +390,12 @@ void TSaisieHeure::EcrireHeure(double heure)
 void TSaisieHeure::focusOutEvent(QFocusEvent *event)
 {
     if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason) {
-        Decouper();
-        int heures = 0;
+        split();
+        int hours = 0;
         int minutes = 0;
-        if (lireTexte(displayText(), heures, minutes)) {
-            m_heures = sansBlancs(m_heures).rightJustified(2, QLatin1Char('0'));
-            m_minutes = sansBlancs(m_minutes).rightJustified(2, QLatin1Char('0'));
+        if (readText(displayText(), hours, minutes)) {
+            m_hours = withoutBlanks(m_hours).rightJustified(2, QLatin1Char('0'));
+            m_minutes = withoutBlanks(m_minutes).rightJustified(2, QLatin1Char('0'));
             AfficherHeure();
         } else {
             setText(QString());
@@ -404,20 +404,20 @@ void TSaisieHeure::focusOutEvent(QFocusEvent *event)
     QLineEdit::focusOutEvent(event);
 }
 
-void TSaisieHeure::setAfficheFleche(bool affiche)
+void TSaisieHeure::setAfficheFleche(bool shown)
 {
-    m_afficheFleche = affiche;
-    resize(affiche ? 55 : 50, height());
+    m_afficheFleche = shown;
+    resize(shown ? 55 : 50, height());
     updateGeometry();
-    disposer();
+    arrange();
 }
 
 QSize TSaisieHeure::sizeHint() const
 {
-    const int texte = fontMetrics().horizontalAdvance(displayText() + QLatin1Char(' ')) + 10;
-    const int fleches = m_afficheFleche ? LargeurFleches : 0;
-    const int largeur = qMax(m_afficheFleche ? 55 : 50, texte + fleches);
-    return {largeur, qMax(minimumHeight(), QLineEdit::sizeHint().height())};
+    const int content = fontMetrics().horizontalAdvance(displayText() + QLatin1Char(' ')) + 10;
+    const int arrows = m_afficheFleche ? ArrowsWidth : 0;
+    const int width = qMax(m_afficheFleche ? 55 : 50, content + arrows);
+    return {width, qMax(minimumHeight(), QLineEdit::sizeHint().height())};
 }
 
 QSize TSaisieHeure::minimumSizeHint() const
@@ -428,7 +428,7 @@ QSize TSaisieHeure::minimumSizeHint() const
 void TSaisieHeure::resizeEvent(QResizeEvent *event)
 {
     QLineEdit::resizeEvent(event);
-    disposer();
+    arrange();
 }
 
 void TSaisieHeure::changeEvent(QEvent *event)
@@ -441,12 +441,12 @@ void TSaisieHeure::changeEvent(QEvent *event)
     }
 }
 
-void TSaisieHeure::disposer()
+void TSaisieHeure::arrange()
 {
-    m_fleches->setVisible(m_afficheFleche);
+    m_arrows->setVisible(m_afficheFleche);
     if (m_afficheFleche) {
-        m_fleches->setGeometry(width() - LargeurFleches - 1, 1, LargeurFleches, height() - 3);
-        setTextMargins(0, 0, LargeurFleches + 2, 0);
+        m_arrows->setGeometry(width() - ArrowsWidth - 1, 1, ArrowsWidth, height() - 3);
+        setTextMargins(0, 0, ArrowsWidth + 2, 0);
     } else {
         setTextMargins(0, 0, 2, 0);
     }

@@ -4,7 +4,7 @@
 // systems whose time format has no AM/PM marker (French ones), 12-hour mode otherwise.
 #include <QLineEdit>
 
-class TFlecheHautBas;
+class UpDownArrows;
 
 class TSaisieHeure : public QLineEdit {
     Q_OBJECT
@@ -16,24 +16,24 @@ public:
 
     // Shows the hours and minutes of the value (the fraction of a day; whole days are ignored)
     // and takes them as the last valid values.
-    void EcrireHeure(double heure);
+    void EcrireHeure(double hour);
     // The time shown as a fraction of a day; 0 (midnight) when the text is no valid time.
     double LireHeure() const;
 
     bool AfficheFleche() const { return m_afficheFleche; }
-    void setAfficheFleche(bool affiche);
+    void setAfficheFleche(bool shown);
 
     // Switches between the 24-hour and the 12-hour mode, converting the hours shown.
     void ChangerFormat24(bool format24);
     bool Format24() const { return m_format24; }
-    bool ApresMidi() const { return m_apresMidi; }
+    bool isAfternoon() const { return m_afternoon; }
 
     // The spin button's steps: hours when the caret stands in them, minutes when it stands
     // in or just after them.
-    void PasHaut();
-    void PasBas();
+    void stepUp();
+    void stepDown();
 
-    TFlecheHautBas *fleches() const { return m_fleches; }
+    UpDownArrows *arrows() const { return m_arrows; }
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -51,25 +51,25 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    void Decouper();
+    void split();
     void AfficherHeure();
     void ControlerHeures();
     void ControlerMinutes();
-    void appliquerMasque();
-    void ranger();
-    void pas(int sens);
-    void surChangement();
+    void applyMask();
+    void tidy();
+    void step(int direction);
+    void onChange();
     // Hours and minutes of a text as the control reads them; false when it is no valid time.
-    bool lireTexte(const QString &texte, int &heures, int &minutes) const;
-    void disposer();
+    bool readText(const QString &content, int &hours, int &minutes) const;
+    void arrange();
 
-    TFlecheHautBas *m_fleches;
+    UpDownArrows *m_arrows;
     bool m_afficheFleche = true;
     bool m_format24 = true;
-    bool m_apresMidi = false;
-    QChar m_separateur = QLatin1Char(':');
-    QString m_heures, m_minutes;
-    QString m_heuresValides, m_minutesValides;
-    int m_positionFrappe = -1; // where the last typed digit went, for the change checks
-    bool m_dansControle = false;
+    bool m_afternoon = false;
+    QChar m_separator = QLatin1Char(':');
+    QString m_hours, m_minutes;
+    QString m_hoursValid, m_minutesValid;
+    int m_typingPosition = -1; // where the last typed digit went, for the change checks
+    bool m_checking = false;
 };

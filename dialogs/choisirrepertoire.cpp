@@ -71,13 +71,13 @@ QString FolderBrowserDialog::chosenFolder() const
     return withoutTrailingSeparator(path);
 }
 
-ChoixRepertoire ChoisirRepertoire(const QString &title, const QString &root)
+FolderChoice ChoisirRepertoire(const QString &title, const QString &root)
 {
     FolderBrowserDialog dialog(title, root, QApplication::activeWindow());
-    ChoixRepertoire result;
+    FolderChoice result;
     if (dialog.exec() == QDialog::Accepted) {
-        result.confirme = true;
-        result.repertoire = dialog.chosenFolder();
+        result.confirmed = true;
+        result.folder = dialog.chosenFolder();
     }
     return result;
 }

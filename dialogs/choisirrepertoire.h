@@ -5,9 +5,9 @@
 class QFileSystemModel;
 class QTreeView;
 
-struct ChoixRepertoire {
-    bool confirme = false;
-    QString repertoire; // no trailing "/", except the root "/" itself
+struct FolderChoice {
+    bool confirmed = false;
+    QString folder; // no trailing "/", except the root "/" itself
 };
 
 class FolderBrowserDialog : public QDialog {
@@ -26,4 +26,4 @@ private:
     QString m_root;
 };
 
-ChoixRepertoire ChoisirRepertoire(const QString &title, const QString &root = QString());
+FolderChoice ChoisirRepertoire(const QString &title, const QString &root = QString());

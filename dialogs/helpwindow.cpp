@@ -76,7 +76,7 @@ bool KeyFilter::eventFilter(QObject *watched, QEvent *event)
     if (qobject_cast<HelpWindow *>(widget))
         return QObject::eventFilter(watched, event);
     // A window without help swallows the key: it means nothing there either.
-    AfficherAide(contextOf(widget), widget);
+    showHelp(contextOf(widget), widget);
     return true;
 }
 
@@ -122,7 +122,7 @@ void HelpWindow::showTopic(Help::Context context)
     m_browser->setSource(address.isEmpty() ? Help::addressOf(Help::Context::Contents) : address);
 }
 
-void AfficherAide(Help::Context context, QWidget *parent)
+void showHelp(Help::Context context, QWidget *parent)
 {
     if (context == Help::Context::None)
         return;

@@ -67,4 +67,4 @@ private:
 };
 
 // Opens the help at a context's topic, over the given window; None opens nothing.
-void AfficherAide(Help::Context context, QWidget *parent = nullptr);
+void showHelp(Help::Context context, QWidget *parent = nullptr);

@@ -10,7 +10,7 @@ int showBox(QMessageBox::Icon icon, const QString &title, const QString &text, b
 {
     if (sound)
         QApplication::beep();
-    QMessageBox box(icon, title, normaliserLignes(text), QMessageBox::NoButton, QApplication::activeWindow());
+    QMessageBox box(icon, title, normalisedLines(text), QMessageBox::NoButton, QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
     if (!question) {
         QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
@@ -29,7 +29,7 @@ int showBox(QMessageBox::Icon icon, const QString &title, const QString &text, b
 
 } // namespace
 
-QString normaliserLignes(const QString &text)
+QString normalisedLines(const QString &text)
 {
     QString result = text;
     result.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -42,17 +42,17 @@ void MessageErreur(const QString &text)
     showBox(QMessageBox::Critical, QStringLiteral("Erreur"), text, false);
 }
 
-void MessageInformation(const QString &text, bool sonore)
+void MessageInformation(const QString &text, bool audible)
 {
-    showBox(QMessageBox::Information, QStringLiteral("Information"), text, false, sonore);
+    showBox(QMessageBox::Information, QStringLiteral("Information"), text, false, audible);
 }
 
-void MessageAvertissement(const QString &text, bool sonore)
+void warningMessage(const QString &text, bool audible)
 {
-    showBox(QMessageBox::Warning, QStringLiteral("Avertissement"), text, false, sonore);
+    showBox(QMessageBox::Warning, QStringLiteral("Avertissement"), text, false, audible);
 }
 
-bool MessageConfirmation(const QString &text, bool sonore)
+bool MessageConfirmation(const QString &text, bool audible)
 {
-    return showBox(QMessageBox::Question, QStringLiteral("Confirmation"), text, true, sonore) == 1;
+    return showBox(QMessageBox::Question, QStringLiteral("Confirmation"), text, true, audible) == 1;
 }

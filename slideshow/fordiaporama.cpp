@@ -201,7 +201,7 @@ void TforDiaporama::keyReleaseEvent(QKeyEvent *event)
         m_player->PhotoPrecedente();
         break;
     case Qt::Key_Escape:
-        m_player->QuitterDiaporama();
+        m_player->quit();
         break;
     case Qt::Key_Down:
         m_player->TournerPhoto(90);
@@ -229,7 +229,7 @@ void TforDiaporama::miRotationGaucheClick()
 
 void TforDiaporama::miRevenirAuDebutClick()
 {
-    m_player->RevenirAuDebut();
+    m_player->backToStart();
 }
 
 void TforDiaporama::miPhotoPrecedenteClick()
@@ -244,12 +244,12 @@ void TforDiaporama::miPhotoSuivanteClick()
 
 void TforDiaporama::miAllerLaFinClick()
 {
-    m_player->AllerALaFin();
+    m_player->goToEnd();
 }
 
 void TforDiaporama::miEnregistrerBasseQClick()
 {
-    m_player->EnregistrerBasseQ();
+    m_player->saveLowQualityCopy();
 }
 
 void TforDiaporama::miSupprimerPhotoClick()
@@ -259,7 +259,7 @@ void TforDiaporama::miSupprimerPhotoClick()
 
 void TforDiaporama::miQuitterDiaporamaClick()
 {
-    m_player->QuitterDiaporama();
+    m_player->quit();
 }
 
 int LancerDiaporama(TParamAppli &settings, QStringList &photos)

@@ -100,9 +100,9 @@ void TforParamDiaporama::build()
 
 void TforParamDiaporama::slRepertoireListeClick()
 {
-    const ChoixRepertoire choix = ChoisirRepertoire(QStringLiteral("Choisissez le répertoire pour le diaporama"));
-    if (choix.confirme)
-        slRepertoire->AffecterTexte(choix.repertoire);
+    const FolderChoice choice = ChoisirRepertoire(QStringLiteral("Choisissez le répertoire pour le diaporama"));
+    if (choice.confirmed)
+        slRepertoire->AffecterTexte(choice.folder);
 }
 
 void TforParamDiaporama::butFiltreClick()

@@ -20,7 +20,7 @@ public:
     explicit TforParamDiaporama(TParamAppli &settings, QWidget *parent = nullptr);
     ~TforParamDiaporama() override;
 
-    TFiltrePhoto &filtre() { return *m_filtre; }
+    TFiltrePhoto &filter() { return *m_filtre; }
 
 private slots:
     void slRepertoireListeClick();

@@ -21,12 +21,12 @@ public:
         bool open = true;
     };
 
-    QStringList errors, informations, confirmations;
+    QStringList errors, information, confirmations;
     std::deque<bool> answers; // answers to the next questions; refuse when empty
     std::vector<Wait> waits;
 
     void showError(const QString &text) override { errors << text; }
-    void showInformation(const QString &text) override { informations << text; }
+    void showInformation(const QString &text) override { information << text; }
     bool askConfirmation(const QString &text) override
     {
         confirmations << text;

@@ -24,7 +24,7 @@ class TforTransfertBatch : public QDialog, private BatchObserver {
 public:
     TforTransfertBatch(TParamAppli &settings, QStringList &photos, BatchOptions options, QWidget *parent = nullptr);
 
-    const BatchTransfer &transfert() const { return m_batch; }
+    const BatchTransfer &transfer() const { return m_batch; }
     bool TraitementLance() const { return m_started; }
     // The pause between the window's first showing and the start of the processing (500 ms),
     // which lets the window paint first; benchmarks timing the processing set it to 0.

@@ -155,17 +155,17 @@ void TforTransfertPhase1::setSource(const QString &folder)
 
 void TforTransfertPhase1::slLecteurCarteListeClick()
 {
-    const ChoixRepertoire choice =
+    const FolderChoice choice =
         ChoisirRepertoire(QStringLiteral("Choisissez le répertoire contenant les photos à transférer"));
-    if (choice.confirme)
-        setSource(choice.repertoire);
+    if (choice.confirmed)
+        setSource(choice.folder);
 }
 
 void TforTransfertPhase1::slRepertoireListeClick()
 {
-    const ChoixRepertoire choice = ChoisirRepertoire(QStringLiteral("Choisissez le répertoire de destination des photos"));
-    if (choice.confirme)
-        slRepertoire->AffecterTexte(Paths::withSeparator(choice.repertoire));
+    const FolderChoice choice = ChoisirRepertoire(QStringLiteral("Choisissez le répertoire de destination des photos"));
+    if (choice.confirmed)
+        slRepertoire->AffecterTexte(Paths::withSeparator(choice.folder));
 }
 
 void TforTransfertPhase1::cbSeulementLowQClick()

@@ -1,8 +1,8 @@
 #include "transfer/fortransfertphoto.h"
 
-#include "controls/boutonbascule.h"
+#include "controls/togglebutton.h"
 #include "controls/grid/extendedgrid.h"
-#include "controls/imagephoto.h"
+#include "controls/photoimage.h"
 #include "controls/saisiedate.h"
 #include "controls/saisieheure.h"
 #include "controls/wrappednamelabel.h"
@@ -153,7 +153,7 @@ void TforTransfertPhoto::showPicture()
 {
     imaPhoto->setPicture(m_decoded.isNull() || m_session.AnglePhoto() == 0
                              ? m_decoded
-                             : Imaging::rotated(m_decoded, m_session.AnglePhoto()));
+                             : Imaging::turnedPicture(m_decoded, m_session.AnglePhoto()));
 }
 
 void TforTransfertPhoto::RemplirGrilleExif()

@@ -3,9 +3,9 @@
 // bar at the bottom.
 #include "transfer/fortransfertphoto.h"
 
-#include "controls/boutonbascule.h"
+#include "controls/togglebutton.h"
 #include "controls/grid/extendedgrid.h"
-#include "controls/imagephoto.h"
+#include "controls/photoimage.h"
 #include "controls/saisiedate.h"
 #include "controls/saisieheure.h"
 #include "controls/wrappednamelabel.h"
@@ -165,10 +165,10 @@ QWidget *TforTransfertPhoto::buildImagePanel()
 {
     auto *panImage = new QWidget(this);
     panImage->setObjectName(QStringLiteral("panImage"));
-    imaPhoto = new TImagePhoto(panImage);
+    imaPhoto = new PhotoImage(panImage);
     imaPhoto->setObjectName(QStringLiteral("imaPhoto"));
 
-    sbRotationAutomatique = new TBoutonBascule(glyph(QStringLiteral("ROTATEAUTO")),
+    sbRotationAutomatique = new ToggleButton(glyph(QStringLiteral("ROTATEAUTO")),
                                                QStringLiteral("Désactiver la rotation automatique"),
                                                glyph(QStringLiteral("NOROTATEAUTO")),
                                                QStringLiteral("Activer la rotation automatique"), panImage);
@@ -203,13 +203,13 @@ QWidget *TforTransfertPhoto::buildImagePanel()
     labNomFinalPhoto = new WrappedNameLabel(gbParametreTransfert);
     labNomFinalPhoto->setObjectName(QStringLiteral("labNomFinalPhoto"));
     setNavy(labNomFinalPhoto);
-    sbLowQuality = new TBoutonBascule(glyph(QStringLiteral("LOWQUALITY")),
+    sbLowQuality = new ToggleButton(glyph(QStringLiteral("LOWQUALITY")),
                                       QStringLiteral("Désactiver l'enregistrement d'une copie basse résolution"),
                                       glyph(QStringLiteral("NOLOWQUALITY")),
                                       QStringLiteral("Activer l'enregistrement d'une copie basse résolution"),
                                       gbParametreTransfert);
     sbLowQuality->setObjectName(QStringLiteral("sbLowQuality"));
-    sbExportExif = new TBoutonBascule(glyph(QStringLiteral("EXPORTEXIF")),
+    sbExportExif = new ToggleButton(glyph(QStringLiteral("EXPORTEXIF")),
                                       QStringLiteral("Désactiver la sauvegarde des informations EXIF"),
                                       glyph(QStringLiteral("NOEXPORTEXIF")),
                                       QStringLiteral("Activer la sauvegarde des informations EXIF"), gbParametreTransfert);

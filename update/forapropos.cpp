@@ -69,12 +69,12 @@ TforAPropos::TforAPropos(const QString &versionFile, QWidget *parent)
     mgnvMAJInternet->TempFile = versionFile;
     connect(mgnvMAJInternet, &TmGetNewVer::runningChanged, this, &TforAPropos::checkRunning);
     build();
-    labVersion->setText(texteVersion());
+    labVersion->setText(versionText());
     // A dialog border: the box has the size its contents need, no more.
     setFixedSize(sizeHint());
 }
 
-QString TforAPropos::texteVersion()
+QString TforAPropos::versionText()
 {
     return CrypterTexte(QStringLiteral("D"), QLatin1String(VersionText), QLatin1String(VersionKey));
 }

@@ -16,7 +16,7 @@ public:
 
     TmGetNewVer *check() const { return mgnvMAJInternet; }
     // The version line: the enciphered text stored in the program, deciphered.
-    static QString texteVersion();
+    static QString versionText();
 
     void reject() override;
 

@@ -47,7 +47,7 @@ void TmGetNewVer::CheckVersion()
     switch (result.outcome) {
     case VersionCheck::Result::Outcome::Failed:
         if (FailureDlg)
-            MessageAvertissement(failureMessage(result), false);
+            warningMessage(failureMessage(result), false);
         break;
     case VersionCheck::Result::Outcome::Newer:
         if (DownloadDlg

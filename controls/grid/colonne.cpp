@@ -1,7 +1,7 @@
 #include "controls/grid/colonne.h"
 
-#include "controls/formatdate.h"
-#include "controls/grid/masqueaffichage.h"
+#include "controls/dateformat.h"
+#include "controls/grid/displaymask.h"
 #include "dialogs/messages.h"
 
 #include <QApplication>
@@ -12,17 +12,17 @@
 
 namespace {
 
-int tailleBoutonSysteme()
+int systemButtonSize()
 {
     return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
 }
 
 } // namespace
 
-void PartieColonne::modifiee()
+void ColumnPart::changed()
 {
-    if (m_colonne)
-        m_colonne->modifiee();
+    if (m_column)
+        m_column->changed();
 }
 
 // --- Title and display -------------------------------------------------------------------
@@ -30,65 +30,65 @@ void PartieColonne::modifiee()
 void TTitreColonne::setCaption(const QString &caption)
 {
     m_caption = caption;
-    modifiee();
+    changed();
 }
 
-void TTitreColonne::setAlignment(TAlignment alignement)
+void TTitreColonne::setAlignment(TAlignment alignment)
 {
-    m_alignment = alignement;
-    modifiee();
+    m_alignment = alignment;
+    changed();
 }
 
-void TTitreColonne::setFont(const QFont &police)
+void TTitreColonne::setFont(const QFont &font)
 {
-    m_font = police;
-    modifiee();
+    m_font = font;
+    changed();
 }
 
-void TTitreColonne::setFontColor(const QColor &couleur)
+void TTitreColonne::setFontColor(const QColor &colour)
 {
-    m_fontColor = couleur;
-    modifiee();
+    m_fontColor = colour;
+    changed();
 }
 
-void TAffichageCellule::setAlignment(TAlignment alignement)
+void TAffichageCellule::setAlignment(TAlignment alignment)
 {
-    m_alignment = alignement;
-    modifiee();
+    m_alignment = alignment;
+    changed();
 }
 
-void TAffichageCellule::setColor(const QColor &couleur)
+void TAffichageCellule::setColor(const QColor &colour)
 {
-    m_color = couleur;
-    modifiee();
+    m_color = colour;
+    changed();
 }
 
-void TAffichageCellule::setFont(const QFont &police)
+void TAffichageCellule::setFont(const QFont &font)
 {
-    m_font = police;
-    modifiee();
+    m_font = font;
+    changed();
 }
 
-void TAffichageCellule::setFontColor(const QColor &couleur)
+void TAffichageCellule::setFontColor(const QColor &colour)
 {
-    m_fontColor = couleur;
-    modifiee();
+    m_fontColor = colour;
+    changed();
 }
 
-void TAffichageCellule::setMaskAffichage(const QString &masque)
+void TAffichageCellule::setMaskAffichage(const QString &mask)
 {
-    m_maskAffichage = masque;
-    modifiee();
+    m_maskAffichage = mask;
+    changed();
 }
 
 // --- Input ------------------------------------------------------------------------------
 
-QChar TSaisieCellule::separateurDate()
+QChar TSaisieCellule::dateSeparator()
 {
-    return FormatDate::depuisLocale(QLocale()).separateur();
+    return DateFormat::fromLocale(QLocale()).separator();
 }
 
-QChar TSaisieCellule::separateurHeure()
+QChar TSaisieCellule::timeSeparator()
 {
     for (const QChar c : QLocale().timeFormat(QLocale::ShortFormat))
         if (!c.isLetter() && !c.isSpace() && c != u'\'')
@@ -96,7 +96,7 @@ QChar TSaisieCellule::separateurHeure()
     return QLatin1Char(':');
 }
 
-QString TSaisieCellule::filtreParDefaut(TFormatCellule format)
+QString TSaisieCellule::defaultFilter(CellFormat format)
 {
     switch (format) {
     case fcNombre:
@@ -104,80 +104,80 @@ QString TSaisieCellule::filtreParDefaut(TFormatCellule format)
     case fcNombreDecimal:
         return QStringLiteral("0..9;.;,");
     case fcDate:
-        return QStringLiteral("0..9;") + separateurDate();
+        return QStringLiteral("0..9;") + dateSeparator();
     case fcHeure:
-        return QStringLiteral("0..9;") + separateurHeure();
+        return QStringLiteral("0..9;") + timeSeparator();
     case fcChaine:
         break;
     }
     return QString();
 }
 
-void TSaisieCellule::setFormat(TFormatCellule format)
+void TSaisieCellule::setFormat(CellFormat format)
 {
     // A filter the previous format put there is no choice of the owner's: it follows the format.
-    QString automatique = filtreParDefaut(m_format);
-    if (estNombre() && m_autoriseSigne && !automatique.isEmpty())
-        automatique += QStringLiteral(";-");
-    const bool filtreAutomatique = m_filtreTouche.isEmpty() || m_filtreTouche == automatique;
+    QString automatic = defaultFilter(m_format);
+    if (isNumber() && m_autoriseSigne && !automatic.isEmpty())
+        automatic += QStringLiteral(";-");
+    const bool automaticFilter = m_filtreTouche.isEmpty() || m_filtreTouche == automatic;
     m_format = format;
-    if (filtreAutomatique) {
-        changerFiltre(filtreParDefaut(format));
-        if (estNombre())
-            appliquerSigne();
+    if (automaticFilter) {
+        changeFilter(defaultFilter(format));
+        if (isNumber())
+            applySign();
     }
     if (format == fcDate)
         m_maxLength = 10;
     else if (format == fcHeure)
         m_maxLength = 5;
-    modifiee();
+    changed();
 }
 
-bool TSaisieCellule::setFiltreTouche(const QString &filtre)
+bool TSaisieCellule::setFiltreTouche(const QString &filter)
 {
-    if (!TouchesAutorisees::lire(filtre)) {
-        MessageErreur(TouchesAutorisees::messageErreur());
+    if (!AllowedKeys::read(filter)) {
+        MessageErreur(AllowedKeys::errorMessage());
         return false;
     }
-    changerFiltre(filtre);
-    modifiee();
+    changeFilter(filter);
+    changed();
     return true;
 }
 
-void TSaisieCellule::changerFiltre(const QString &filtre)
+void TSaisieCellule::changeFilter(const QString &filter)
 {
-    m_filtreTouche = filtre;
-    m_touches = TouchesAutorisees::lire(filtre).value_or(TouchesAutorisees());
+    m_filtreTouche = filter;
+    m_touches = AllowedKeys::read(filter).value_or(AllowedKeys());
 }
 
-void TSaisieCellule::setAutoriseSigne(bool autorise)
+void TSaisieCellule::setAutoriseSigne(bool allowed)
 {
-    m_autoriseSigne = autorise;
-    if (estNombre())
-        appliquerSigne();
-    modifiee();
+    m_autoriseSigne = allowed;
+    if (isNumber())
+        applySign();
+    changed();
 }
 
-void TSaisieCellule::appliquerSigne()
+void TSaisieCellule::applySign()
 {
-    const QChar moins = QLatin1Char('-');
+    const QChar minus = QLatin1Char('-');
     if (m_autoriseSigne) {
-        if (!m_touches.accepte(moins))
-            changerFiltre(m_filtreTouche + QStringLiteral(";-"));
+        if (!m_touches.accepts(minus))
+            changeFilter(m_filtreTouche + QStringLiteral(";-"));
         return;
     }
     // Only a "-" item goes: a range that starts or ends with the sign is the owner's.
-    QString filtre = m_filtreTouche;
-    if (filtre.endsWith(QLatin1String(";-")))
-        filtre.chop(2);
-    else if (filtre.contains(QLatin1String(";-;")))
-        filtre.replace(QLatin1String(";-;"), QLatin1String(";"));
-    else if (filtre.startsWith(QLatin1String("-;")))
-        filtre.remove(0, 2);
-    else if (filtre == QLatin1String("-"))
+    QString filter = m_filtreTouche;
+    if (filter.endsWith(QLatin1String(";-")))
+        filter.chop(2);
+    else if (filter.contains(QLatin1String(";-;")))
+        filter.replace(QLatin1String(";-;"), QLatin1String(";"));
+    else if (filter.startsWith(QLatin1String("-;")))
+        filter.remove(0, 2);
+    else if (filter == QLatin1String("-"))
         // An empty filter would let every character through.
-        filtre = filtreParDefaut(m_format);
-    changerFiltre(filtre);
+        filter = defaultFilter(m_format);
+    changeFilter(filter);
 }
 
 QString TSaisieCellule::messageMaxLength()
@@ -186,142 +186,142 @@ QString TSaisieCellule::messageMaxLength()
                           "MaxLength = propriété NbDecimal + 1(le séparateur décimal) + Nb chiffre avant virgule.");
 }
 
-bool TSaisieCellule::setMaxLength(int longueur)
+bool TSaisieCellule::setMaxLength(int length)
 {
-    longueur = qMax(0, longueur);
+    length = qMax(0, length);
     if (m_format == fcDate)
-        longueur = 10;
+        length = 10;
     else if (m_format == fcHeure)
-        longueur = 5;
-    else if (m_format == fcNombreDecimal && longueur != 0 && longueur <= m_nbDecimal) {
+        length = 5;
+    else if (m_format == fcNombreDecimal && length != 0 && length <= m_nbDecimal) {
         MessageErreur(messageMaxLength());
         return false;
     }
-    m_maxLength = longueur;
-    modifiee();
+    m_maxLength = length;
+    changed();
     return true;
 }
 
-bool TSaisieCellule::setNbDecimal(int nombre)
+bool TSaisieCellule::setNbDecimal(int number)
 {
-    nombre = qMax(0, nombre);
-    if (m_format == fcNombreDecimal && m_maxLength != 0 && m_maxLength <= nombre) {
+    number = qMax(0, number);
+    if (m_format == fcNombreDecimal && m_maxLength != 0 && m_maxLength <= number) {
         MessageErreur(messageMaxLength());
         return false;
     }
-    m_nbDecimal = nombre;
-    modifiee();
+    m_nbDecimal = number;
+    changed();
     return true;
 }
 
-int TSaisieCellule::chiffresAvantVirgule() const
+int TSaisieCellule::digitsBeforePoint() const
 {
     return m_maxLength == 0 ? -1 : qMax(0, m_maxLength - m_nbDecimal - 1);
 }
 
-void TSaisieCellule::setValeurMin(double valeur)
+void TSaisieCellule::setValeurMin(double value)
 {
-    m_valeurMin = valeur;
-    modifiee();
+    m_valeurMin = value;
+    changed();
 }
 
-void TSaisieCellule::setValeurMax(double valeur)
+void TSaisieCellule::setValeurMax(double value)
 {
-    m_valeurMax = valeur;
-    modifiee();
+    m_valeurMax = value;
+    changed();
 }
 
-void TSaisieCellule::setReadOnly(bool lectureSeule)
+void TSaisieCellule::setReadOnly(bool readOnly)
 {
-    m_readOnly = lectureSeule;
-    modifiee();
+    m_readOnly = readOnly;
+    changed();
 }
 
-void TSaisieCellule::setEditColor(const QColor &couleur)
+void TSaisieCellule::setEditColor(const QColor &colour)
 {
-    m_editColor = couleur;
-    modifiee();
+    m_editColor = colour;
+    changed();
 }
 
-void TSaisieCellule::setEditMask(const QString &masque)
+void TSaisieCellule::setEditMask(const QString &mask)
 {
-    m_editMask = masque;
-    modifiee();
+    m_editMask = mask;
+    changed();
 }
 
-void TSaisieCellule::setNbLigneCombo(int lignes)
+void TSaisieCellule::setNbLigneCombo(int lines)
 {
-    m_nbLigneCombo = qMax(1, lignes);
-    modifiee();
+    m_nbLigneCombo = qMax(1, lines);
+    changed();
 }
 
-void TSaisieCellule::setValeurCombo(const QStringList &valeurs)
+void TSaisieCellule::setValeurCombo(const QStringList &values)
 {
-    m_valeurCombo = valeurs;
-    modifiee();
+    m_valeurCombo = values;
+    changed();
 }
 
 // --- Definition -------------------------------------------------------------------------
 
 TColonne::TColonne()
-    : m_hauteurBouton(tailleBoutonSysteme())
-    , m_largeurBouton(tailleBoutonSysteme())
+    : m_hauteurBouton(systemButtonSize())
+    , m_largeurBouton(systemButtonSize())
 {
-    relier();
+    attach();
 }
 
-TColonne::TColonne(const TColonne &autre)
-    : OnBoutonClick(autre.OnBoutonClick)
-    , OnGetIndexImage(autre.OnGetIndexImage)
-    , m_name(autre.m_name)
-    , m_largeur(autre.m_largeur)
-    , m_titre(autre.m_titre)
-    , m_affichage(autre.m_affichage)
-    , m_saisie(autre.m_saisie)
-    , m_style(autre.m_style)
-    , m_arretCellule(autre.m_arretCellule)
-    , m_images(autre.m_images)
-    , m_indexImage(autre.m_indexImage)
-    , m_indexImageBouton(autre.m_indexImageBouton)
-    , m_hauteurBouton(autre.m_hauteurBouton)
-    , m_largeurBouton(autre.m_largeurBouton)
+TColonne::TColonne(const TColonne &other)
+    : OnBoutonClick(other.OnBoutonClick)
+    , OnGetIndexImage(other.OnGetIndexImage)
+    , m_name(other.m_name)
+    , m_largeur(other.m_largeur)
+    , m_titre(other.m_titre)
+    , m_affichage(other.m_affichage)
+    , m_saisie(other.m_saisie)
+    , m_style(other.m_style)
+    , m_arretCellule(other.m_arretCellule)
+    , m_images(other.m_images)
+    , m_indexImage(other.m_indexImage)
+    , m_indexImageBouton(other.m_indexImageBouton)
+    , m_hauteurBouton(other.m_hauteurBouton)
+    , m_largeurBouton(other.m_largeurBouton)
 {
-    relier();
+    attach();
 }
 
-TColonne &TColonne::operator=(const TColonne &autre)
+TColonne &TColonne::operator=(const TColonne &other)
 {
-    if (this == &autre)
+    if (this == &other)
         return *this;
-    OnBoutonClick = autre.OnBoutonClick;
-    OnGetIndexImage = autre.OnGetIndexImage;
-    m_name = autre.m_name;
-    m_largeur = autre.m_largeur;
-    m_titre = autre.m_titre;
-    m_affichage = autre.m_affichage;
-    m_saisie = autre.m_saisie;
-    m_style = autre.m_style;
-    m_arretCellule = autre.m_arretCellule;
-    m_images = autre.m_images;
-    m_indexImage = autre.m_indexImage;
-    m_indexImageBouton = autre.m_indexImageBouton;
-    m_hauteurBouton = autre.m_hauteurBouton;
-    m_largeurBouton = autre.m_largeurBouton;
-    modifiee(true);
+    OnBoutonClick = other.OnBoutonClick;
+    OnGetIndexImage = other.OnGetIndexImage;
+    m_name = other.m_name;
+    m_largeur = other.m_largeur;
+    m_titre = other.m_titre;
+    m_affichage = other.m_affichage;
+    m_saisie = other.m_saisie;
+    m_style = other.m_style;
+    m_arretCellule = other.m_arretCellule;
+    m_images = other.m_images;
+    m_indexImage = other.m_indexImage;
+    m_indexImageBouton = other.m_indexImageBouton;
+    m_hauteurBouton = other.m_hauteurBouton;
+    m_largeurBouton = other.m_largeurBouton;
+    changed(true);
     return *this;
 }
 
-void TColonne::relier()
+void TColonne::attach()
 {
-    m_titre.m_colonne = this;
-    m_affichage.m_colonne = this;
-    m_saisie.m_colonne = this;
+    m_titre.m_column = this;
+    m_affichage.m_column = this;
+    m_saisie.m_column = this;
 }
 
-void TColonne::modifiee(bool largeur)
+void TColonne::changed(bool width)
 {
-    if (m_collection && m_collection->m_observateur)
-        m_collection->m_observateur->colonneModifiee(m_collection->indexDe(this), largeur);
+    if (m_collection && m_collection->m_observer)
+        m_collection->m_observer->columnChanged(m_collection->indexOf(this), width);
 }
 
 void TColonne::setName(const QString &nom)
@@ -334,127 +334,127 @@ QString TColonne::DisplayName() const
     return m_name.isEmpty() ? QStringLiteral("TColonne") : m_name;
 }
 
-void TColonne::setLargeur(int largeur)
+void TColonne::setLargeur(int width)
 {
-    m_largeur = qMax(0, largeur);
-    modifiee(true);
+    m_largeur = qMax(0, width);
+    changed(true);
 }
 
-void TColonne::setStyle(TStyleCellule style)
+void TColonne::setStyle(CellStyle style)
 {
     m_style = style;
-    modifiee();
+    changed();
 }
 
-void TColonne::setArretCellule(bool arret)
+void TColonne::setArretCellule(bool stop)
 {
-    m_arretCellule = arret;
-    modifiee();
+    m_arretCellule = stop;
+    changed();
 }
 
 void TColonne::setImages(TImageList *images)
 {
     m_images = images;
-    modifiee();
+    changed();
 }
 
 void TColonne::setIndexImage(int index)
 {
     m_indexImage = index;
-    modifiee();
+    changed();
 }
 
 void TColonne::setIndexImageBouton(int index)
 {
     m_indexImageBouton = index;
-    modifiee();
+    changed();
 }
 
-void TColonne::setHauteurBouton(int hauteur)
+void TColonne::setHauteurBouton(int height)
 {
-    m_hauteurBouton = qMax(0, hauteur);
-    modifiee();
+    m_hauteurBouton = qMax(0, height);
+    changed();
 }
 
-void TColonne::setLargeurBouton(int largeur)
+void TColonne::setLargeurBouton(int width)
 {
-    m_largeurBouton = qMax(0, largeur);
-    modifiee();
+    m_largeurBouton = qMax(0, width);
+    changed();
 }
 
 int TColonne::Index() const
 {
-    return m_collection ? m_collection->indexDe(this) : -1;
+    return m_collection ? m_collection->indexOf(this) : -1;
 }
 
-QString TColonne::texteAffiche(const QString &texte) const
+QString TColonne::shownText(const QString &content) const
 {
-    const QString masque = m_affichage.MaskAffichage();
-    if (masque.isEmpty())
-        return texte;
+    const QString mask = m_affichage.MaskAffichage();
+    if (mask.isEmpty())
+        return content;
     switch (m_saisie.Format()) {
     case fcNombre:
     case fcNombreDecimal:
-        return MasqueAffichage::nombre(texte, masque);
+        return DisplayMask::number(content, mask);
     case fcDate:
-        return MasqueAffichage::date(texte, masque);
+        return DisplayMask::date(content, mask);
     case fcHeure:
-        return MasqueAffichage::heure(texte, masque);
+        return DisplayMask::hour(content, mask);
     case fcChaine:
         break;
     }
-    return texte;
+    return content;
 }
 
 // --- Collection -------------------------------------------------------------------------
 
-TExtendedGridColonnes::TExtendedGridColonnes(ObservateurColonnes *observateur)
-    : m_observateur(observateur)
+TExtendedGridColonnes::TExtendedGridColonnes(ColumnObserver *observer)
+    : m_observer(observer)
 {
 }
 
-TExtendedGridColonnes::TExtendedGridColonnes(const TExtendedGridColonnes &autre)
+TExtendedGridColonnes::TExtendedGridColonnes(const TExtendedGridColonnes &other)
 {
-    for (const auto &item : autre.m_items) {
+    for (const auto &item : other.m_items) {
         m_items.push_back(std::make_unique<TColonne>(*item));
         m_items.back()->m_collection = this;
     }
 }
 
-TExtendedGridColonnes &TExtendedGridColonnes::operator=(const TExtendedGridColonnes &autre)
+TExtendedGridColonnes &TExtendedGridColonnes::operator=(const TExtendedGridColonnes &other)
 {
-    if (this == &autre)
+    if (this == &other)
         return *this;
     // Definitions that stay take the new values in place, so that references to them hold.
-    const size_t communes = std::min(m_items.size(), autre.m_items.size());
-    for (size_t i = 0; i < communes; ++i)
-        *m_items[i] = *autre.m_items[i];
-    m_items.resize(communes);
-    for (size_t i = communes; i < autre.m_items.size(); ++i) {
-        m_items.push_back(std::make_unique<TColonne>(*autre.m_items[i]));
+    const size_t common = std::min(m_items.size(), other.m_items.size());
+    for (size_t i = 0; i < common; ++i)
+        *m_items[i] = *other.m_items[i];
+    m_items.resize(common);
+    for (size_t i = common; i < other.m_items.size(); ++i) {
+        m_items.push_back(std::make_unique<TColonne>(*other.m_items[i]));
         m_items.back()->m_collection = this;
     }
-    if (m_observateur)
-        m_observateur->colonnesModifiees();
+    if (m_observer)
+        m_observer->columnsChanged();
     return *this;
 }
 
 TColonne &TExtendedGridColonnes::Add()
 {
-    auto colonne = std::make_unique<TColonne>();
-    if (m_observateur) {
-        const ObservateurColonnes::Defauts defauts = m_observateur->defautsColonne();
-        colonne->m_largeur = defauts.largeur;
-        colonne->m_affichage.m_color = defauts.couleur;
-        colonne->m_affichage.m_font = defauts.police;
-        colonne->m_affichage.m_fontColor = defauts.couleurTexte;
-        colonne->m_titre.m_font = defauts.police;
-        colonne->m_titre.m_fontColor = defauts.couleurTexte;
+    auto column = std::make_unique<TColonne>();
+    if (m_observer) {
+        const ColumnObserver::Defaults defaults = m_observer->columnDefaults();
+        column->m_largeur = defaults.width;
+        column->m_affichage.m_color = defaults.colour;
+        column->m_affichage.m_font = defaults.font;
+        column->m_affichage.m_fontColor = defaults.textColour;
+        column->m_titre.m_font = defaults.font;
+        column->m_titre.m_fontColor = defaults.textColour;
     }
-    colonne->m_collection = this;
-    m_items.push_back(std::move(colonne));
-    if (m_observateur)
-        m_observateur->colonnesModifiees();
+    column->m_collection = this;
+    m_items.push_back(std::move(column));
+    if (m_observer)
+        m_observer->columnsChanged();
     return *m_items.back();
 }
 
@@ -463,21 +463,21 @@ void TExtendedGridColonnes::Delete(int index)
     if (index < 0 || index >= Count())
         return;
     m_items.erase(m_items.begin() + index);
-    if (m_observateur)
-        m_observateur->colonnesModifiees();
+    if (m_observer)
+        m_observer->columnsChanged();
 }
 
 void TExtendedGridColonnes::Clear()
 {
     m_items.clear();
-    if (m_observateur)
-        m_observateur->colonnesModifiees();
+    if (m_observer)
+        m_observer->columnsChanged();
 }
 
-int TExtendedGridColonnes::indexDe(const TColonne *colonne) const
+int TExtendedGridColonnes::indexOf(const TColonne *column) const
 {
     for (size_t i = 0; i < m_items.size(); ++i)
-        if (m_items[i].get() == colonne)
+        if (m_items[i].get() == column)
             return int(i);
     return -1;
 }

@@ -3,7 +3,7 @@
 // reads, how its cells are drawn, what may be typed into them and in which style they show
 // (text, button, image or drop-down list). Definition i describes grid column i.
 #include "controls/grid/imagelist.h"
-#include "controls/grid/touchesautorisees.h"
+#include "controls/grid/allowedkeys.h"
 
 #include <QColor>
 #include <QFont>
@@ -19,38 +19,38 @@ class TExtendedGrid;
 class TExtendedGridColonnes;
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-enum TStyleCellule { scStandard, scBouton, scImage, scCombo };
-enum TFormatCellule { fcChaine, fcNombre, fcNombreDecimal, fcDate, fcHeure };
+enum CellStyle { scStandard, scBouton, scImage, scCombo };
+enum CellFormat { fcChaine, fcNombre, fcNombreDecimal, fcDate, fcHeure };
 
 // A part of a definition that tells its definition when it changes. Copying a part copies its
 // values only: the copy belongs to no definition until one takes it.
-class PartieColonne {
+class ColumnPart {
 public:
-    PartieColonne() = default;
-    PartieColonne(const PartieColonne &) {}
-    PartieColonne &operator=(const PartieColonne &) { return *this; }
+    ColumnPart() = default;
+    ColumnPart(const ColumnPart &) {}
+    ColumnPart &operator=(const ColumnPart &) { return *this; }
 
 protected:
-    ~PartieColonne() = default;
-    void modifiee();
+    ~ColumnPart() = default;
+    void changed();
 
 private:
     friend class TColonne;
-    TColonne *m_colonne = nullptr;
+    TColonne *m_column = nullptr;
 };
 
 // The title shown in the fixed rows; an empty caption leaves the cell's own text there.
-class TTitreColonne : public PartieColonne {
+class TTitreColonne : public ColumnPart {
 public:
     QString Caption() const { return m_caption; }
     void setCaption(const QString &caption);
     TAlignment Alignment() const { return m_alignment; }
-    void setAlignment(TAlignment alignement);
+    void setAlignment(TAlignment alignment);
     QFont Font() const { return m_font; }
-    void setFont(const QFont &police);
+    void setFont(const QFont &font);
     // The colour of the title's text.
     QColor FontColor() const { return m_fontColor; }
-    void setFontColor(const QColor &couleur);
+    void setFontColor(const QColor &colour);
 
 private:
     friend class TExtendedGridColonnes;
@@ -62,21 +62,21 @@ private:
 
 // How the cells of a column are drawn. A definition added to a grid takes the grid's colours
 // and font.
-class TAffichageCellule : public PartieColonne {
+class TAffichageCellule : public ColumnPart {
 public:
     TAlignment Alignment() const { return m_alignment; }
-    void setAlignment(TAlignment alignement);
+    void setAlignment(TAlignment alignment);
     // The background of the cells that are not selected.
     QColor Color() const { return m_color; }
-    void setColor(const QColor &couleur);
+    void setColor(const QColor &colour);
     QFont Font() const { return m_font; }
-    void setFont(const QFont &police);
+    void setFont(const QFont &font);
     QColor FontColor() const { return m_fontColor; }
-    void setFontColor(const QColor &couleur);
-    // The pattern the text is shown through, after the input format (see masqueaffichage.h);
+    void setFontColor(const QColor &colour);
+    // The pattern the text is shown through, after the input format (see displaymask.h);
     // empty shows the text as it stands.
     QString MaskAffichage() const { return m_maskAffichage; }
-    void setMaskAffichage(const QString &masque);
+    void setMaskAffichage(const QString &mask);
 
 private:
     friend class TExtendedGridColonnes;
@@ -88,73 +88,73 @@ private:
 };
 
 // What may be typed into the cells of a column and how the typed value is checked.
-class TSaisieCellule : public PartieColonne {
+class TSaisieCellule : public ColumnPart {
 public:
     // A new format with no key filter of its own (none, or the one the previous format set)
     // sets the format's filter: digits for numbers, digits and both decimal marks for decimals,
     // digits and the locale's separator for dates and times, which are also 10 and 5 long.
-    TFormatCellule Format() const { return m_format; }
-    void setFormat(TFormatCellule format);
-    static QString filtreParDefaut(TFormatCellule format);
+    CellFormat Format() const { return m_format; }
+    void setFormat(CellFormat format);
+    static QString defaultFilter(CellFormat format);
     // The locale's separators of dates and times.
-    static QChar separateurDate();
-    static QChar separateurHeure();
+    static QChar dateSeparator();
+    static QChar timeSeparator();
 
     // The characters that may be typed ("A..L;0..9"); empty lets all through. A text that
     // breaks the syntax is refused with a message and the filter stays as it was.
     QString FiltreTouche() const { return m_filtreTouche; }
-    bool setFiltreTouche(const QString &filtre);
-    const TouchesAutorisees &touches() const { return m_touches; }
+    bool setFiltreTouche(const QString &filter);
+    const AllowedKeys &modifiers() const { return m_touches; }
 
     // For the two number formats: allows the minus sign, at the start of the value.
     bool AutoriseSigne() const { return m_autoriseSigne; }
-    void setAutoriseSigne(bool autorise);
+    void setAutoriseSigne(bool allowed);
 
     // The longest value that may be typed, 0 for no limit; a date is 10 long and a time 5. A
     // decimal value holds NbDecimal decimals, the separator and at least one digit before it,
     // so a length that leaves no room for them is refused with a message (as is a number of
     // decimals that would no longer fit in the length).
     int MaxLength() const { return m_maxLength; }
-    bool setMaxLength(int longueur);
+    bool setMaxLength(int length);
     int NbDecimal() const { return m_nbDecimal; }
-    bool setNbDecimal(int nombre);
+    bool setNbDecimal(int number);
     // The digits allowed before the decimal separator; -1 for no limit.
-    int chiffresAvantVirgule() const;
+    int digitsBeforePoint() const;
 
     // Range of the number formats, checked when the value is entered; none while ValeurMin is
     // not below ValeurMax (both 0 at first).
     double ValeurMin() const { return m_valeurMin; }
-    void setValeurMin(double valeur);
+    void setValeurMin(double value);
     double ValeurMax() const { return m_valeurMax; }
-    void setValeurMax(double valeur);
-    bool avecPlage() const { return m_valeurMin < m_valeurMax; }
+    void setValeurMax(double value);
+    bool hasRange() const { return m_valeurMin < m_valeurMax; }
 
     // A read-only cell may be selected but opens no editor.
     bool ReadOnly() const { return m_readOnly; }
-    void setReadOnly(bool lectureSeule);
+    void setReadOnly(bool readOnly);
     // The editor's background; an invalid colour leaves the usual one.
     QColor EditColor() const { return m_editColor; }
-    void setEditColor(const QColor &couleur);
+    void setEditColor(const QColor &colour);
     // An input mask for the editor, in QLineEdit's mask language ("99/99/9999;_").
     QString EditMask() const { return m_editMask; }
-    void setEditMask(const QString &masque);
+    void setEditMask(const QString &mask);
 
     // Drop-down cells: the rows the open list shows at most, and the choices.
     int NbLigneCombo() const { return m_nbLigneCombo; }
-    void setNbLigneCombo(int lignes);
+    void setNbLigneCombo(int lines);
     QStringList ValeurCombo() const { return m_valeurCombo; }
-    void setValeurCombo(const QStringList &valeurs);
+    void setValeurCombo(const QStringList &values);
 
     static QString messageMaxLength();
 
 private:
-    bool estNombre() const { return m_format == fcNombre || m_format == fcNombreDecimal; }
-    void changerFiltre(const QString &filtre); // a filter known to be well formed
-    void appliquerSigne();
+    bool isNumber() const { return m_format == fcNombre || m_format == fcNombreDecimal; }
+    void changeFilter(const QString &filter); // a filter known to be well formed
+    void applySign();
 
-    TFormatCellule m_format = fcChaine;
+    CellFormat m_format = fcChaine;
     QString m_filtreTouche;
-    TouchesAutorisees m_touches;
+    AllowedKeys m_touches;
     bool m_autoriseSigne = false;
     int m_maxLength = 0;
     int m_nbDecimal = 2;
@@ -171,9 +171,9 @@ class TColonne {
 public:
     // A definition outside any grid: 64 pixels wide, black text on white.
     TColonne();
-    TColonne(const TColonne &autre);
+    TColonne(const TColonne &other);
     // Copies every property, the events and the combo choices; the definition keeps its place.
-    TColonne &operator=(const TColonne &autre);
+    TColonne &operator=(const TColonne &other);
     ~TColonne() = default;
 
     QString Name() const { return m_name; }
@@ -183,7 +183,7 @@ public:
 
     // Setting the width sets the grid column's width at once.
     int Largeur() const { return m_largeur; }
-    void setLargeur(int largeur);
+    void setLargeur(int width);
 
     TTitreColonne &Titre() { return m_titre; }
     const TTitreColonne &Titre() const { return m_titre; }
@@ -192,11 +192,11 @@ public:
     TSaisieCellule &Saisie() { return m_saisie; }
     const TSaisieCellule &Saisie() const { return m_saisie; }
 
-    TStyleCellule Style() const { return m_style; }
-    void setStyle(TStyleCellule style);
+    CellStyle Style() const { return m_style; }
+    void setStyle(CellStyle style);
     // Whether the cursor may stop on (select) the column's cells.
     bool ArretCellule() const { return m_arretCellule; }
-    void setArretCellule(bool arret);
+    void setArretCellule(bool stop);
 
     // Image cells show picture IndexImage of Images; button cells show picture
     // IndexImageBouton of the grid's ImagesBouton (or an ellipsis without one).
@@ -207,28 +207,28 @@ public:
     int IndexImageBouton() const { return m_indexImageBouton; }
     void setIndexImageBouton(int index);
     int HauteurBouton() const { return m_hauteurBouton; }
-    void setHauteurBouton(int hauteur);
+    void setHauteurBouton(int height);
     int LargeurBouton() const { return m_largeurBouton; }
-    void setLargeurBouton(int largeur);
+    void setLargeurBouton(int width);
 
     // The button of a button cell was pressed (before the grid's boutonClick signal).
-    std::function<void(TExtendedGrid *sender, int colonne, int ligne)> OnBoutonClick;
+    std::function<void(TExtendedGrid *sender, int column, int line)> OnBoutonClick;
     // Chooses the picture of an image cell; receives IndexImage.
-    std::function<void(TExtendedGrid *sender, int colonne, int ligne, int &indexImage)> OnGetIndexImage;
+    std::function<void(TExtendedGrid *sender, int column, int line, int &indexImage)> OnGetIndexImage;
 
     // Place in its collection; -1 outside one.
     int Index() const;
     TExtendedGridColonnes *Collection() const { return m_collection; }
 
     // The cell text as the display pattern shows it for the input format.
-    QString texteAffiche(const QString &texte) const;
+    QString shownText(const QString &content) const;
 
 private:
-    friend class PartieColonne;
+    friend class ColumnPart;
     friend class TExtendedGrid;
     friend class TExtendedGridColonnes;
-    void relier();
-    void modifiee(bool largeur = false);
+    void attach();
+    void changed(bool width = false);
 
     TExtendedGridColonnes *m_collection = nullptr;
     QString m_name;
@@ -236,7 +236,7 @@ private:
     TTitreColonne m_titre;
     TAffichageCellule m_affichage;
     TSaisieCellule m_saisie;
-    TStyleCellule m_style = scStandard;
+    CellStyle m_style = scStandard;
     bool m_arretCellule = true;
     QPointer<TImageList> m_images;
     int m_indexImage = -1;
@@ -246,22 +246,22 @@ private:
 };
 
 // What a collection tells the grid that owns it.
-class ObservateurColonnes {
+class ColumnObserver {
 public:
-    struct Defauts {
-        int largeur;
-        QColor couleur;
-        QFont police;
-        QColor couleurTexte;
+    struct Defaults {
+        int width;
+        QColor colour;
+        QFont font;
+        QColor textColour;
     };
-    virtual Defauts defautsColonne() const = 0;
+    virtual Defaults columnDefaults() const = 0;
     // A definition changed; its width too when largeur is set.
-    virtual void colonneModifiee(int index, bool largeur) = 0;
+    virtual void columnChanged(int index, bool width) = 0;
     // Definitions were added, removed or replaced.
-    virtual void colonnesModifiees() = 0;
+    virtual void columnsChanged() = 0;
 
 protected:
-    ~ObservateurColonnes() = default;
+    ~ColumnObserver() = default;
 };
 
 // The definitions of a grid's columns. A copy holds copies of the definitions and belongs to
@@ -270,8 +270,8 @@ protected:
 class TExtendedGridColonnes {
 public:
     TExtendedGridColonnes() = default;
-    TExtendedGridColonnes(const TExtendedGridColonnes &autre);
-    TExtendedGridColonnes &operator=(const TExtendedGridColonnes &autre);
+    TExtendedGridColonnes(const TExtendedGridColonnes &other);
+    TExtendedGridColonnes &operator=(const TExtendedGridColonnes &other);
     ~TExtendedGridColonnes() = default;
 
     // A new definition at the end; in a grid it takes the grid's width, colours and font.
@@ -288,9 +288,9 @@ public:
 private:
     friend class TColonne;
     friend class TExtendedGrid;
-    explicit TExtendedGridColonnes(ObservateurColonnes *observateur);
-    int indexDe(const TColonne *colonne) const;
+    explicit TExtendedGridColonnes(ColumnObserver *observer);
+    int indexOf(const TColonne *column) const;
 
-    ObservateurColonnes *m_observateur = nullptr;
+    ColumnObserver *m_observer = nullptr;
     std::vector<std::unique_ptr<TColonne>> m_items;
 };

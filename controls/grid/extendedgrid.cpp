@@ -10,14 +10,14 @@
 #include <QToolTip>
 
 namespace {
-QString nomCellule(int colonne, int ligne)
+QString cellName(int column, int line)
 {
-    return QString::asprintf("%d-%d", colonne, ligne);
+    return QString::asprintf("%d-%d", column, line);
 }
 } // namespace
 
 TExtendedGrid::TExtendedGrid(QWidget *parent)
-    : GrilleTexte(parent)
+    : TextGrid(parent)
     , m_delegate(new GridDelegate(this))
     , m_colonnes(this)
 {
@@ -28,17 +28,17 @@ TExtendedGrid::TExtendedGrid(QWidget *parent)
 
 TExtendedGrid::~TExtendedGrid() = default;
 
-void TExtendedGrid::setDefaultDrawing(bool dessin)
+void TExtendedGrid::setDefaultDrawing(bool drawing)
 {
-    m_defaultDrawing = dessin;
-    redessiner();
+    m_defaultDrawing = drawing;
+    repaint();
 }
 
 // --- Definitions ---------------------------------------------------------------------------
 
-void TExtendedGrid::setColonnes(const TExtendedGridColonnes &colonnes)
+void TExtendedGrid::setColonnes(const TExtendedGridColonnes &columns)
 {
-    m_colonnes = colonnes;
+    m_colonnes = columns;
 }
 
 void TExtendedGrid::setImagesBouton(TImageList *images)
@@ -47,223 +47,223 @@ void TExtendedGrid::setImagesBouton(TImageList *images)
         disconnect(m_imagesBouton, nullptr, this, nullptr);
     m_imagesBouton = images;
     if (images)
-        connect(images, &TImageList::changed, this, &TExtendedGrid::redessiner);
-    redessiner();
+        connect(images, &TImageList::changed, this, &TExtendedGrid::repaint);
+    repaint();
 }
 
-TExtendedGrid::Defauts TExtendedGrid::defautsColonne() const
+TExtendedGrid::Defaults TExtendedGrid::columnDefaults() const
 {
     return {DefaultColWidth(), Color(), font(), palette().color(QPalette::Text)};
 }
 
-void TExtendedGrid::colonneModifiee(int index, bool largeur)
+void TExtendedGrid::columnChanged(int index, bool width)
 {
-    if (largeur && index >= 0 && index < ColCount())
+    if (width && index >= 0 && index < ColCount())
         setColWidths(index, m_colonnes[index].Largeur());
-    verifierCourante();
-    redessiner();
+    checkCurrent();
+    repaint();
 }
 
-void TExtendedGrid::colonnesModifiees()
+void TExtendedGrid::columnsChanged()
 {
     for (int c = 0; c < ColCount(); ++c)
-        setColWidths(c, largeurInitiale(c));
-    verifierCourante();
-    redessiner();
+        setColWidths(c, initialWidth(c));
+    checkCurrent();
+    repaint();
 }
 
-std::optional<TColonne> TExtendedGrid::definitionCellule(int colonne, int ligne) const
+std::optional<TColonne> TExtendedGrid::cellDefinition(int column, int line) const
 {
-    if (colonne < 0 || colonne >= m_colonnes.Count())
+    if (column < 0 || column >= m_colonnes.Count())
         return std::nullopt;
-    std::optional<TColonne> cellule(m_colonnes[colonne]);
+    std::optional<TColonne> cell(m_colonnes[column]);
     if (OnGetCellule)
-        OnGetCellule(const_cast<TExtendedGrid *>(this), colonne, ligne, *cellule);
-    return cellule;
+        OnGetCellule(const_cast<TExtendedGrid *>(this), column, line, *cell);
+    return cell;
 }
 
 // --- Blocked cells ---------------------------------------------------------------------------
 
-void TExtendedGrid::BloquerCellule(int colonne, int ligne)
+void TExtendedGrid::lockCell(int column, int line)
 {
-    if (!CelluleBloquee(colonne, ligne))
-        m_bloquees << nomCellule(colonne, ligne);
-    verifierCourante();
+    if (!isCellLocked(column, line))
+        m_locked << cellName(column, line);
+    checkCurrent();
 }
 
-void TExtendedGrid::DebloquerCellule(int colonne, int ligne)
+void TExtendedGrid::unlockCell(int column, int line)
 {
-    m_bloquees.removeAll(nomCellule(colonne, ligne));
+    m_locked.removeAll(cellName(column, line));
 }
 
-bool TExtendedGrid::CelluleBloquee(int colonne, int ligne) const
+bool TExtendedGrid::isCellLocked(int column, int line) const
 {
-    return m_bloquees.contains(nomCellule(colonne, ligne));
+    return m_locked.contains(cellName(column, line));
 }
 
-void TExtendedGrid::setCellulesBloquees(const QStringList &cellules)
+void TExtendedGrid::setLockedCells(const QStringList &cells)
 {
-    m_bloquees = cellules;
-    verifierCourante();
+    m_locked = cells;
+    checkCurrent();
 }
 
 // --- Selection -----------------------------------------------------------------------------
 
-bool TExtendedGrid::peutSelectionner(int colonne, int ligne) const
+bool TExtendedGrid::canSelect(int column, int line) const
 {
-    if (!GrilleTexte::peutSelectionner(colonne, ligne))
+    if (!TextGrid::canSelect(column, line))
         return false;
-    if (CelluleBloquee(colonne, ligne))
+    if (isCellLocked(column, line))
         return false;
-    const std::optional<TColonne> cellule = definitionCellule(colonne, ligne);
-    return !cellule || (cellule->ArretCellule() && cellule->Style() != scImage);
+    const std::optional<TColonne> cell = cellDefinition(column, line);
+    return !cell || (cell->ArretCellule() && cell->Style() != scImage);
 }
 
-bool TExtendedGrid::peutEditer(int colonne, int ligne) const
+bool TExtendedGrid::canEdit(int column, int line) const
 {
-    if (!(Options() & goEditing) || !peutSelectionner(colonne, ligne))
+    if (!(Options() & goEditing) || !canSelect(column, line))
         return false;
-    const std::optional<TColonne> cellule = definitionCellule(colonne, ligne);
-    if (!cellule)
+    const std::optional<TColonne> cell = cellDefinition(column, line);
+    if (!cell)
         return true;
-    if (cellule->Saisie().ReadOnly())
+    if (cell->Saisie().ReadOnly())
         return false;
-    return cellule->Style() != scCombo || !cellule->Saisie().ValeurCombo().isEmpty();
+    return cell->Style() != scCombo || !cell->Saisie().ValeurCombo().isEmpty();
 }
 
-Qt::ItemFlags TExtendedGrid::drapeaux(int colonne, int ligne) const
+Qt::ItemFlags TExtendedGrid::cellFlags(int column, int line) const
 {
-    if (!peutSelectionner(colonne, ligne))
+    if (!canSelect(column, line))
         return Qt::ItemIsEnabled;
-    Qt::ItemFlags resultat = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (peutEditer(colonne, ligne))
-        resultat |= Qt::ItemIsEditable;
-    return resultat;
+    Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (canEdit(column, line))
+        result |= Qt::ItemIsEditable;
+    return result;
 }
 
-void TExtendedGrid::currentChanged(const QModelIndex &courant, const QModelIndex &precedent)
+void TExtendedGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
 {
-    GrilleTexte::currentChanged(courant, precedent);
-    if (precedent.isValid() && courant != precedent
-        && m_celluleEditee == QPoint(precedent.column(), precedent.row()))
-        signalerSortie();
+    TextGrid::currentChanged(current, previous);
+    if (previous.isValid() && current != previous
+        && m_editedCell == QPoint(previous.column(), previous.row()))
+        reportExit();
 }
 
-int TExtendedGrid::largeurInitiale(int colonne) const
+int TExtendedGrid::initialWidth(int column) const
 {
-    return colonne < m_colonnes.Count() ? m_colonnes[colonne].Largeur() : DefaultColWidth();
+    return column < m_colonnes.Count() ? m_colonnes[column].Largeur() : DefaultColWidth();
 }
 
-void TExtendedGrid::largeurAppliquee(int colonne, int largeur)
+void TExtendedGrid::appliedWidth(int column, int width)
 {
     // The user dragged a border, or the program set a width: the definition keeps it.
-    if (colonne < m_colonnes.Count())
-        m_colonnes[colonne].m_largeur = largeur;
+    if (column < m_colonnes.Count())
+        m_colonnes[column].m_largeur = width;
 }
 
-void TExtendedGrid::dessinerFixe(QPainter &peintre, const QRect &rect, int colonne, int ligne) const
+void TExtendedGrid::drawFixed(QPainter &painter, const QRect &rect, int column, int line) const
 {
-    m_delegate->dessinerFixe(peintre, rect, colonne, ligne);
+    m_delegate->drawFixed(painter, rect, column, line);
 }
 
 // --- Moving with the keys ----------------------------------------------------------------------
 
-NavigationGrille TExtendedGrid::navigation() const
+GridNavigation TExtendedGrid::navigation() const
 {
-    return NavigationGrille(ColCount(), RowCount(), FixedCols(), FixedRows(),
-                            [this](int colonne, int ligne) { return peutSelectionner(colonne, ligne); });
+    return GridNavigation(ColCount(), RowCount(), FixedCols(), FixedRows(),
+                            [this](int column, int line) { return canSelect(column, line); });
 }
 
-QModelIndex TExtendedGrid::indexDe(QPoint cellule) const
+QModelIndex TExtendedGrid::indexOf(QPoint cell) const
 {
-    return cellule.x() < 0 ? QModelIndex() : model()->index(cellule.y(), cellule.x());
+    return cell.x() < 0 ? QModelIndex() : model()->index(cell.y(), cell.x());
 }
 
 QModelIndex TExtendedGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
 {
-    const QModelIndex courant = currentIndex();
-    const QPoint depart = courant.isValid() ? QPoint(courant.column(), courant.row()) : QPoint(-1, -1);
-    const NavigationGrille chemin = navigation();
+    const QModelIndex current = currentIndex();
+    const QPoint start = current.isValid() ? QPoint(current.column(), current.row()) : QPoint(-1, -1);
+    const GridNavigation path = navigation();
     switch (action) {
     case MoveLeft:
     case MovePrevious:
-        return indexDe(chemin.suivante(depart, NavigationGrille::Sens::Gauche));
+        return indexOf(path.next(start, GridNavigation::Direction::Left));
     case MoveRight:
     case MoveNext:
-        return indexDe(chemin.suivante(depart, NavigationGrille::Sens::Droite));
+        return indexOf(path.next(start, GridNavigation::Direction::Right));
     case MoveUp:
-        return indexDe(chemin.suivante(depart, NavigationGrille::Sens::Haut));
+        return indexOf(path.next(start, GridNavigation::Direction::Up));
     case MoveDown:
-        return indexDe(chemin.suivante(depart, NavigationGrille::Sens::Bas));
+        return indexOf(path.next(start, GridNavigation::Direction::Down));
     case MoveHome:
     case MoveEnd: {
-        const bool fin = action == MoveEnd;
-        if ((modifiers & Qt::ControlModifier) || !courant.isValid())
-            return indexDe(chemin.premiere(fin));
-        const QModelIndex trouvee = indexDe(chemin.dansLaLigne(courant.row(), fin));
-        return trouvee.isValid() ? trouvee : courant;
+        const bool end = action == MoveEnd;
+        if ((modifiers & Qt::ControlModifier) || !current.isValid())
+            return indexOf(path.first(end));
+        const QModelIndex found = indexOf(path.inTheRow(current.row(), end));
+        return found.isValid() ? found : current;
     }
     case MovePageUp:
     case MovePageDown: {
-        const int lignesParPage = viewport()->height() / qMax(1, DefaultRowHeight()) - 1;
-        return indexDe(chemin.page(depart, lignesParPage, action == MovePageDown));
+        const int rowsPerPage = viewport()->height() / qMax(1, DefaultRowHeight()) - 1;
+        return indexOf(path.page(start, rowsPerPage, action == MovePageDown));
     }
     }
-    return courant;
+    return current;
 }
 
 void TExtendedGrid::keyPressEvent(QKeyEvent *event)
 {
-    const QModelIndex courant = currentIndex();
-    const bool seul = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier));
-    if (state() != EditingState && courant.isValid()) {
-        const std::optional<TColonne> cellule = definitionCellule(courant.column(), courant.row());
+    const QModelIndex current = currentIndex();
+    const bool alone = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier));
+    if (state() != EditingState && current.isValid()) {
+        const std::optional<TColonne> cell = cellDefinition(current.column(), current.row());
         // F4 and Alt+Down press a cell's button or open its list, as in the program's edits.
-        const bool ouvrir = (event->key() == Qt::Key_F4 && seul)
+        const bool open = (event->key() == Qt::Key_F4 && alone)
             || (event->key() == Qt::Key_Down && event->modifiers() == Qt::AltModifier);
-        if (ouvrir && cellule && cellule->Style() == scBouton) {
-            cliquerBouton(courant.column(), courant.row());
+        if (open && cell && cell->Style() == scBouton) {
+            clickButton(current.column(), current.row());
             return;
         }
-        const bool entree = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && seul;
-        if ((ouvrir || entree) && edit(courant, EditKeyPressed, event))
+        const bool entry = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && alone;
+        if ((open || entry) && edit(current, EditKeyPressed, event))
             return;
     }
     if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) && (Options() & goTabs)) {
-        const QModelIndex suivante = moveCursor(event->key() == Qt::Key_Tab ? MoveNext : MovePrevious, Qt::NoModifier);
-        if (suivante.isValid() && suivante != courant)
-            selectionModel()->setCurrentIndex(suivante, QItemSelectionModel::ClearAndSelect);
+        const QModelIndex next = moveCursor(event->key() == Qt::Key_Tab ? MoveNext : MovePrevious, Qt::NoModifier);
+        if (next.isValid() && next != current)
+            selectionModel()->setCurrentIndex(next, QItemSelectionModel::ClearAndSelect);
         else
             event->ignore(); // nowhere to go in the grid: the focus moves on
         return;
     }
     // Without a cell to move to, the keys that would move the cursor scroll the cells.
-    if (!courant.isValid() && navigation().premiere(false) == QPoint(-1, -1)) {
-        QScrollBar *barre = verticalScrollBar();
+    if (!current.isValid() && navigation().first(false) == QPoint(-1, -1)) {
+        QScrollBar *bar = verticalScrollBar();
         switch (event->key()) {
         case Qt::Key_Up:
-            barre->triggerAction(QAbstractSlider::SliderSingleStepSub);
+            bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
             return;
         case Qt::Key_Down:
-            barre->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
             return;
         case Qt::Key_PageUp:
-            barre->triggerAction(QAbstractSlider::SliderPageStepSub);
+            bar->triggerAction(QAbstractSlider::SliderPageStepSub);
             return;
         case Qt::Key_PageDown:
-            barre->triggerAction(QAbstractSlider::SliderPageStepAdd);
+            bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
             return;
         case Qt::Key_Home:
-            barre->triggerAction(QAbstractSlider::SliderToMinimum);
+            bar->triggerAction(QAbstractSlider::SliderToMinimum);
             return;
         case Qt::Key_End:
-            barre->triggerAction(QAbstractSlider::SliderToMaximum);
+            bar->triggerAction(QAbstractSlider::SliderToMaximum);
             return;
         default:
             break;
         }
     }
-    GrilleTexte::keyPressEvent(event);
+    TextGrid::keyPressEvent(event);
 }
 
 // --- Mouse ---------------------------------------------------------------------------------
@@ -273,61 +273,61 @@ void TExtendedGrid::mousePressEvent(QMouseEvent *event)
     const QPoint position = event->position().toPoint();
     const QModelIndex index = indexAt(position);
     if (event->button() != Qt::LeftButton || !index.isValid()) {
-        if (!index.isValid() || peutSelectionner(index.column(), index.row()))
-            GrilleTexte::mousePressEvent(event);
+        if (!index.isValid() || canSelect(index.column(), index.row()))
+            TextGrid::mousePressEvent(event);
         return;
     }
     const int c = index.column(), r = index.row();
     setFocus(Qt::MouseFocusReason);
-    const std::optional<TColonne> cellule = definitionCellule(c, r);
-    const bool surBouton = cellule && (cellule->Style() == scBouton || cellule->Style() == scCombo)
-        && rectangleBouton(visualRect(index), *cellule).contains(position);
-    if (surBouton && cellule->Style() == scBouton && !CelluleBloquee(c, r)) {
-        setCelluleCourante(c, r);
-        m_boutonEnfonce = QPoint(c, r);
-        redessiner();
+    const std::optional<TColonne> cell = cellDefinition(c, r);
+    const bool onButton = cell && (cell->Style() == scBouton || cell->Style() == scCombo)
+        && buttonRect(visualRect(index), *cell).contains(position);
+    if (onButton && cell->Style() == scBouton && !isCellLocked(c, r)) {
+        setCurrentCell(c, r);
+        m_buttonPressed = QPoint(c, r);
+        repaint();
         return;
     }
     // A cell the cursor may not stop on takes no click: the cursor stays where it is.
-    if (!peutSelectionner(c, r))
+    if (!canSelect(c, r))
         return;
-    if (surBouton) {
-        setCelluleCourante(c, r);
+    if (onButton) {
+        setCurrentCell(c, r);
         edit(index, EditKeyPressed, event);
         return;
     }
-    GrilleTexte::mousePressEvent(event);
+    TextGrid::mousePressEvent(event);
 }
 
 void TExtendedGrid::mouseMoveEvent(QMouseEvent *event)
 {
     if (!(event->buttons() & Qt::LeftButton)) {
-        GrilleTexte::mouseMoveEvent(event);
+        TextGrid::mouseMoveEvent(event);
         return;
     }
-    if (m_boutonEnfonce.x() >= 0)
+    if (m_buttonPressed.x() >= 0)
         return;
     // Dragging moves the cursor over the cells it may stop on, as a click would.
     const QModelIndex index = indexAt(event->position().toPoint());
     if (index.isValid() && index != currentIndex() && state() != EditingState)
-        setCelluleCourante(index.column(), index.row());
+        setCurrentCell(index.column(), index.row());
 }
 
 void TExtendedGrid::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (m_boutonEnfonce.x() < 0) {
-        GrilleTexte::mouseReleaseEvent(event);
+    if (m_buttonPressed.x() < 0) {
+        TextGrid::mouseReleaseEvent(event);
         return;
     }
-    const QPoint cellule = m_boutonEnfonce;
-    m_boutonEnfonce = QPoint(-1, -1);
-    redessiner();
-    const QModelIndex index = model()->index(cellule.y(), cellule.x());
-    const std::optional<TColonne> definition = definitionCellule(cellule.x(), cellule.y());
+    const QPoint cell = m_buttonPressed;
+    m_buttonPressed = QPoint(-1, -1);
+    repaint();
+    const QModelIndex index = model()->index(cell.y(), cell.x());
+    const std::optional<TColonne> definition = cellDefinition(cell.x(), cell.y());
     // As with any button, letting go outside it is changing one's mind.
     if (event->button() == Qt::LeftButton && definition
-        && rectangleBouton(visualRect(index), *definition).contains(event->position().toPoint()))
-        cliquerBouton(cellule.x(), cellule.y());
+        && buttonRect(visualRect(index), *definition).contains(event->position().toPoint()))
+        clickButton(cell.x(), cell.y());
 }
 
 void TExtendedGrid::mouseDoubleClickEvent(QMouseEvent *event)
@@ -335,69 +335,69 @@ void TExtendedGrid::mouseDoubleClickEvent(QMouseEvent *event)
     const QModelIndex index = indexAt(event->position().toPoint());
     if (!index.isValid())
         return;
-    const std::optional<TColonne> cellule = definitionCellule(index.column(), index.row());
-    if (cellule && (cellule->Style() == scBouton || cellule->Style() == scCombo)
-        && rectangleBouton(visualRect(index), *cellule).contains(event->position().toPoint())) {
+    const std::optional<TColonne> cell = cellDefinition(index.column(), index.row());
+    if (cell && (cell->Style() == scBouton || cell->Style() == scCombo)
+        && buttonRect(visualRect(index), *cell).contains(event->position().toPoint())) {
         mousePressEvent(event); // a quick second click on the button is a second press
         return;
     }
-    if (peutSelectionner(index.column(), index.row()))
-        GrilleTexte::mouseDoubleClickEvent(event);
+    if (canSelect(index.column(), index.row()))
+        TextGrid::mouseDoubleClickEvent(event);
 }
 
-QRect TExtendedGrid::rectangleBouton(const QRect &cellule, const TColonne &definition)
+QRect TExtendedGrid::buttonRect(const QRect &cell, const TColonne &definition)
 {
-    const int largeur = qMin(definition.LargeurBouton(), cellule.width());
-    const int hauteur = qMin(definition.HauteurBouton(), cellule.height());
-    return QRect(cellule.right() - largeur + 1, cellule.top() + (cellule.height() - hauteur) / 2, largeur, hauteur);
+    const int width = qMin(definition.LargeurBouton(), cell.width());
+    const int height = qMin(definition.HauteurBouton(), cell.height());
+    return QRect(cell.right() - width + 1, cell.top() + (cell.height() - height) / 2, width, height);
 }
 
-void TExtendedGrid::cliquerBouton(int colonne, int ligne)
+void TExtendedGrid::clickButton(int column, int line)
 {
-    const std::optional<TColonne> cellule = definitionCellule(colonne, ligne);
-    if (!cellule || cellule->Style() != scBouton || CelluleBloquee(colonne, ligne))
+    const std::optional<TColonne> cell = cellDefinition(column, line);
+    if (!cell || cell->Style() != scBouton || isCellLocked(column, line))
         return;
-    if (cellule->OnBoutonClick)
-        cellule->OnBoutonClick(this, colonne, ligne);
-    emit boutonClick(colonne, ligne);
+    if (cell->OnBoutonClick)
+        cell->OnBoutonClick(this, column, line);
+    emit boutonClick(column, line);
 }
 
 // --- Editing and leaving cells -------------------------------------------------------------------
 
-void TExtendedGrid::editionCommencee(int colonne, int ligne)
+void TExtendedGrid::editStarted(int column, int line)
 {
-    m_ancienneValeur = Cells(colonne, ligne);
-    m_celluleEditee = QPoint(colonne, ligne);
+    m_oldValue = Cells(column, line);
+    m_editedCell = QPoint(column, line);
 }
 
-void TExtendedGrid::signalerSortie()
+void TExtendedGrid::reportExit()
 {
-    const QPoint quittee = m_celluleEditee;
-    m_celluleEditee = QPoint(-1, -1);
-    emit exitCellule(quittee.x(), quittee.y());
+    const QPoint left = m_editedCell;
+    m_editedCell = QPoint(-1, -1);
+    emit exitCellule(left.x(), left.y());
 }
 
-bool TExtendedGrid::focusHorsDeLaGrille() const
+bool TExtendedGrid::focusOutsideTheGrid() const
 {
     QWidget *focus = QApplication::focusWidget();
     return focus && focus != this && !isAncestorOf(focus);
 }
 
-void TExtendedGrid::closeEditor(QWidget *editeur, QAbstractItemDelegate::EndEditHint hint)
+void TExtendedGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
 {
-    GrilleTexte::closeEditor(editeur, hint);
+    TextGrid::closeEditor(editor, hint);
     // The editor closed because another control took the focus: the cursor left the cell.
-    if (m_celluleEditee.x() >= 0 && focusHorsDeLaGrille())
-        signalerSortie();
+    if (m_editedCell.x() >= 0 && focusOutsideTheGrid())
+        reportExit();
 }
 
 void TExtendedGrid::focusOutEvent(QFocusEvent *event)
 {
-    GrilleTexte::focusOutEvent(event);
-    const bool versUnAutreControle
+    TextGrid::focusOutEvent(event);
+    const bool toAnotherControl
         = event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason;
-    if (m_celluleEditee.x() >= 0 && state() != EditingState && versUnAutreControle && focusHorsDeLaGrille())
-        signalerSortie();
+    if (m_editedCell.x() >= 0 && state() != EditingState && toAnotherControl && focusOutsideTheGrid())
+        reportExit();
 }
 
 // --- Tooltips ------------------------------------------------------------------
@@ -406,15 +406,15 @@ bool TExtendedGrid::viewportEvent(QEvent *event)
 {
     if (event->type() == QEvent::ToolTip) {
         // A text cut by its cell shows whole in a tooltip.
-        auto *aide = static_cast<QHelpEvent *>(event);
-        const QModelIndex index = indexAt(aide->pos());
-        const QString texte = index.isValid() ? m_delegate->texteCoupe(visualRect(index), index.column(), index.row())
+        auto *help = static_cast<QHelpEvent *>(event);
+        const QModelIndex index = indexAt(help->pos());
+        const QString content = index.isValid() ? m_delegate->cutText(visualRect(index), index.column(), index.row())
                                               : QString();
-        if (texte.isEmpty())
+        if (content.isEmpty())
             QToolTip::hideText();
         else
-            QToolTip::showText(aide->globalPos(), texte, viewport(), visualRect(index));
+            QToolTip::showText(help->globalPos(), content, viewport(), visualRect(index));
         return true;
     }
-    return GrilleTexte::viewportEvent(event);
+    return TextGrid::viewportEvent(event);
 }

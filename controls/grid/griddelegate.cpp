@@ -1,8 +1,8 @@
 #include "controls/grid/griddelegate.h"
 
-#include "controls/grid/editeurcellule.h"
+#include "controls/grid/celleditor.h"
 #include "controls/grid/extendedgrid.h"
-#include "controls/grid/masqueaffichage.h"
+#include "controls/grid/displaymask.h"
 #include "controls/saisiedate.h"
 #include "controls/saisieheure.h"
 #include "core/exif/datetimevalue.h"
@@ -15,23 +15,23 @@
 
 #include <cmath>
 
-struct PresentationCellule {
+struct CellLook {
     std::optional<TColonne> definition;
-    QString texte;
-    QFont police;
-    QColor fond, couleurTexte;
-    TAlignment alignement = taLeftJustify;
-    bool fixe = false;
-    bool selectionnee = false;
+    QString content;
+    QFont font;
+    QColor background, textColour;
+    TAlignment alignment = taLeftJustify;
+    bool fixed = false;
+    bool selected = false;
 };
 
 namespace {
 
-constexpr int MargeTexte = 2;
+constexpr int TextMargin = 2;
 
-Qt::Alignment alignementHorizontal(TAlignment alignement)
+Qt::Alignment horizontalAlignment(TAlignment alignment)
 {
-    switch (alignement) {
+    switch (alignment) {
     case taRightJustify:
         return Qt::AlignRight;
     case taCenter:
@@ -44,7 +44,7 @@ Qt::Alignment alignementHorizontal(TAlignment alignement)
 
 // Date and time cells are edited with the program's date and time edits (arrows, calendar),
 // unless an input mask of the column's own asks for a plain field.
-TFormatCellule formatEditeur(const std::optional<TColonne> &definition)
+CellFormat editorFormat(const std::optional<TColonne> &definition)
 {
     if (!definition || definition->Style() == scImage || definition->Style() == scCombo
         || !definition->Saisie().EditMask().isEmpty())
@@ -54,79 +54,79 @@ TFormatCellule formatEditeur(const std::optional<TColonne> &definition)
 
 // Cell texts hold dates and times by position (day, month, year; hours, minutes) with the
 // locale's separators, whatever order the edit shows them in.
-QString texteDate(const QDate &jour)
+QString dateText(const QDate &day)
 {
-    const QChar s = TSaisieCellule::separateurDate();
-    return jour.toString(QStringLiteral("dd") + s + QStringLiteral("MM") + s + QStringLiteral("yyyy"));
+    const QChar s = TSaisieCellule::dateSeparator();
+    return day.toString(QStringLiteral("dd") + s + QStringLiteral("MM") + s + QStringLiteral("yyyy"));
 }
 
-QString texteHeure(double fraction)
+QString timeText(double fraction)
 {
     const int minutes = qBound(0, int(std::llround(fraction * 1440.0)), 1439);
     return QStringLiteral("%1%2%3")
         .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-        .arg(TSaisieCellule::separateurHeure())
+        .arg(TSaisieCellule::timeSeparator())
         .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
-bool avecBouton(const PresentationCellule &cellule)
+bool hasButton(const CellLook &cell)
 {
-    return !cellule.fixe && cellule.definition
-        && (cellule.definition->Style() == scBouton || cellule.definition->Style() == scCombo);
+    return !cell.fixed && cell.definition
+        && (cell.definition->Style() == scBouton || cell.definition->Style() == scCombo);
 }
 
 } // namespace
 
-GridDelegate::GridDelegate(TExtendedGrid *grille)
-    : QStyledItemDelegate(grille)
-    , m_grille(grille)
+GridDelegate::GridDelegate(TExtendedGrid *grid)
+    : QStyledItemDelegate(grid)
+    , m_grille(grid)
 {
 }
 
 // --- Drawing -------------------------------------------------------------------------------
 
-PresentationCellule GridDelegate::presentation(int colonne, int ligne) const
+CellLook GridDelegate::presentation(int column, int line) const
 {
-    PresentationCellule p;
-    p.fixe = colonne < m_grille->FixedCols() || ligne < m_grille->FixedRows();
-    p.selectionnee = !p.fixe && colonne == m_grille->Col() && ligne == m_grille->Row()
+    CellLook p;
+    p.fixed = column < m_grille->FixedCols() || line < m_grille->FixedRows();
+    p.selected = !p.fixed && column == m_grille->Col() && line == m_grille->Row()
         && (m_grille->hasFocus() || (m_grille->Options() & TExtendedGrid::goDrawFocusSelected));
-    p.definition = m_grille->definitionCellule(colonne, ligne);
-    p.texte = m_grille->Cells(colonne, ligne);
+    p.definition = m_grille->cellDefinition(column, line);
+    p.content = m_grille->Cells(column, line);
     const QPalette &palette = m_grille->palette();
     if (p.definition) {
-        const TAffichageCellule &affichage = p.definition->Affichage();
-        p.police = affichage.Font();
-        p.couleurTexte = affichage.FontColor();
-        p.fond = affichage.Color();
-        p.alignement = affichage.Alignment();
-        p.texte = p.definition->texteAffiche(p.texte);
-        const TTitreColonne &titre = p.definition->Titre();
-        if (ligne < m_grille->FixedRows() && !titre.Caption().isEmpty()) {
-            p.texte = titre.Caption();
-            p.alignement = titre.Alignment();
-            p.police = titre.Font();
-            p.couleurTexte = titre.FontColor();
+        const TAffichageCellule &display = p.definition->Affichage();
+        p.font = display.Font();
+        p.textColour = display.FontColor();
+        p.background = display.Color();
+        p.alignment = display.Alignment();
+        p.content = p.definition->shownText(p.content);
+        const TTitreColonne &title = p.definition->Titre();
+        if (line < m_grille->FixedRows() && !title.Caption().isEmpty()) {
+            p.content = title.Caption();
+            p.alignment = title.Alignment();
+            p.font = title.Font();
+            p.textColour = title.FontColor();
         }
     } else {
-        p.police = m_grille->font();
-        p.couleurTexte = palette.color(p.fixe ? QPalette::ButtonText : QPalette::Text);
-        p.fond = m_grille->Color();
+        p.font = m_grille->font();
+        p.textColour = palette.color(p.fixed ? QPalette::ButtonText : QPalette::Text);
+        p.background = m_grille->Color();
     }
-    if (p.selectionnee) {
-        p.fond = palette.color(QPalette::Highlight);
-        p.couleurTexte = palette.color(QPalette::HighlightedText);
+    if (p.selected) {
+        p.background = palette.color(QPalette::Highlight);
+        p.textColour = palette.color(QPalette::HighlightedText);
     }
-    if (p.fixe)
-        p.fond = m_grille->FixedColor();
+    if (p.fixed)
+        p.background = m_grille->FixedColor();
     return p;
 }
 
-QRect GridDelegate::zoneTexte(const QRect &rect, const PresentationCellule &cellule) const
+QRect GridDelegate::textArea(const QRect &rect, const CellLook &cell) const
 {
-    QRect zone = rect.adjusted(MargeTexte, 0, -MargeTexte, 0);
-    if (avecBouton(cellule))
-        zone.setRight(TExtendedGrid::rectangleBouton(rect, *cellule.definition).left() - MargeTexte);
+    QRect zone = rect.adjusted(TextMargin, 0, -TextMargin, 0);
+    if (hasButton(cell))
+        zone.setRight(TExtendedGrid::buttonRect(rect, *cell.definition).left() - TextMargin);
     return zone;
 }
 
@@ -134,282 +134,282 @@ namespace {
 
 // The lines of a text wrapped at words (inside a word when it is longer than the width) that
 // fit in the zone; the last one shown ends with an ellipsis when the text goes on.
-struct LignesTexte {
-    QStringList lignes;
-    bool coupe = false;
+struct TextLines {
+    QStringList lines;
+    bool cut = false;
 };
 
-LignesTexte couperEnLignes(const QString &texte, const QFont &police, const QRect &zone)
+TextLines splitIntoLines(const QString &content, const QFont &font, const QRect &zone)
 {
-    LignesTexte resultat;
-    if (texte.isEmpty() || zone.width() <= 0)
-        return resultat;
-    const QFontMetrics mesure(police);
-    const int place = qMax(1, zone.height() / qMax(1, mesure.lineSpacing()));
-    QTextLayout mise(texte, police);
+    TextLines result;
+    if (content.isEmpty() || zone.width() <= 0)
+        return result;
+    const QFontMetrics measure(font);
+    const int place = qMax(1, zone.height() / qMax(1, measure.lineSpacing()));
+    QTextLayout layout(content, font);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    mise.setTextOption(option);
-    mise.beginLayout();
-    for (QTextLine ligne = mise.createLine(); ligne.isValid(); ligne = mise.createLine()) {
-        ligne.setLineWidth(zone.width());
-        if (resultat.lignes.size() == place) {
-            resultat.coupe = true;
+    layout.setTextOption(option);
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(zone.width());
+        if (result.lines.size() == place) {
+            result.cut = true;
             break;
         }
-        resultat.lignes << texte.mid(ligne.textStart(), ligne.textLength());
+        result.lines << content.mid(line.textStart(), line.textLength());
     }
-    mise.endLayout();
-    if (resultat.coupe) {
+    layout.endLayout();
+    if (result.cut) {
         // The last line shown carries the rest of the text, cut with an ellipsis.
-        qsizetype debut = 0;
-        for (qsizetype i = 0; i + 1 < resultat.lignes.size(); ++i)
-            debut += resultat.lignes.at(i).size();
-        resultat.lignes.last() = mesure.elidedText(texte.mid(debut).simplified(), Qt::ElideRight, zone.width());
+        qsizetype start = 0;
+        for (qsizetype i = 0; i + 1 < result.lines.size(); ++i)
+            start += result.lines.at(i).size();
+        result.lines.last() = measure.elidedText(content.mid(start).simplified(), Qt::ElideRight, zone.width());
     }
-    for (QString &ligne : resultat.lignes)
-        while (ligne.endsWith(u' ') || ligne.endsWith(u'\n'))
-            ligne.chop(1);
-    return resultat;
+    for (QString &line : result.lines)
+        while (line.endsWith(u' ') || line.endsWith(u'\n'))
+            line.chop(1);
+    return result;
 }
 
 } // namespace
 
-void GridDelegate::dessinerTexte(QPainter &peintre, const QRect &zone, const PresentationCellule &cellule) const
+void GridDelegate::drawText(QPainter &painter, const QRect &zone, const CellLook &cell) const
 {
-    const LignesTexte texte = couperEnLignes(cellule.texte, cellule.police, zone);
-    const int hauteur = QFontMetrics(cellule.police).lineSpacing();
+    const TextLines content = splitIntoLines(cell.content, cell.font, zone);
+    const int height = QFontMetrics(cell.font).lineSpacing();
     // The lines stand in the middle of the cell, or from its top when only one fits partly.
-    int y = zone.top() + qMax(0, (zone.height() - hauteur * int(texte.lignes.size())) / 2);
-    peintre.setFont(cellule.police);
-    peintre.setPen(cellule.couleurTexte);
-    for (const QString &ligne : texte.lignes) {
-        peintre.drawText(QRect(zone.left(), y, zone.width(), hauteur),
-                         int(alignementHorizontal(cellule.alignement)) | Qt::AlignVCenter | Qt::TextSingleLine, ligne);
-        y += hauteur;
+    int y = zone.top() + qMax(0, (zone.height() - height * int(content.lines.size())) / 2);
+    painter.setFont(cell.font);
+    painter.setPen(cell.textColour);
+    for (const QString &line : content.lines) {
+        painter.drawText(QRect(zone.left(), y, zone.width(), height),
+                         int(horizontalAlignment(cell.alignment)) | Qt::AlignVCenter | Qt::TextSingleLine, line);
+        y += height;
     }
 }
 
-void GridDelegate::dessinerCellule(QPainter &peintre, const QRect &rect, int colonne, int ligne) const
+void GridDelegate::drawCell(QPainter &painter, const QRect &rect, int column, int line) const
 {
-    const PresentationCellule cellule = presentation(colonne, ligne);
-    peintre.save();
-    peintre.setClipRect(rect);
+    const CellLook cell = presentation(column, line);
+    painter.save();
+    painter.setClipRect(rect);
     if (m_grille->DefaultDrawing()) {
-        peintre.fillRect(rect, cellule.fond);
-        const bool image = cellule.definition && cellule.definition->Style() == scImage
-            && ligne >= m_grille->FixedRows() && cellule.definition->Images();
+        painter.fillRect(rect, cell.background);
+        const bool image = cell.definition && cell.definition->Style() == scImage
+            && line >= m_grille->FixedRows() && cell.definition->Images();
         if (image) {
-            dessinerImage(peintre, rect, colonne, ligne, cellule);
+            drawImage(painter, rect, column, line, cell);
         } else {
-            if (avecBouton(cellule))
-                dessinerBouton(peintre, rect, colonne, ligne, cellule);
-            dessinerTexte(peintre, zoneTexte(rect, cellule), cellule);
+            if (hasButton(cell))
+                drawButton(painter, rect, column, line, cell);
+            drawText(painter, textArea(rect, cell), cell);
         }
-        if (!cellule.fixe && m_grille->hasFocus() && colonne == m_grille->Col() && ligne == m_grille->Row()) {
+        if (!cell.fixed && m_grille->hasFocus() && column == m_grille->Col() && line == m_grille->Row()) {
             QStyleOptionFocusRect focus;
             focus.initFrom(m_grille);
             focus.rect = rect;
-            focus.backgroundColor = cellule.fond;
-            m_grille->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &peintre, m_grille);
+            focus.backgroundColor = cell.background;
+            m_grille->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, m_grille);
         }
     }
-    peintre.restore();
+    painter.restore();
     if (m_grille->OnDrawCell) {
-        peintre.save();
-        m_grille->OnDrawCell(m_grille, colonne, ligne, peintre, rect, cellule.selectionnee);
-        peintre.restore();
+        painter.save();
+        m_grille->OnDrawCell(m_grille, column, line, painter, rect, cell.selected);
+        painter.restore();
     }
 }
 
-void GridDelegate::dessinerImage(QPainter &peintre, const QRect &rect, int colonne, int ligne,
-                                 const PresentationCellule &cellule) const
+void GridDelegate::drawImage(QPainter &painter, const QRect &rect, int column, int line,
+                                 const CellLook &cell) const
 {
-    int index = cellule.definition->IndexImage();
-    if (cellule.definition->OnGetIndexImage)
-        cellule.definition->OnGetIndexImage(m_grille, colonne, ligne, index);
-    const QPixmap image = cellule.definition->Images()->image(index);
+    int index = cell.definition->IndexImage();
+    if (cell.definition->OnGetIndexImage)
+        cell.definition->OnGetIndexImage(m_grille, column, line, index);
+    const QPixmap image = cell.definition->Images()->image(index);
     if (image.isNull())
         return;
-    const QSize taille = image.deviceIndependentSize().toSize();
-    int x = rect.left() + MargeTexte;
-    if (cellule.alignement == taRightJustify)
-        x = rect.right() - MargeTexte - taille.width() + 1;
-    else if (cellule.alignement == taCenter)
-        x = rect.left() + (rect.width() - taille.width()) / 2;
-    peintre.drawPixmap(x, rect.top() + (rect.height() - taille.height()) / 2, image);
+    const QSize measuredSize = image.deviceIndependentSize().toSize();
+    int x = rect.left() + TextMargin;
+    if (cell.alignment == taRightJustify)
+        x = rect.right() - TextMargin - measuredSize.width() + 1;
+    else if (cell.alignment == taCenter)
+        x = rect.left() + (rect.width() - measuredSize.width()) / 2;
+    painter.drawPixmap(x, rect.top() + (rect.height() - measuredSize.height()) / 2, image);
 }
 
-void GridDelegate::dessinerBouton(QPainter &peintre, const QRect &rect, int colonne, int ligne,
-                                  const PresentationCellule &cellule) const
+void GridDelegate::drawButton(QPainter &painter, const QRect &rect, int column, int line,
+                                  const CellLook &cell) const
 {
-    const TColonne &definition = *cellule.definition;
+    const TColonne &definition = *cell.definition;
     QStyleOptionButton option;
     option.initFrom(m_grille);
-    option.rect = TExtendedGrid::rectangleBouton(rect, definition);
-    const bool enfonce = m_grille->boutonEnfonce() == QPoint(colonne, ligne);
-    option.state |= enfonce ? QStyle::State_Sunken : QStyle::State_Raised;
+    option.rect = TExtendedGrid::buttonRect(rect, definition);
+    const bool pressed = m_grille->buttonPressed() == QPoint(column, line);
+    option.state |= pressed ? QStyle::State_Sunken : QStyle::State_Raised;
     option.state &= ~QStyle::State_HasFocus;
     QStyle *style = m_grille->style();
-    style->drawPrimitive(QStyle::PE_PanelButtonBevel, &option, &peintre, m_grille);
-    const QRect interieur = option.rect.adjusted(2, 2, -2, -2).translated(enfonce ? 1 : 0, enfonce ? 1 : 0);
+    style->drawPrimitive(QStyle::PE_PanelButtonBevel, &option, &painter, m_grille);
+    const QRect inside = option.rect.adjusted(2, 2, -2, -2).translated(pressed ? 1 : 0, pressed ? 1 : 0);
     if (definition.Style() == scCombo) {
-        QStyleOption fleche(option);
-        fleche.rect = interieur;
-        style->drawPrimitive(QStyle::PE_IndicatorArrowDown, &fleche, &peintre, m_grille);
+        QStyleOption arrow(option);
+        arrow.rect = inside;
+        style->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, &painter, m_grille);
         return;
     }
     const QPixmap image = m_grille->ImagesBouton() ? m_grille->ImagesBouton()->image(definition.IndexImageBouton()) : QPixmap();
     if (!image.isNull()) {
-        const QSize taille = image.deviceIndependentSize().toSize().boundedTo(interieur.size());
-        const QRect cible(interieur.center() - QPoint(taille.width() / 2, taille.height() / 2), taille);
-        peintre.drawPixmap(cible, image);
+        const QSize measuredSize = image.deviceIndependentSize().toSize().boundedTo(inside.size());
+        const QRect target(inside.center() - QPoint(measuredSize.width() / 2, measuredSize.height() / 2), measuredSize);
+        painter.drawPixmap(target, image);
         return;
     }
     // Without a picture, the button says that it opens something more.
-    peintre.setPen(m_grille->palette().color(QPalette::ButtonText));
-    peintre.setFont(m_grille->font());
-    peintre.drawText(option.rect.translated(enfonce ? 1 : 0, enfonce ? 1 : 0), Qt::AlignCenter, QStringLiteral("…"));
+    painter.setPen(m_grille->palette().color(QPalette::ButtonText));
+    painter.setFont(m_grille->font());
+    painter.drawText(option.rect.translated(pressed ? 1 : 0, pressed ? 1 : 0), Qt::AlignCenter, QStringLiteral("…"));
 }
 
-QColor GridDelegate::couleurLignes() const
+QColor GridDelegate::lineColour() const
 {
     QStyleOptionViewItem option;
     option.initFrom(m_grille);
     return QColor::fromRgba(QRgb(m_grille->style()->styleHint(QStyle::SH_Table_GridLineColor, &option, m_grille)));
 }
 
-void GridDelegate::dessinerFixe(QPainter &peintre, const QRect &rect, int colonne, int ligne) const
+void GridDelegate::drawFixed(QPainter &painter, const QRect &rect, int column, int line) const
 {
     if (rect.isEmpty())
         return;
-    dessinerCellule(peintre, rect.adjusted(0, 0, -1, -1), colonne, ligne);
-    peintre.save();
-    peintre.setPen(couleurLignes());
-    peintre.drawLine(rect.topRight(), rect.bottomRight());
-    peintre.drawLine(rect.bottomLeft(), rect.bottomRight());
-    peintre.restore();
+    drawCell(painter, rect.adjusted(0, 0, -1, -1), column, line);
+    painter.save();
+    painter.setPen(lineColour());
+    painter.drawLine(rect.topRight(), rect.bottomRight());
+    painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+    painter.restore();
 }
 
-void GridDelegate::paint(QPainter *peintre, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void GridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
-    dessinerCellule(*peintre, option.rect, index.column(), index.row());
+    drawCell(*painter, option.rect, index.column(), index.row());
 }
 
-QString GridDelegate::texteCoupe(const QRect &rect, int colonne, int ligne) const
+QString GridDelegate::cutText(const QRect &rect, int column, int line) const
 {
-    const PresentationCellule cellule = presentation(colonne, ligne);
-    if (cellule.texte.isEmpty() || (cellule.definition && cellule.definition->Style() == scImage))
+    const CellLook cell = presentation(column, line);
+    if (cell.content.isEmpty() || (cell.definition && cell.definition->Style() == scImage))
         return QString();
-    return couperEnLignes(cellule.texte, cellule.police, zoneTexte(rect, cellule)).coupe ? cellule.texte : QString();
+    return splitIntoLines(cell.content, cell.font, textArea(rect, cell)).cut ? cell.content : QString();
 }
 
 // --- Editing -------------------------------------------------------------------------------
 
 QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &index) const
 {
-    const int colonne = index.column(), ligne = index.row();
-    const std::optional<TColonne> definition = m_grille->definitionCellule(colonne, ligne);
-    m_grille->editionCommencee(colonne, ligne);
+    const int column = index.column(), line = index.row();
+    const std::optional<TColonne> definition = m_grille->cellDefinition(column, line);
+    m_grille->editStarted(column, line);
     if (definition && definition->Style() == scCombo) {
-        auto *liste = new QComboBox(parent);
-        liste->addItems(definition->Saisie().ValeurCombo());
-        liste->setMaxVisibleItems(definition->Saisie().NbLigneCombo());
-        liste->setFont(definition->Affichage().Font());
+        auto *list = new QComboBox(parent);
+        list->addItems(definition->Saisie().ValeurCombo());
+        list->setMaxVisibleItems(definition->Saisie().NbLigneCombo());
+        list->setFont(definition->Affichage().Font());
         auto *delegate = const_cast<GridDelegate *>(this);
         // Choosing in the list is entering the value.
-        connect(liste, &QComboBox::activated, delegate, [delegate, liste] {
-            emit delegate->commitData(liste);
-            emit delegate->closeEditor(liste, QAbstractItemDelegate::NoHint);
+        connect(list, &QComboBox::activated, delegate, [delegate, list] {
+            emit delegate->commitData(list);
+            emit delegate->closeEditor(list, QAbstractItemDelegate::NoHint);
         });
-        QTimer::singleShot(0, liste, &QComboBox::showPopup);
-        return liste;
+        QTimer::singleShot(0, list, &QComboBox::showPopup);
+        return list;
     }
-    if (formatEditeur(definition) == fcDate) {
+    if (editorFormat(definition) == fcDate) {
         auto *date = new TSaisieDate(parent);
         date->setFont(definition->Affichage().Font());
         return date;
     }
-    if (formatEditeur(definition) == fcHeure) {
-        auto *heure = new TSaisieHeure(parent);
-        heure->setFont(definition->Affichage().Font());
-        return heure;
+    if (editorFormat(definition) == fcHeure) {
+        auto *hour = new TSaisieHeure(parent);
+        hour->setFont(definition->Affichage().Font());
+        return hour;
     }
-    std::optional<TSaisieCellule> saisie;
+    std::optional<TSaisieCellule> input;
     if (definition)
-        saisie = definition->Saisie();
-    auto *editeur = new EditeurCellule(parent, saisie, definition ? definition->Affichage().Alignment() : taLeftJustify);
-    editeur->setFont(definition ? definition->Affichage().Font() : m_grille->font());
-    return editeur;
+        input = definition->Saisie();
+    auto *editor = new CellEditor(parent, input, definition ? definition->Affichage().Alignment() : taLeftJustify);
+    editor->setFont(definition ? definition->Affichage().Font() : m_grille->font());
+    return editor;
 }
 
-void GridDelegate::setEditorData(QWidget *editeur, const QModelIndex &index) const
+void GridDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
 {
-    const QString texte = m_grille->Cells(index.column(), index.row());
-    if (auto *liste = qobject_cast<QComboBox *>(editeur)) {
-        liste->setCurrentIndex(liste->findText(texte));
-    } else if (auto *date = qobject_cast<TSaisieDate *>(editeur)) {
-        const QDate jour = MasqueAffichage::lireDate(texte);
-        date->EcrireDate(jour.isValid() ? DateValue::fromDate(jour) : DateValue::None);
+    const QString content = m_grille->Cells(index.column(), index.row());
+    if (auto *list = qobject_cast<QComboBox *>(editor)) {
+        list->setCurrentIndex(list->findText(content));
+    } else if (auto *date = qobject_cast<TSaisieDate *>(editor)) {
+        const QDate day = DisplayMask::readDate(content);
+        date->EcrireDate(day.isValid() ? DateValue::fromDate(day) : DateValue::None);
         date->selectAll();
-    } else if (auto *heure = qobject_cast<TSaisieHeure *>(editeur)) {
+    } else if (auto *hour = qobject_cast<TSaisieHeure *>(editor)) {
         // An empty cell starts from the time of now, as the edit does on its own.
-        const QTime moment = MasqueAffichage::lireHeure(texte);
+        const QTime moment = DisplayMask::readTime(content);
         if (moment.isValid())
-            heure->EcrireHeure((moment.hour() * 60 + moment.minute()) / 1440.0);
-        heure->selectAll();
-    } else if (auto *ligne = qobject_cast<QLineEdit *>(editeur); ligne && ligne->text() != texte)
-        ligne->setText(texte);
+            hour->EcrireHeure((moment.hour() * 60 + moment.minute()) / 1440.0);
+        hour->selectAll();
+    } else if (auto *line = qobject_cast<QLineEdit *>(editor); line && line->text() != content)
+        line->setText(content);
 }
 
-void GridDelegate::setModelData(QWidget *editeur, QAbstractItemModel *modele, const QModelIndex &index) const
+void GridDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const
 {
-    if (auto *liste = qobject_cast<QComboBox *>(editeur)) {
-        if (liste->currentIndex() >= 0)
-            modele->setData(index, liste->currentText());
-    } else if (auto *date = qobject_cast<TSaisieDate *>(editeur)) {
+    if (auto *list = qobject_cast<QComboBox *>(editor)) {
+        if (list->currentIndex() >= 0)
+            model->setData(index, list->currentText());
+    } else if (auto *date = qobject_cast<TSaisieDate *>(editor)) {
         // An emptied field empties the cell; a date that does not exist leaves it as it was.
-        const QDate jour = date->format().lire(date->displayText());
-        if (jour.isValid())
-            modele->setData(index, texteDate(jour));
-        else if (date->displayText().remove(TSaisieCellule::separateurDate()).trimmed().isEmpty())
-            modele->setData(index, QString());
-    } else if (auto *heure = qobject_cast<TSaisieHeure *>(editeur)) {
-        modele->setData(index, texteHeure(heure->LireHeure()));
-    } else if (auto *cellule = qobject_cast<EditeurCellule *>(editeur)) {
-        if (cellule->erreurValeur().isEmpty())
-            modele->setData(index, cellule->valeur());
+        const QDate day = date->format().read(date->displayText());
+        if (day.isValid())
+            model->setData(index, dateText(day));
+        else if (date->displayText().remove(TSaisieCellule::dateSeparator()).trimmed().isEmpty())
+            model->setData(index, QString());
+    } else if (auto *hour = qobject_cast<TSaisieHeure *>(editor)) {
+        model->setData(index, timeText(hour->LireHeure()));
+    } else if (auto *cell = qobject_cast<CellEditor *>(editor)) {
+        if (cell->valueError().isEmpty())
+            model->setData(index, cell->value());
     }
 }
 
-void GridDelegate::updateEditorGeometry(QWidget *editeur, const QStyleOptionViewItem &option,
+void GridDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
                                         const QModelIndex &index) const
 {
     QRect rect = option.rect;
-    const std::optional<TColonne> definition = m_grille->definitionCellule(index.column(), index.row());
+    const std::optional<TColonne> definition = m_grille->cellDefinition(index.column(), index.row());
     // The button stays visible and clickable beside the editor.
     if (definition && definition->Style() == scBouton)
-        rect.setRight(TExtendedGrid::rectangleBouton(option.rect, *definition).left() - 1);
+        rect.setRight(TExtendedGrid::buttonRect(option.rect, *definition).left() - 1);
     // A date or time edit in a narrow column spreads over the next cells rather than hiding
     // its text behind its arrows.
-    if (auto *date = qobject_cast<TSaisieDate *>(editeur)) {
-        const int texte = date->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000"));
-        rect.setWidth(qMax(rect.width(), texte + date->LargeurBouton() + 4 * MargeTexte));
-    } else if (qobject_cast<TSaisieHeure *>(editeur)) {
-        rect.setWidth(qMax(rect.width(), editeur->sizeHint().width()));
+    if (auto *date = qobject_cast<TSaisieDate *>(editor)) {
+        const int content = date->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000"));
+        rect.setWidth(qMax(rect.width(), content + date->LargeurBouton() + 4 * TextMargin));
+    } else if (qobject_cast<TSaisieHeure *>(editor)) {
+        rect.setWidth(qMax(rect.width(), editor->sizeHint().width()));
     }
-    editeur->setGeometry(rect);
+    editor->setGeometry(rect);
 }
 
-bool GridDelegate::eventFilter(QObject *objet, QEvent *event)
+bool GridDelegate::eventFilter(QObject *object, QEvent *event)
 {
-    auto *editeur = qobject_cast<EditeurCellule *>(objet);
+    auto *editor = qobject_cast<CellEditor *>(object);
     // A message box of the editor takes the focus for a while: the editing goes on.
-    if (editeur && editeur->messageOuvert())
+    if (editor && editor->messageOpen())
         return false;
-    if (editeur && event->type() == QEvent::KeyPress) {
-        const int touche = static_cast<QKeyEvent *>(event)->key();
-        switch (touche) {
+    if (editor && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        switch (key) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
         case Qt::Key_Tab:
@@ -419,16 +419,16 @@ bool GridDelegate::eventFilter(QObject *objet, QEvent *event)
         case Qt::Key_PageUp:
         case Qt::Key_PageDown: {
             // A value that cannot go into the cell is explained and stays in the editor.
-            const QString erreur = editeur->erreurValeur();
-            if (!erreur.isEmpty()) {
-                editeur->signaler(erreur, true);
+            const QString error = editor->valueError();
+            if (!error.isEmpty()) {
+                editor->report(error, true);
                 return true;
             }
-            const bool tab = touche == Qt::Key_Tab || touche == Qt::Key_Backtab;
+            const bool tab = key == Qt::Key_Tab || key == Qt::Key_Backtab;
             if (tab && !(m_grille->Options() & TExtendedGrid::goTabs)) {
-                emit commitData(editeur);
-                emit closeEditor(editeur, QAbstractItemDelegate::NoHint);
-                m_grille->focusNextPrevChild(touche == Qt::Key_Tab);
+                emit commitData(editor);
+                emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+                m_grille->focusNextPrevChild(key == Qt::Key_Tab);
                 return true;
             }
             break;
@@ -437,5 +437,5 @@ bool GridDelegate::eventFilter(QObject *objet, QEvent *event)
             break;
         }
     }
-    return QStyledItemDelegate::eventFilter(objet, event);
+    return QStyledItemDelegate::eventFilter(object, event);
 }

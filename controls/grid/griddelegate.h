@@ -5,38 +5,38 @@
 #include <QStyledItemDelegate>
 
 class TExtendedGrid;
-struct PresentationCellule;
+struct CellLook;
 
 class GridDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
-    explicit GridDelegate(TExtendedGrid *grille);
+    explicit GridDelegate(TExtendedGrid *grid);
 
-    void paint(QPainter *peintre, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
-    void setEditorData(QWidget *editeur, const QModelIndex &index) const override;
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override;
     // A value the editor finds wrong leaves the cell as it was.
-    void setModelData(QWidget *editeur, QAbstractItemModel *modele, const QModelIndex &index) const override;
-    void updateEditorGeometry(QWidget *editeur, const QStyleOptionViewItem &option,
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override;
+    void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
                               const QModelIndex &index) const override;
 
     // One cell in its rectangle (grid lines excluded), as the grid shows it.
-    void dessinerCellule(QPainter &peintre, const QRect &rect, int colonne, int ligne) const;
+    void drawCell(QPainter &painter, const QRect &rect, int column, int line) const;
     // A fixed cell with its grid lines on the right and at the bottom.
-    void dessinerFixe(QPainter &peintre, const QRect &rect, int colonne, int ligne) const;
+    void drawFixed(QPainter &painter, const QRect &rect, int column, int line) const;
     // The text shown in the cell when it does not fit there; empty when it does.
-    QString texteCoupe(const QRect &rect, int colonne, int ligne) const;
+    QString cutText(const QRect &rect, int column, int line) const;
 
 protected:
-    bool eventFilter(QObject *objet, QEvent *event) override;
+    bool eventFilter(QObject *object, QEvent *event) override;
 
 private:
-    PresentationCellule presentation(int colonne, int ligne) const;
-    QRect zoneTexte(const QRect &rect, const PresentationCellule &cellule) const;
-    void dessinerTexte(QPainter &peintre, const QRect &zone, const PresentationCellule &cellule) const;
-    void dessinerBouton(QPainter &peintre, const QRect &rect, int colonne, int ligne, const PresentationCellule &cellule) const;
-    void dessinerImage(QPainter &peintre, const QRect &rect, int colonne, int ligne, const PresentationCellule &cellule) const;
-    QColor couleurLignes() const;
+    CellLook presentation(int column, int line) const;
+    QRect textArea(const QRect &rect, const CellLook &cell) const;
+    void drawText(QPainter &painter, const QRect &zone, const CellLook &cell) const;
+    void drawButton(QPainter &painter, const QRect &rect, int column, int line, const CellLook &cell) const;
+    void drawImage(QPainter &painter, const QRect &rect, int column, int line, const CellLook &cell) const;
+    QColor lineColour() const;
 
     TExtendedGrid *m_grille;
 };

@@ -1,20 +1,20 @@
 #include "controls/grid/imagelist.h"
 
-TImageList::TImageList(int largeur, int hauteur, QObject *parent)
+TImageList::TImageList(int width, int height, QObject *parent)
     : QObject(parent)
-    , m_largeur(qMax(1, largeur))
-    , m_hauteur(qMax(1, hauteur))
+    , m_largeur(qMax(1, width))
+    , m_hauteur(qMax(1, height))
 {
 }
 
 int TImageList::Add(const QPixmap &image)
 {
-    const QSize taille(m_largeur, m_hauteur);
+    const QSize measuredSize(m_largeur, m_hauteur);
     // A picture drawn for a denser screen keeps its detail: only its logical size must match.
-    const QSize logique = image.deviceIndependentSize().toSize();
-    m_images << (image.isNull() || logique == taille
+    const QSize logical = image.deviceIndependentSize().toSize();
+    m_images << (image.isNull() || logical == measuredSize
                      ? image
-                     : image.scaled(taille * image.devicePixelRatio(), Qt::IgnoreAspectRatio,
+                     : image.scaled(measuredSize * image.devicePixelRatio(), Qt::IgnoreAspectRatio,
                                     Qt::SmoothTransformation));
     emit changed();
     return Count() - 1;

@@ -7,7 +7,7 @@
 class TImageList : public QObject {
     Q_OBJECT
 public:
-    explicit TImageList(int largeur = 16, int hauteur = 16, QObject *parent = nullptr);
+    explicit TImageList(int width = 16, int height = 16, QObject *parent = nullptr);
 
     int Width() const { return m_largeur; }
     int Height() const { return m_hauteur; }

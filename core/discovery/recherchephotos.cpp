@@ -5,7 +5,7 @@
 #include "core/error.h"
 #include "core/files/filesystem.h"
 #include "core/discovery/filtrephoto.h"
-#include "core/discovery/historique.h"
+#include "core/discovery/history.h"
 #include "core/settings/paramappli.h"
 #include "core/files/paths.h"
 #include "core/discovery/photoscanner.h"
@@ -71,11 +71,11 @@ void RechercherPhotos(const QString &folder, bool withSubfolders, const TFiltreP
     extraFiles.append(scanner.extraFiles());
 
     if (const std::optional<VolumeLocation> location = volumes.locate(root)) {
-        const QString history = Historique::filePath(settings.folder(), *location);
-        const QStringList previous = Historique::read(history);
-        Historique::write(history, entries);
+        const QString history = History::filePath(settings.folder(), *location);
+        const QStringList previous = History::read(history);
+        History::write(history, entries);
         if (filter.NouvellePhoto)
-            Historique::removeKnownPhotos(entries, previous, root, location->relativePath);
+            History::removeKnownPhotos(entries, previous, root, location->relativePath);
     }
     applyNameFilter(entries, filter);
     applyDateFilter(entries, filter);

@@ -9,8 +9,8 @@
 
 // --- TInformationExif -----------------------------------------------------------------------
 
-TInformationExif::TInformationExif(quint32 tag, quint32 flag, QString nom, QString valeur)
-    : Flag(flag), Tag(tag), Nom(std::move(nom)), Valeur(std::move(valeur))
+TInformationExif::TInformationExif(quint32 tag, quint32 flag, QString nom, QString value)
+    : Flag(flag), Tag(tag), Nom(std::move(nom)), Valeur(std::move(value))
 {
 }
 
@@ -22,9 +22,9 @@ double TInformationExif::DateExif() const
 // --- TListeInformationExif ------------------------------------------------------------------
 
 TInformationExif &TListeInformationExif::Ajouter(quint32 tag, quint32 flag, const QString &nom,
-                                                 const QString &valeur)
+                                                 const QString &value)
 {
-    auto item = std::make_unique<TInformationExif>(tag, flag, nom, valeur);
+    auto item = std::make_unique<TInformationExif>(tag, flag, nom, value);
     return static_cast<TInformationExif &>(AjouterElement(std::move(item), nom));
 }
 
@@ -43,47 +43,47 @@ const TInformationExif &TListeInformationExif::Items(int index) const
 
 namespace {
 
-void remplir(TListeInformationExif &liste, const QList<ExifReader::Entry> &entries, const QString &cheminPhoto)
+void fill(TListeInformationExif &list, const QList<ExifReader::Entry> &entries, const QString &photoPath)
 {
-    liste.Vider();
+    list.Vider();
     for (const ExifReader::Entry &e : entries)
-        liste.Ajouter(e.tag, e.flag, e.name, e.value);
+        list.Ajouter(e.tag, e.flag, e.name, e.value);
     // No readable EXIF: the file date stands in, so that a date is always found in the same place.
-    if (liste.isEmpty())
-        liste.Ajouter(0, 0, QLatin1String(ExifReader::DateTakenName), ExifDate::format(ExifDate::fileDate(cheminPhoto)));
+    if (list.isEmpty())
+        list.Ajouter(0, 0, QLatin1String(ExifReader::DateTakenName), ExifDate::format(ExifDate::fileDate(photoPath)));
 }
 
 } // namespace
 
-void LireInformationsExif(TListeInformationExif &liste, const QString &cheminPhoto, bool lireExif)
+void LireInformationsExif(TListeInformationExif &list, const QString &photoPath, bool readExif)
 {
     QList<ExifReader::Entry> entries;
-    if (lireExif && ExifReader::hasExif(cheminPhoto))
-        entries = ExifReader::readEntries(cheminPhoto);
-    remplir(liste, entries, cheminPhoto);
+    if (readExif && ExifReader::hasExif(photoPath))
+        entries = ExifReader::readEntries(photoPath);
+    fill(list, entries, photoPath);
 }
 
-void LireInformationsExif(TListeInformationExif &liste, const QByteArray &contenuPhoto, const QString &cheminPhoto,
-                          bool lireExif)
+void LireInformationsExif(TListeInformationExif &list, const QByteArray &photoContent, const QString &photoPath,
+                          bool readExif)
 {
     QList<ExifReader::Entry> entries;
-    if (lireExif && ExifReader::hasExif(contenuPhoto))
-        entries = ExifReader::readEntries(contenuPhoto);
-    remplir(liste, entries, cheminPhoto);
+    if (readExif && ExifReader::hasExif(photoContent))
+        entries = ExifReader::readEntries(photoContent);
+    fill(list, entries, photoPath);
 }
 
-double DatePhoto(const TListeInformationExif &liste, const QString &cheminPhoto)
+double DatePhoto(const TListeInformationExif &list, const QString &photoPath)
 {
-    const TInformationExif *date = liste.Chercher(QLatin1String(ExifReader::DateTakenName));
+    const TInformationExif *date = list.Chercher(QLatin1String(ExifReader::DateTakenName));
     const double d = date ? date->DateExif() : DateValue::None;
     if (d == DateValue::None)
-        return ExifDate::fileDate(cheminPhoto);
+        return ExifDate::fileDate(photoPath);
     return d;
 }
 
-int AngleOrientation(const TListeInformationExif &liste)
+int AngleOrientation(const TListeInformationExif &list)
 {
-    const TInformationExif *orientation = liste.Chercher(QLatin1String(ExifReader::OrientationName));
+    const TInformationExif *orientation = list.Chercher(QLatin1String(ExifReader::OrientationName));
     if (!orientation)
         return 0;
     if (orientation->Valeur == QLatin1String("right-top (6)"))
@@ -95,33 +95,33 @@ int AngleOrientation(const TListeInformationExif &liste)
 
 // --- The EXIF text file -----------------------------------------------------------------------
 
-QString NomFichierExif(const QString &cheminPhoto)
+QString exifFileName(const QString &photoPath)
 {
-    const qsizetype slash = cheminPhoto.lastIndexOf(u'/');
-    const qsizetype dot = cheminPhoto.lastIndexOf(u'.');
-    const QString base = dot > slash ? cheminPhoto.left(dot) : cheminPhoto;
+    const qsizetype slash = photoPath.lastIndexOf(u'/');
+    const qsizetype dot = photoPath.lastIndexOf(u'.');
+    const QString base = dot > slash ? photoPath.left(dot) : photoPath;
     return base + QStringLiteral(".txt");
 }
 
-QStringList LignesFichierExif(const TListeInformationExif &liste)
+QStringList exifFileLines(const TListeInformationExif &list)
 {
     QStringList lines;
-    lines.reserve(liste.Count());
-    for (int i = 0; i < liste.Count(); ++i) {
-        const TInformationExif &item = liste.Items(i);
+    lines.reserve(list.Count());
+    for (int i = 0; i < list.Count(); ++i) {
+        const TInformationExif &item = list.Items(i);
         lines.append(item.Nom + u'=' + item.Valeur);
     }
     return lines;
 }
 
-QByteArray ContenuFichierExif(const TListeInformationExif &liste)
+QByteArray exifFileContent(const TListeInformationExif &list)
 {
-    return TextFile::joinCrlf(LignesFichierExif(liste));
+    return TextFile::joinCrlf(exifFileLines(list));
 }
 
-void EnregistrerFichierExif(const TListeInformationExif &liste, const QString &cheminPhoto)
+void writeExifFile(const TListeInformationExif &list, const QString &photoPath)
 {
-    const QString path = NomFichierExif(cheminPhoto);
-    if (!FileReplacement::writeWhole(path, ContenuFichierExif(liste)))
+    const QString path = exifFileName(photoPath);
+    if (!FileReplacement::writeWhole(path, exifFileContent(list)))
         throw LumaroError(QStringLiteral("Erreur pendant l'écriture du fichier %1.").arg(path));
 }

@@ -113,7 +113,7 @@ QByteArray turnedThumbnail(const QByteArray &thumbnail, int angle)
         } catch (const ImagingError &) {
         }
         const DecodedPicture decoded = decodeJpeg(thumbnail, layout, QSize(), DecodeQuality::Accurate, Warnings::Refuse);
-        return compressPicture(rotated(decoded.picture, angle), StoredThumbnailQuality);
+        return compressPicture(turnedPicture(decoded.picture, angle), StoredThumbnailQuality);
     } catch (const ImagingError &) {
         return {};
     }
@@ -242,7 +242,7 @@ QSize fittedSize(QSize picture, QSize box)
     return QSize(int(std::max<qint64>(1, width)), int(bh));
 }
 
-QImage rotated(const QImage &picture, int angle)
+QImage turnedPicture(const QImage &picture, int angle)
 {
     const int a = normalisedAngle(angle);
     QImage out;
@@ -303,7 +303,7 @@ void saveJpeg(const QString &path, const QImage &picture, const SaveOptions &opt
         throw ImagingError(ErrorCode::WriteFailed);
 }
 
-QByteArray transformJpeg(const QByteArray &jpeg, int angle)
+QByteArray turnedJpeg(const QByteArray &jpeg, int angle)
 {
     const int a = normalisedAngle(angle);
     const JpegLayout before = scanJpegLayout(jpeg);
@@ -328,16 +328,16 @@ QByteArray transformJpeg(const QByteArray &jpeg, int angle)
     return withExifSegment(turned, after, segment);
 }
 
-QByteArray transformJpegFile(const QString &path, int angle)
+QByteArray turnedJpegFile(const QString &path, int angle)
 {
-    return transformJpeg(readWholeFile(path), angle);
+    return turnedJpeg(readWholeFile(path), angle);
 }
 
-void transformLosslessly(const QString &path, int angle)
+void turnLosslessly(const QString &path, int angle)
 {
     if (normalisedAngle(angle) == 0)
         return;
-    if (!FileReplacement::writeWhole(path, transformJpegFile(path, angle)))
+    if (!FileReplacement::writeWhole(path, turnedJpegFile(path, angle)))
         throw ImagingError(ErrorCode::WriteFailed);
 }
 

@@ -115,7 +115,7 @@ QSize fittedSize(QSize picture, QSize box);
 inline bool isQuarterTurn(int angle) { return angle == 90 || angle == 180 || angle == 270; }
 
 // The picture turned clockwise by 0, 90, 180 or 270 degrees; other angles throw UnsupportedAngle.
-QImage rotated(const QImage &picture, int angle);
+QImage turnedPicture(const QImage &picture, int angle);
 // The picture stretched to exactly `size` (bilinear, smooth when reducing); RGB888 out.
 QImage resized(const QImage &picture, QSize size);
 
@@ -140,12 +140,12 @@ void saveJpeg(const QString &path, const QImage &picture, const SaveOptions &opt
 // is never rewritten; in the EXIF block the orientation becomes
 // "top-left (1)", the recorded pixel dimensions follow the turn and the embedded thumbnail
 // is turned too. 0 returns the bytes unchanged; other angles throw UnsupportedAngle.
-QByteArray transformJpeg(const QByteArray &jpeg, int angle);
-// transformJpeg on the bytes of a file, which stays as it is.
-QByteArray transformJpegFile(const QString &path, int angle);
+QByteArray turnedJpeg(const QByteArray &jpeg, int angle);
+// turnedJpeg on the bytes of a file, which stays as it is.
+QByteArray turnedJpegFile(const QString &path, int angle);
 // The same on a file, rewritten in place safely (temporary file, flush, rename): on any
 // failure the original file is untouched.
-void transformLosslessly(const QString &path, int angle);
+void turnLosslessly(const QString &path, int angle);
 
 // Quiets the metadata library's console messages and prepares its XMP support; done by the
 // layer on first use too. The program keeps one for its lifetime.

@@ -83,9 +83,9 @@ QString trimmed(const QString &text)
     return text.mid(begin, end - begin);
 }
 
-QString sourceName(const QString &cheminPhoto)
+QString sourceName(const QString &photoPath)
 {
-    const QString name = FileSystem::fileNameOf(Paths::toSlashes(cheminPhoto));
+    const QString name = FileSystem::fileNameOf(Paths::toSlashes(photoPath));
     const qsizetype dot = name.lastIndexOf(u'.');
     return dot >= 0 ? name.left(dot) : name;
 }
@@ -122,17 +122,17 @@ DateParts dateParts(double date, const QLocale &locale)
 
 } // namespace
 
-QString RemplacerTags(const QString &texte, const QStringList &tags, const QStringList &valeurs)
+QString RemplacerTags(const QString &content, const QStringList &tags, const QStringList &values)
 {
-    QString result = texte;
-    const qsizetype n = std::min(tags.size(), valeurs.size());
+    QString result = content;
+    const qsizetype n = std::min(tags.size(), values.size());
     for (qsizetype i = 0; i < n; ++i)
-        result = replaceAll(result, tags.at(i), valeurs.at(i));
+        result = replaceAll(result, tags.at(i), values.at(i));
     return result;
 }
 
-QString CalculerNomPhoto(const TParamAppli &settings, const QString &theme, const QString &cheminPhoto,
-                         const QString &destination, double date, bool basseQualite, int compteur,
+QString CalculerNomPhoto(const TParamAppli &settings, const QString &theme, const QString &photoPath,
+                         const QString &destination, double date, bool lowQuality, int counter,
                          const QLocale &locale)
 {
     // 1. The counter width.
@@ -148,7 +148,7 @@ QString CalculerNomPhoto(const TParamAppli &settings, const QString &theme, cons
         QStringLiteral("#ORIG"), QStringLiteral("#CPT")};
     const QStringList nameValues = {p.hour,    p.minute,  p.second, p.year4, p.year2,
                                     p.monthLong, p.monthShort, p.month, p.dayLong, p.dayShort,
-                                    p.day,     theme,     sourceName(cheminPhoto), padded(compteur, counterWidth)};
+                                    p.day,     theme,     sourceName(photoPath), padded(counter, counterWidth)};
     QString name = Paths::toSlashes(RemplacerTags(mask, nameTags, nameValues));
 
     // 3. The folder part.
@@ -169,7 +169,7 @@ QString CalculerNomPhoto(const TParamAppli &settings, const QString &theme, cons
     // 4. The low-quality sub-folder and suffix.
     QString lowFolder;
     QString suffix;
-    if (basseQualite) {
+    if (lowQuality) {
         lowFolder = Paths::toSlashes(Paths::withSeparator(settings.Repertoire));
         suffix = u' ' + settings.Suffixe;
     }
@@ -200,8 +200,8 @@ QString CalculerNomPhoto(const TParamAppli &settings, const QString &theme, cons
     }
 }
 
-QString CalculerNomBasseQualite(const TParamAppli &settings, const QString &theme, const QString &cheminPhoto,
-                                const QString &destination, double date, int compteur, const QLocale &locale)
+QString CalculerNomBasseQualite(const TParamAppli &settings, const QString &theme, const QString &photoPath,
+                                const QString &destination, double date, int counter, const QLocale &locale)
 {
-    return CalculerNomPhoto(settings, theme, cheminPhoto, destination, date, true, compteur, locale);
+    return CalculerNomPhoto(settings, theme, photoPath, destination, date, true, counter, locale);
 }

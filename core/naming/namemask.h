@@ -16,7 +16,7 @@ class TParamAppli;
 // Replaces, tag after tag in list order, every occurrence of the tag (letters a-z in any case)
 // by its value. The text a tag brings is searched for the later tags only, and never for its own
 // tag: a value that contains its own tag keeps it as text.
-QString RemplacerTags(const QString &texte, const QStringList &tags, const QStringList &valeurs);
+QString RemplacerTags(const QString &content, const QStringList &tags, const QStringList &values);
 
 // The full path for the photo (or its low-quality copy) with the masks of the settings
 // (MasqueNomPhoto; MasqueRepertoire when RepertoireSpecif is on; Repertoire and Suffixe of the
@@ -24,11 +24,11 @@ QString RemplacerTags(const QString &texte, const QStringList &tags, const QStri
 // date is the photo's date (ExifDate values). Month and day names come from the locale: the
 // user's (QLocale() follows the system unless a default was set) or one given by the caller.
 // The name always ends with ".JPG".
-QString CalculerNomPhoto(const TParamAppli &settings, const QString &theme, const QString &cheminPhoto,
-                         const QString &destination, double date, bool basseQualite, int compteur,
+QString CalculerNomPhoto(const TParamAppli &settings, const QString &theme, const QString &photoPath,
+                         const QString &destination, double date, bool lowQuality, int counter,
                          const QLocale &locale = QLocale());
 
 // CalculerNomPhoto for the low-quality copy.
-QString CalculerNomBasseQualite(const TParamAppli &settings, const QString &theme, const QString &cheminPhoto,
-                                const QString &destination, double date, int compteur,
+QString CalculerNomBasseQualite(const TParamAppli &settings, const QString &theme, const QString &photoPath,
+                                const QString &destination, double date, int counter,
                                 const QLocale &locale = QLocale());

@@ -17,24 +17,24 @@ const QString WriteErrorPrefix = QStringLiteral("Erreur pendant la sauvegarde ba
 
 } // namespace
 
-QSize TailleBasseQualitePaysage(int indiceNewDim)
+QSize lowQualityLandscapeSize(int sizeIndex)
 {
-    if (indiceNewDim < 0 || indiceNewDim >= int(std::size(LowQualitySizes)))
+    if (sizeIndex < 0 || sizeIndex >= int(std::size(LowQualitySizes)))
         return QSize();
-    return LowQualitySizes[indiceNewDim];
+    return LowQualitySizes[sizeIndex];
 }
 
-QSize TailleBasseQualite(int indiceNewDim, QSize picture)
+QSize lowQualitySize(int sizeIndex, QSize picture)
 {
-    const QSize landscape = TailleBasseQualitePaysage(indiceNewDim);
+    const QSize landscape = lowQualityLandscapeSize(sizeIndex);
     if (!landscape.isValid())
         return QSize();
     return picture.width() > picture.height() ? landscape : landscape.transposed();
 }
 
-int QualiteBornee(int qualite)
+int boundedQuality(int quality)
 {
-    return qBound(1, qualite, 100);
+    return qBound(1, quality, 100);
 }
 
 LowQualityCopy::Options LowQualityCopy::Options::fromSettings(const TParamAppli &settings)
@@ -42,8 +42,8 @@ LowQualityCopy::Options LowQualityCopy::Options::fromSettings(const TParamAppli 
     Options options;
     options.keepExif = settings.GestionEXIF && settings.GarderInfoEXIF;
     options.keepDate = settings.GarderInfoDateEXIF;
-    options.landscape = settings.Redimensionner ? TailleBasseQualitePaysage(settings.IndiceNewDim) : QSize();
-    options.quality = QualiteBornee(settings.Qualite);
+    options.landscape = settings.Redimensionner ? lowQualityLandscapeSize(settings.IndiceNewDim) : QSize();
+    options.quality = boundedQuality(settings.Qualite);
     return options;
 }
 
@@ -76,7 +76,7 @@ LowQualityCopy LowQualityCopy::make(const Options &options, const QString &sourc
     bool turned = false;
     if (angle != 0) {
         try {
-            picture = Imaging::rotated(picture, angle);
+            picture = Imaging::turnedPicture(picture, angle);
             turned = Imaging::isQuarterTurn(angle);
         } catch (const LumaroError &) {
             // An angle other than a right angle leaves the picture as it is.

@@ -13,11 +13,11 @@ class TParamAppli;
 // Size of the low-quality copy for the size index IndiceNewDim and the picture as it will be
 // saved (after any turn): the landscape size of the table for a picture wider than high, the
 // same exchanged (portrait) otherwise. An invalid QSize for an index outside 0..5.
-QSize TailleBasseQualite(int indiceNewDim, QSize picture);
+QSize lowQualitySize(int sizeIndex, QSize picture);
 // The landscape size of the table (320 x 240 ... 1280 x 1024); invalid outside 0..5.
-QSize TailleBasseQualitePaysage(int indiceNewDim);
+QSize lowQualityLandscapeSize(int sizeIndex);
 // JPEG quality brought into 1..100.
-int QualiteBornee(int qualite);
+int boundedQuality(int quality);
 
 class LowQualityCopy {
 public:

@@ -70,7 +70,7 @@ void RotationSansPerte(const QString &path, int angle)
     // The turned photo is the same photo: it keeps its date, which names and histories use.
     const std::optional<struct timespec> before = FileSystem::modificationTime(path);
     try {
-        Imaging::transformLosslessly(path, angle);
+        Imaging::turnLosslessly(path, angle);
     } catch (const LumaroError &error) {
         throw LumaroError(QStringLiteral("Erreur pendant la rotation sans perte. ") + error.message());
     }
@@ -103,7 +103,7 @@ TurnedPhoto turnSource(const QString &source, int angle, bool *changed)
     *changed = false;
     const auto before = sourceStamp(source);
     TurnedPhoto turned;
-    turned.bytes = Imaging::transformJpegFile(source, angle);
+    turned.bytes = Imaging::turnedJpegFile(source, angle);
     if (!before || sourceStamp(source) != before) {
         *changed = true;
         return {};
@@ -115,7 +115,7 @@ TurnedPhoto turnSource(const QString &source, int angle, bool *changed)
 
 } // namespace
 
-TurnedPhoto TournerEnMemoire(const QString &source, int angle)
+TurnedPhoto turnedInMemory(const QString &source, int angle)
 {
     if (!Imaging::isQuarterTurn(angle))
         return {};
@@ -201,7 +201,7 @@ bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QStri
     const bool deleteSource = settings.SupprimerPhoto;
     try {
         const QString lowQualityPath = lowQuality ? NomBasseQualite(settings, destination) : QString();
-        const QString exifPath = exportExif ? NomFichierExif(destination) : QString();
+        const QString exifPath = exportExif ? exifFileName(destination) : QString();
         // A theme, a mask or a card file name may hold "..": nothing is written outside the
         // destination the user chose.
         checkInsideDestination(destinationRoot, destination);
@@ -231,7 +231,7 @@ bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QStri
             if (sameTarget(exifPath, source) || sameTarget(exifPath, destination)
                 || (lowQuality && sameTarget(exifPath, lowQualityPath)))
                 throw LumaroError(writeErrorMessage(exifPath));
-            EnregistrerFichierExif(exif, destination);
+            writeExifFile(exif, destination);
         }
     } catch (const LumaroError &error) {
         ui.showInformation(QStringLiteral("Erreur pendant le transfert de la photo : \n") + error.message());

@@ -53,12 +53,12 @@ bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QStri
 // The source's bytes turned without loss by angle (90, 180 or 270), as RotationSansPerte would
 // leave a copy of it; empty when the source cannot be read or turned, or changed while it was
 // read, the turn then being left to CopierEtTourner, which reports why.
-TurnedPhoto TournerEnMemoire(const QString &source, int angle);
+TurnedPhoto turnedInMemory(const QString &source, int angle);
 
 // Creates the destination's folder and writes there, in one verified write when the source is
 // to be deleted (temporary name, flush, read back past the page cache, compare, rename), the
 // final photo: the source's bytes as they are, or turned in memory without loss when angle is
-// 90, 180 or 270. A turn made ahead by TournerEnMemoire is used while the source is as it was
+// 90, 180 or 270. A turn made ahead by turnedInMemory is used while the source is as it was
 // then. Throws LumaroError: the copy error, or, for a photo that cannot be turned, "Erreur
 // pendant la rotation sans perte. " + reason once the photo was copied as it is.
 void CopierEtTourner(const QString &source, const QString &destination, int angle,

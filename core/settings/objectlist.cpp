@@ -31,15 +31,15 @@ QString TInfo::Cle() const
 
 void TInfo::Copier(const TInfo &)
 {
-    throw LumaroError(QStringLiteral("Procédure %1.Copier(Source: TInfo) non implémentée.").arg(NomClasse()));
+    throw LumaroError(QStringLiteral("Procédure %1.Copier(Source: TInfo) non implémentée.").arg(className()));
 }
 
 QString TInfo::AsString() const
 {
-    return QStringLiteral("Fonction %1.AsString non implémentée.").arg(NomClasse());
+    return QStringLiteral("Fonction %1.AsString non implémentée.").arg(className());
 }
 
-QString TInfo::NomClasse() const
+QString TInfo::className() const
 {
     return demangled(typeid(*this));
 }
@@ -51,93 +51,93 @@ TListe::~TListe()
     Vider();
 }
 
-TInfo &TListe::AjouterElement(std::unique_ptr<TInfo> item, const QString &cle)
+TInfo &TListe::AjouterElement(std::unique_ptr<TInfo> item, const QString &givenKey)
 {
     if (!item)
         throw std::invalid_argument("TListe::AjouterElement: null item");
-    QString key = cle.isEmpty() ? item->Cle() : cle;
-    m_entrees.push_back(Entree{std::move(key), std::move(item)});
-    return *m_entrees.back().item;
+    QString key = givenKey.isEmpty() ? item->Cle() : givenKey;
+    m_entries.push_back(Entry{std::move(key), std::move(item)});
+    return *m_entries.back().item;
 }
 
-const TListe::Entree &TListe::entree(int index) const
+const TListe::Entry &TListe::entry(int index) const
 {
     if (index < 0 || index >= Count())
         throw std::out_of_range("TListe: index out of range");
-    return m_entrees[size_t(index)];
+    return m_entries[size_t(index)];
 }
 
 TInfo &TListe::Items(int index)
 {
-    return *entree(index).item;
+    return *entry(index).item;
 }
 
 const TInfo &TListe::Items(int index) const
 {
-    return *entree(index).item;
+    return *entry(index).item;
 }
 
 const QString &TListe::Cle(int index) const
 {
-    return entree(index).cle;
+    return entry(index).key;
 }
 
-int TListe::IndexDe(const QString &cle) const
+int TListe::indexOf(const QString &key) const
 {
     for (int i = 0; i < Count(); ++i)
-        if (m_entrees[size_t(i)].cle.compare(cle, Qt::CaseInsensitive) == 0)
+        if (m_entries[size_t(i)].key.compare(key, Qt::CaseInsensitive) == 0)
             return i;
     return -1;
 }
 
-TInfo *TListe::Chercher(const QString &cle)
+TInfo *TListe::Chercher(const QString &key)
 {
-    const int index = IndexDe(cle);
-    return index < 0 ? nullptr : m_entrees[size_t(index)].item.get();
+    const int index = indexOf(key);
+    return index < 0 ? nullptr : m_entries[size_t(index)].item.get();
 }
 
-const TInfo *TListe::Chercher(const QString &cle) const
+const TInfo *TListe::Chercher(const QString &key) const
 {
-    const int index = IndexDe(cle);
-    return index < 0 ? nullptr : m_entrees[size_t(index)].item.get();
+    const int index = indexOf(key);
+    return index < 0 ? nullptr : m_entries[size_t(index)].item.get();
 }
 
 void TListe::Vider()
 {
-    for (Entree &e : m_entrees)
+    for (Entry &e : m_entries)
         e.item.reset();
-    m_entrees.clear();
+    m_entries.clear();
 }
 
 bool TListe::APermuter(int, int)
 {
     throw LumaroError(
-        QStringLiteral("Fonction %1.APermuter(Index1, Index2: Word): Boolean non implementée.").arg(NomClasse()));
+        QStringLiteral("Fonction %1.APermuter(Index1, Index2: Word): Boolean non implementée.").arg(className()));
 }
 
-void TListe::Permuter(int index1, int index2)
+void TListe::swap(int index1, int index2)
 {
-    entree(index1);
-    entree(index2);
-    std::swap(m_entrees[size_t(index1)], m_entrees[size_t(index2)]);
+    entry(index1);
+    entry(index2);
+    std::swap(m_entries[size_t(index1)], m_entries[size_t(index2)]);
 }
 
-QStringList TListe::Lignes() const
+QStringList TListe::lines() const
 {
     QStringList lines;
     lines.reserve(Count());
-    for (const Entree &e : m_entrees)
+    for (const Entry &e : m_entries)
         lines.append(e.item->AsString());
     return lines;
 }
 
-void TListe::EnregistrerDansFichier(const QString &nomFichier) const
+void TListe::saveToFile(const QString &fileName) const
 {
-    if (!FileReplacement::writeWhole(nomFichier, TextFile::joinCrlf(Lignes())))
-        throw LumaroError(QStringLiteral("Impossible d'écrire dans %1").arg(nomFichier));
+    if (!FileReplacement::writeWhole(fileName, TextFile::joinCrlf(lines())))
+        throw LumaroError(QStringLiteral("Impossible d'écrire dans %1").arg(fileName));
 }
 
-QString TListe::NomClasse() const
+QString TListe::className() const
 {
     return demangled(typeid(*this));
 }

@@ -38,7 +38,7 @@ public:
     virtual QString AsString() const;
 
     // The name of the object's actual class, as the messages above show it.
-    QString NomClasse() const;
+    QString className() const;
 };
 
 class TListe {
@@ -50,7 +50,7 @@ public:
     // Creates a list of class L. TListe itself cannot be used directly: asking for it throws
     // LumaroError "Impossible d'instancier directement le type TListe.".
     template <class L>
-    static std::unique_ptr<L> Creer()
+    static std::unique_ptr<L> create()
     {
         static_assert(std::is_base_of_v<TListe, L>);
         if constexpr (std::is_same_v<L, TListe>)
@@ -61,20 +61,20 @@ public:
 
     // Appends the item under the key (the item's Cle when the key is empty); the list owns the
     // item from then on. Returns the item. A null item is refused (std::invalid_argument).
-    TInfo &AjouterElement(std::unique_ptr<TInfo> item, const QString &cle = QString());
+    TInfo &AjouterElement(std::unique_ptr<TInfo> item, const QString &key = QString());
 
-    int Count() const { return int(m_entrees.size()); }
-    bool isEmpty() const { return m_entrees.empty(); }
+    int Count() const { return int(m_entries.size()); }
+    bool isEmpty() const { return m_entries.empty(); }
     // The item and the key at a zero-based index; std::out_of_range outside the list.
     TInfo &Items(int index);
     const TInfo &Items(int index) const;
     const QString &Cle(int index) const;
 
     // The item of the first entry whose key equals the text, letter case ignored; null if none.
-    TInfo *Chercher(const QString &cle);
-    const TInfo *Chercher(const QString &cle) const;
+    TInfo *Chercher(const QString &key);
+    const TInfo *Chercher(const QString &key) const;
     // Index of that entry, or -1.
-    int IndexDe(const QString &cle) const;
+    int indexOf(const QString &key) const;
 
     // Frees every item, in index order, and empties the list.
     void Vider();
@@ -83,25 +83,25 @@ public:
     // throws LumaroError "Fonction <class>.APermuter(Index1, Index2: Word): Boolean non implementée.".
     virtual bool APermuter(int index1, int index2);
     // Exchanges two entries (keys and items).
-    void Permuter(int index1, int index2);
+    void swap(int index1, int index2);
 
     // Every item's AsString, in list order.
-    QStringList Lignes() const;
+    QStringList lines() const;
     // Writes Lignes to the file, each line followed by CR LF (the last one too), UTF-8, through
     // a temporary file renamed over the target. Throws LumaroError "Impossible d'écrire dans <path>".
-    void EnregistrerDansFichier(const QString &nomFichier) const;
+    void saveToFile(const QString &fileName) const;
 
-    QString NomClasse() const;
+    QString className() const;
 
 protected:
     TListe() = default;
 
 private:
-    struct Entree {
-        QString cle;
+    struct Entry {
+        QString key;
         std::unique_ptr<TInfo> item;
     };
-    const Entree &entree(int index) const;
+    const Entry &entry(int index) const;
 
-    std::vector<Entree> m_entrees;
+    std::vector<Entry> m_entries;
 };

@@ -81,8 +81,8 @@ void TParamAppli::LireParametres()
         const QString key = QLatin1String(e.key);
         std::visit(Overloaded{
                        [&](QString TParamAppli::*f) {
-                           const QString def = e.defaultText ? QString::fromUtf8(e.defaultText) : Paths::defaultCardReader();
-                           this->*f = m_file.readString(section, key, def);
+                           const QString defaults = e.defaultText ? QString::fromUtf8(e.defaultText) : Paths::defaultCardReader();
+                           this->*f = m_file.readString(section, key, defaults);
                        },
                        [&](int TParamAppli::*f) { this->*f = m_file.readInteger(section, key, e.defaultNumber); },
                        [&](bool TParamAppli::*f) { this->*f = m_file.readBool(section, key, e.defaultNumber != 0); },
@@ -133,15 +133,15 @@ QStringList TParamAppli::describe() const
     return lines;
 }
 
-TParamAppli::Valeurs TParamAppli::valeurs() const
+TParamAppli::Values TParamAppli::values() const
 {
-    Valeurs values;
+    Values values;
     for (const SettingTable::Entry &e : SettingTable::entries())
         std::visit([&](auto TParamAppli::*f) { values.emplace_back(this->*f); }, e.field);
     return values;
 }
 
-void TParamAppli::restaurer(const Valeurs &values)
+void TParamAppli::restore(const Values &values)
 {
     const auto &entries = SettingTable::entries();
     if (values.size() != entries.size())

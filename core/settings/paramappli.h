@@ -32,10 +32,10 @@ public:
 
     // The value of every setting in table order (MiniatureBatch and GestionEXIF included), to
     // put the store back as it was when a change could not be written.
-    using Valeurs = std::vector<std::variant<QString, int, bool>>;
-    Valeurs valeurs() const;
+    using Values = std::vector<std::variant<QString, int, bool>>;
+    Values values() const;
     // Only the fields change; the file is left as it is.
-    void restaurer(const Valeurs &valeurs);
+    void restore(const Values &values);
 
     // General
     QString LecteurCarte;

@@ -28,12 +28,12 @@ void applyExifManagement(TParamAppli &settings)
 
 void applyAndWrite(TParamAppli &settings, const std::function<void(TParamAppli &)> &change)
 {
-    const TParamAppli::Valeurs before = settings.valeurs();
+    const TParamAppli::Values before = settings.values();
     try {
         change(settings);
         settings.EcrireParametres();
     } catch (...) {
-        settings.restaurer(before);
+        settings.restore(before);
         throw;
     }
 }

@@ -190,10 +190,10 @@ BatchTransfer::Preparation BatchTransfer::prepare(const TParamAppli &settings, c
     if (loaded && options.thumbnails) {
         preparation.thumbnail = thumbnail.picture;
         if (preparation.angle != 0 && !preparation.thumbnail.isNull())
-            preparation.thumbnail = Imaging::rotated(preparation.thumbnail, preparation.angle);
+            preparation.thumbnail = Imaging::turnedPicture(preparation.thumbnail, preparation.angle);
     }
     if (preparation.angle != 0 && !options.lowQualityOnly)
-        preparation.turnedPhoto = TournerEnMemoire(source, preparation.angle);
+        preparation.turnedPhoto = turnedInMemory(source, preparation.angle);
     if (options.lowQuality || options.lowQualityOnly)
         preparation.lowQuality = LowQualityCopy::make(LowQualityCopy::Options::fromSettings(settings), source,
                                                       preparation.angle, FileSystem::lastModified(source));

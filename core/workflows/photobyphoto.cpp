@@ -117,14 +117,14 @@ PhotoByPhotoSession::After PhotoByPhotoSession::moveOn()
     return After::NextPhoto;
 }
 
-PhotoByPhotoSession::After PhotoByPhotoSession::transfer(const QString &nomFinal, UserInterface &ui)
+PhotoByPhotoSession::After PhotoByPhotoSession::transfer(const QString &finalName, UserInterface &ui)
 {
     const QString path = source();
     const bool succeeded =
-        TransfererPhoto(m_settings, ui, path, m_destination, nomFinal, m_angle, m_exif, m_exportExif, m_lowQuality);
+        TransfererPhoto(m_settings, ui, path, m_destination, finalName, m_angle, m_exif, m_exportExif, m_lowQuality);
     // A copy can exist although a later step failed: it was written, under a name that was free.
-    if (succeeded || FileSystem::status(nomFinal))
-        m_written.append(nomFinal);
+    if (succeeded || FileSystem::status(finalName))
+        m_written.append(finalName);
     if (succeeded && m_settings.SupprimerPhoto && !FileSystem::status(path)) {
         // The photo that follows takes the place of the one whose source went.
         m_photos.removeAt(m_number - 1);

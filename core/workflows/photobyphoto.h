@@ -72,7 +72,7 @@ public:
     enum class After { NextPhoto, Finished, SamePhoto };
     // Transfers the photo shown under NomFinal (the path the window showed, passed in so that
     // what the user saw is what is written). The transfer reports its own failure to ui.
-    After transfer(const QString &nomFinal, UserInterface &ui);
+    After transfer(const QString &finalName, UserInterface &ui);
     // Writes only the photo's low-quality copy; the photo stays on the card and in the list.
     // On failure the message goes to ui and the window stays on the photo.
     After lowQualityOnly(UserInterface &ui);

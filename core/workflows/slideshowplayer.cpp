@@ -85,19 +85,19 @@ void SlideshowPlayer::PhotoPrecedente()
         AfficherPhoto();
 }
 
-void SlideshowPlayer::RevenirAuDebut()
+void SlideshowPlayer::backToStart()
 {
     if (accepting() && m_sequence.first())
         AfficherPhoto();
 }
 
-void SlideshowPlayer::AllerALaFin()
+void SlideshowPlayer::goToEnd()
 {
     if (accepting() && m_sequence.last())
         AfficherPhoto();
 }
 
-void SlideshowPlayer::QuitterDiaporama()
+void SlideshowPlayer::quit()
 {
     if (accepting())
         TerminerDiaporama();
@@ -189,7 +189,7 @@ void SlideshowPlayer::TournerPhoto(int angle)
     // Every turn starts from the file as it is on disk: unsaved turns do not add up.
     QImage turned;
     try {
-        turned = Imaging::rotated(m_picture.decoded, angle);
+        turned = Imaging::turnedPicture(m_picture.decoded, angle);
     } catch (const LumaroError &error) {
         m_ui.showError(QStringLiteral("Erreur convert.\n") + error.message());
     }
@@ -210,7 +210,7 @@ void SlideshowPlayer::TournerPhoto(int angle)
         m_ui.showError(error.message());
         QImage before = m_picture.decoded;
         if (m_viewAngle != 0)
-            before = Imaging::rotated(before, m_viewAngle);
+            before = Imaging::turnedPicture(before, m_viewAngle);
         showTurned(before);
         endRotation();
         return;
@@ -269,7 +269,7 @@ void SlideshowPlayer::SupprimerPhoto()
     AfficherPhoto();
 }
 
-void SlideshowPlayer::EnregistrerBasseQ()
+void SlideshowPlayer::saveLowQualityCopy()
 {
     if (!accepting())
         return;
@@ -300,7 +300,7 @@ void SlideshowPlayer::areaChanged()
     const QSize area = m_view.pictureArea();
     QImage picture = m_picture.decoded;
     if (m_viewAngle != 0)
-        picture = Imaging::rotated(picture, m_viewAngle);
+        picture = Imaging::turnedPicture(picture, m_viewAngle);
     m_picture.shown = fittedPicture(picture, area);
     m_picture.area = area;
     m_view.showPicture(m_picture.shown);

@@ -41,16 +41,16 @@ public:
     // once the slideshow is over.
     void PhotoSuivante();
     void PhotoPrecedente();
-    void RevenirAuDebut();
-    void AllerALaFin();
+    void backToStart();
+    void goToEnd();
     // Escape and the menu's "Quitter le diaporama": asks "Quitter le diaporama ?".
-    void QuitterDiaporama();
+    void quit();
     // Quarter turn of the photo on display: 90 to the right, 270 to the left.
     void TournerPhoto(int angle);
     // "Supprimer la photo": the file and its low-quality copy, after "Supprimer la photo définitivement ?".
     void SupprimerPhoto();
     // "Enregistrer une basse résolution": the low-quality copy of the file as it is on disk.
-    void EnregistrerBasseQ();
+    void saveLowQualityCopy();
 
     // "Diaporama automatique": whether the timer's ticks move on.
     bool autoAdvance() const { return m_autoAdvance; }

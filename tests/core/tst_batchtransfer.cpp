@@ -135,7 +135,7 @@ private slots:
         QCOMPARE(batch.PhotosTransferees().size(), 3);
         QCOMPARE(contentOf(batch.PhotosTransferees().at(1)), originals[1]);
         QVERIFY(result.slideshowWanted); // Executer is on by default
-        QVERIFY(m_work.ui.errors.isEmpty() && m_work.ui.informations.isEmpty() && m_work.ui.confirmations.isEmpty());
+        QVERIFY(m_work.ui.errors.isEmpty() && m_work.ui.information.isEmpty() && m_work.ui.confirmations.isEmpty());
     }
 
     void automaticTurnFollowsTheSetting()
@@ -242,7 +242,7 @@ private slots:
         QStringList events;
         Recorder recorder;
         recorder.afterPhoto = [&](const BatchPhoto &photo) {
-            events << QStringLiteral("%1: %2 + %3").arg(photo.number).arg(m_work.ui.errors.size()).arg(m_work.ui.informations.size());
+            events << QStringLiteral("%1: %2 + %3").arg(photo.number).arg(m_work.ui.errors.size()).arg(m_work.ui.information.size());
         };
         batch.run(&recorder);
         // Photo 2 does not open (an error) and has no low-quality copy (its transfer's message).
@@ -260,8 +260,8 @@ private slots:
         QVERIFY(turned.height() > turned.width());
         QVERIFY(plain.width() > plain.height());
         QVERIFY(m_work.ui.errors[0].contains(m_work.card.photos[1]));
-        QVERIFY2(m_work.ui.informations[0].contains(QStringLiteral("Erreur pendant la sauvegarde basse résolution (1)")),
-                 qPrintable(m_work.ui.informations[0]));
+        QVERIFY2(m_work.ui.information[0].contains(QStringLiteral("Erreur pendant la sauvegarde basse résolution (1)")),
+                 qPrintable(m_work.ui.information[0]));
     }
 
     void onlyFilesThatExistAreListed()
@@ -279,7 +279,7 @@ private slots:
         BatchTransfer batch(*m_work.settings, m_work.ui, photos, o);
         const BatchTransfer::Result result = batch.run();
         QCOMPARE(result.failures, 2);
-        QCOMPARE(m_work.ui.informations.size(), 2); // the transfer's own message, once per photo
+        QCOMPARE(m_work.ui.information.size(), 2); // the transfer's own message, once per photo
         QCOMPARE(batch.PhotosTransferees().size(), 2);
         for (const QString &copy : batch.PhotosTransferees())
             QVERIFY(QFile::exists(copy));
@@ -372,7 +372,7 @@ private slots:
         QCOMPARE(result.end, BatchTransfer::End::Aborted);
         QCOMPARE(m_work.ui.errors.size(), 1); // one message, not one per photo left
         QVERIFY(m_work.ui.errors[0].contains(QStringLiteral("le disque de destination est plein")));
-        QVERIFY(m_work.ui.informations.isEmpty());
+        QVERIFY(m_work.ui.information.isEmpty());
         // Whatever was written is whole, and every photo not written is still on the card.
         for (const QString &copy : batch.PhotosTransferees())
             QVERIFY(QFileInfo(copy).size() > 0);
@@ -516,7 +516,7 @@ private slots:
             QCOMPARE(result.failures, 2);
             QVERIFY(batch.PhotosTransferees().isEmpty());
             QCOMPARE(photos, m_work.card.photos);
-            const QString message = (ui.informations + ui.errors).value(0);
+            const QString message = (ui.information + ui.errors).value(0);
             QVERIFY2(message.endsWith(QStringLiteral(" sort du répertoire de destination.")), qPrintable(message));
             QVERIFY(!QFile::exists(m_work.path(QStringLiteral("x 1.JPG"))) && !QDir(m_work.root() + QStringLiteral("/../x 1.JPG")).exists());
         }

@@ -3,7 +3,7 @@
 // another folder keeps its history.
 #include "core/files/filename.h"
 #include "core/discovery/filtrephoto.h"
-#include "core/discovery/historique.h"
+#include "core/discovery/history.h"
 #include "core/exif/informationexif.h"
 #include "core/naming/namemask.h"
 #include "core/settings/paramappli.h"
@@ -141,7 +141,7 @@ private slots:
             const QString destination = CalculerNomPhoto(settings, QString(), photo, root, DatePhoto(exif, photo), false, 1);
             QVERIFY(TransfererPhoto(settings, ui, photo, root, destination, 0, exif, true, false));
         }
-        QVERIFY2(ui.informations.isEmpty(), qPrintable(ui.informations.join(u'\n')));
+        QVERIFY2(ui.information.isEmpty(), qPrintable(ui.information.join(u'\n')));
         const QByteArray out = QFile::encodeName(root);
         QCOMPARE(readRaw(out + "c\xFF.JPG"), QByteArray("first photo"));
         QCOMPARE(readRaw(out + "c\xFE.JPG"), QByteArray("second photo"));
@@ -282,7 +282,7 @@ private slots:
         QStringList entries = {key + QStringLiteral("/mnt/c/DCIM/A/IMG_1.JPG"), key + QStringLiteral("/mnt/c/DCIM/B/IMG_2.JPG"),
                                key + QStringLiteral("/mnt/c/A/IMG_1.JPG"), key + QStringLiteral("/mnt/c/X/A/img_1.jpg"),
                                QStringLiteral("20040214103014/mnt/c/DCIM/A/IMG_1.JPG")};
-        Historique::removeKnownPhotos(entries, previous, QStringLiteral("/mnt/c/"), QStringLiteral("/"));
+        History::removeKnownPhotos(entries, previous, QStringLiteral("/mnt/c/"), QStringLiteral("/"));
         QCOMPARE(entries, (QStringList{key + QStringLiteral("/mnt/c/A/IMG_1.JPG"),
                                        QStringLiteral("20040214103014/mnt/c/DCIM/A/IMG_1.JPG")}));
     }

@@ -17,11 +17,11 @@
 #include <exiv2/exiv2.hpp>
 
 // Test items live at global scope so that their class names read plainly in the messages.
-class TBidon : public TInfo {
+class TDummy : public TInfo {
 public:
-    TBidon() = default;
-    TBidon(QString key, QStringList *log) : m_key(std::move(key)), m_log(log) {}
-    ~TBidon() override
+    TDummy() = default;
+    TDummy(QString key, QStringList *log) : m_key(std::move(key)), m_log(log) {}
+    ~TDummy() override
     {
         if (m_log)
             m_log->append(m_key);
@@ -33,13 +33,13 @@ private:
     QStringList *m_log = nullptr;
 };
 
-class TListeBidon : public TListe {};
+class TDummyList : public TListe {};
 
-class TCopiable : public TInfo {
+class TCopyable : public TInfo {
 public:
-    QString texte;
-    void Copier(const TInfo &source) override { texte = static_cast<const TCopiable &>(source).texte; }
-    QString AsString() const override { return texte; }
+    QString content;
+    void Copier(const TInfo &source) override { content = static_cast<const TCopyable &>(source).content; }
+    QString AsString() const override { return content; }
 };
 
 namespace {
@@ -128,51 +128,51 @@ private slots:
     void listBaseCannotBeCreatedItself()
     {
         try {
-            TListe::Creer<TListe>();
+            TListe::create<TListe>();
             QFAIL("TListe was created");
         } catch (const LumaroError &e) {
             QCOMPARE(e.message(), QStringLiteral("Impossible d'instancier directement le type TListe."));
         }
-        const auto list = TListe::Creer<TListeBidon>();
+        const auto list = TListe::create<TDummyList>();
         QVERIFY(list && list->Count() == 0);
     }
 
     void baseOperationsReportWhatIsMissing()
     {
-        TBidon item;
-        TListeBidon list;
-        QCOMPARE(item.AsString(), QStringLiteral("Fonction TBidon.AsString non implémentée."));
+        TDummy item;
+        TDummyList list;
+        QCOMPARE(item.AsString(), QStringLiteral("Fonction TDummy.AsString non implémentée."));
         try {
             item.Copier(item);
             QFAIL("Copier succeeded");
         } catch (const LumaroError &e) {
-            QCOMPARE(e.message(), QStringLiteral("Procédure TBidon.Copier(Source: TInfo) non implémentée."));
+            QCOMPARE(e.message(), QStringLiteral("Procédure TDummy.Copier(Source: TInfo) non implémentée."));
         }
         try {
-            TListe::Creer<TListeBidon>()->APermuter(0, 1);
+            TListe::create<TDummyList>()->APermuter(0, 1);
             QFAIL("APermuter succeeded");
         } catch (const LumaroError &e) {
             QCOMPARE(e.message(),
-                     QStringLiteral("Fonction TListeBidon.APermuter(Index1, Index2: Word): Boolean non implementée."));
+                     QStringLiteral("Fonction TDummyList.APermuter(Index1, Index2: Word): Boolean non implementée."));
         }
-        TCopiable source;
-        source.texte = QStringLiteral("abc");
-        QCOMPARE(TInfo::CreateCopie<TCopiable>(source)->AsString(), QStringLiteral("abc"));
+        TCopyable source;
+        source.content = QStringLiteral("abc");
+        QCOMPARE(TInfo::CreateCopie<TCopyable>(source)->AsString(), QStringLiteral("abc"));
     }
 
     void keysAndLookupIgnoreCaseAndKeepTheFirst()
     {
-        TListeBidon list;
+        TDummyList list;
         list.AjouterElement(std::make_unique<TInfo>());
-        list.AjouterElement(std::make_unique<TBidon>(QStringLiteral("Date taken"), nullptr));
-        TInfo &second = list.AjouterElement(std::make_unique<TBidon>(QStringLiteral("x"), nullptr),
+        list.AjouterElement(std::make_unique<TDummy>(QStringLiteral("Date taken"), nullptr));
+        TInfo &second = list.AjouterElement(std::make_unique<TDummy>(QStringLiteral("x"), nullptr),
                                             QStringLiteral("DATE TAKEN"));
         QCOMPARE(list.Count(), 3);
         QCOMPARE(list.Cle(0), QString()); // a plain TInfo's key is empty
         QCOMPARE(list.Cle(1), QStringLiteral("Date taken"));
         QCOMPARE(list.Chercher(QStringLiteral("date TAKEN")), &list.Items(1));
         QVERIFY(list.Chercher(QStringLiteral("Date")) == nullptr);
-        QCOMPARE(list.IndexDe(QStringLiteral("x")), -1); // the given key wins over the item's own
+        QCOMPARE(list.indexOf(QStringLiteral("x")), -1); // the given key wins over the item's own
         QCOMPARE(&list.Items(2), &second);
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, list.Items(3));
     }
@@ -181,30 +181,30 @@ private slots:
     {
         QStringList freed;
         {
-            TListeBidon list;
+            TDummyList list;
             for (const char *key : {"a", "b", "c"})
-                list.AjouterElement(std::make_unique<TBidon>(QString::fromLatin1(key), &freed));
+                list.AjouterElement(std::make_unique<TDummy>(QString::fromLatin1(key), &freed));
             list.Vider();
             QCOMPARE(freed, (QStringList{"a", "b", "c"}));
             QCOMPARE(list.Count(), 0);
-            list.AjouterElement(std::make_unique<TBidon>(QStringLiteral("d"), &freed));
-            list.AjouterElement(std::make_unique<TBidon>(QStringLiteral("e"), &freed));
+            list.AjouterElement(std::make_unique<TDummy>(QStringLiteral("d"), &freed));
+            list.AjouterElement(std::make_unique<TDummy>(QStringLiteral("e"), &freed));
         }
         QCOMPARE(freed, (QStringList{"a", "b", "c", "d", "e"}));
     }
 
     void savingWritesOneCrLfLinePerItem()
     {
-        TListeBidon list;
-        list.AjouterElement(std::make_unique<TBidon>());
-        auto item = std::make_unique<TCopiable>();
-        item->texte = QStringLiteral("Été");
+        TDummyList list;
+        list.AjouterElement(std::make_unique<TDummy>());
+        auto item = std::make_unique<TCopyable>();
+        item->content = QStringLiteral("Été");
         list.AjouterElement(std::move(item));
         const QString file = path(QStringLiteral("list.txt"));
-        list.EnregistrerDansFichier(file);
-        QCOMPARE(readFile(file), QByteArray("Fonction TBidon.AsString non implémentée.\r\nÉté\r\n"));
+        list.saveToFile(file);
+        QCOMPARE(readFile(file), QByteArray("Fonction TDummy.AsString non implémentée.\r\nÉté\r\n"));
         // A folder where the file should be: an error, not a silent failure.
-        QVERIFY_THROWS_EXCEPTION(LumaroError, list.EnregistrerDansFichier(m_dir.path()));
+        QVERIFY_THROWS_EXCEPTION(LumaroError, list.saveToFile(m_dir.path()));
     }
 
     // --- Dates and orientation -------------------------------------------------------------
@@ -367,7 +367,7 @@ private slots:
         LireInformationsExif(fromFile, photo, true);
         LireInformationsExif(fromMemory, bytes, photo, true);
         QVERIFY(fromFile.Count() > 10);
-        QCOMPARE(LignesFichierExif(fromMemory), LignesFichierExif(fromFile));
+        QCOMPARE(exifFileLines(fromMemory), exifFileLines(fromFile));
     }
 
     // Without EXIF, with reading off, or with EXIF that cannot be read: one entry from the file date.
@@ -445,13 +445,13 @@ private slots:
         const QString photo = path(QStringLiteral("out/Noel 1.JPG"));
         QVERIFY(QDir().mkpath(path(QStringLiteral("out"))));
         QVERIFY(writeFile(path(QStringLiteral("out/Noel 1.txt")), "an older and much longer file\r\n\r\n\r\n"));
-        EnregistrerFichierExif(list, photo);
+        writeExifFile(list, photo);
         QCOMPARE(readFile(path(QStringLiteral("out/Noel 1.txt"))),
                  QByteArray("Manufacturer=Probé \r\nUser Comment=two\r\nlines\r\nEmpty=\r\n"));
         TListeInformationExif empty;
-        QCOMPARE(ContenuFichierExif(empty), QByteArray());
+        QCOMPARE(exifFileContent(empty), QByteArray());
         try {
-            EnregistrerFichierExif(list, path(QStringLiteral("no such folder/x.JPG")));
+            writeExifFile(list, path(QStringLiteral("no such folder/x.JPG")));
             QFAIL("wrote into a missing folder");
         } catch (const LumaroError &e) {
             QVERIFY(e.message().startsWith(QStringLiteral("Erreur pendant l'écriture du fichier ")));
@@ -471,7 +471,7 @@ private slots:
     {
         QFETCH(QString, photo);
         QFETCH(QString, text);
-        QCOMPARE(NomFichierExif(photo), text);
+        QCOMPARE(exifFileName(photo), text);
     }
 
     // --- Command line ----------------------------------------------------------------------
@@ -483,7 +483,7 @@ private slots:
         LireInformationsExif(list, photo, true);
         QString out, err;
         QCOMPARE(TestSupport::runCli({QStringLiteral("exif"), photo}, &out, &err), 0);
-        QCOMPARE(out.toUtf8(), ContenuFichierExif(list));
+        QCOMPARE(out.toUtf8(), exifFileContent(list));
         QVERIFY(out.contains(QStringLiteral("Date taken=2004:02:14 10:30:12\r\n")));
         QCOMPARE(TestSupport::runCli({QStringLiteral("exif"), path(QStringLiteral("plain.jpg"))}, &out, &err), 0);
         QCOMPARE(out, QStringLiteral("Date taken=2021:07:03 16:45:50\r\n"));

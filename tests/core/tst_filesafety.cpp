@@ -5,7 +5,7 @@
 #include "core/files/filereplacement.h"
 #include "core/files/filesystem.h"
 #include "core/discovery/filtrephoto.h"
-#include "core/discovery/historique.h"
+#include "core/discovery/history.h"
 #include "core/exif/informationexif.h"
 #include "core/settings/paramappli.h"
 #include "core/operations/photooperations.h"
@@ -213,7 +213,7 @@ private slots:
         filter.EnregistrerFiltre();
         QCOMPARE(fileMode(filter.filePath()), expected);
         const QString history = settingsFolder + QStringLiteral("Histo/1-DCIM.txt");
-        Historique::write(history, {QStringLiteral("20040214103012/card/DCIM/IMG_0001.JPG")});
+        History::write(history, {QStringLiteral("20040214103012/card/DCIM/IMG_0001.JPG")});
         QCOMPARE(fileMode(history), expected);
 
         const QString root = dir.filePath(QStringLiteral("photos"));
@@ -237,11 +237,11 @@ private slots:
         settings.Tempo = 9;
         settings.EcrireParametres();
         RotationSansPerte(destination, 270);
-        EnregistrerFichierExif(exif, destination);
-        Historique::write(history, {});
+        writeExifFile(exif, destination);
+        History::write(history, {});
         for (const QString &file : {settings.filePath(), destination, text, history})
             QVERIFY2(fileMode(file) == 0640, qPrintable(file));
-        QVERIFY(ui.informations.isEmpty());
+        QVERIFY(ui.information.isEmpty());
     }
 };
 

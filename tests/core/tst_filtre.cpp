@@ -53,8 +53,8 @@ private slots:
     void reading_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("nouvelle");
-        QTest::addColumn<int>("typeNom");
+        QTest::addColumn<bool>("fresh");
+        QTest::addColumn<int>("nameType");
         QTest::addColumn<double>("date");
         QTest::newRow("stored day") << QByteArray("FiltreDate=25022004") << false << 0 << Feb25th2004;
         QTest::newRow("impossible day") << QByteArray("FiltreDate=31022004") << false << 0 << -1.0;
@@ -72,13 +72,13 @@ private slots:
     void reading()
     {
         QFETCH(QByteArray, content);
-        QFETCH(bool, nouvelle);
-        QFETCH(int, typeNom);
+        QFETCH(bool, fresh);
+        QFETCH(int, nameType);
         QFETCH(double, date);
         QVERIFY(writeFile(file(), "[Filtre]\r\n" + content + "\r\n"));
         const TFiltrePhoto filter(m_folder);
-        QCOMPARE(filter.NouvellePhoto, nouvelle);
-        QCOMPARE(filter.TypeFiltreNom, typeNom);
+        QCOMPARE(filter.NouvellePhoto, fresh);
+        QCOMPARE(filter.TypeFiltreNom, nameType);
         QCOMPARE(filter.FiltreDate, date);
     }
 

@@ -240,7 +240,7 @@ private slots:
         const Photo photo = loadPhoto(file, MetadataChoice::Load);
         QCOMPARE(photo.metadata.iccProfile(), profile);
         QVERIFY(!photo.metadata.hasExif());
-        const QByteArray copy = encodeJpeg(rotated(photo.picture, 90), SaveOptions{40, photo.metadata, true});
+        const QByteArray copy = encodeJpeg(turnedPicture(photo.picture, 90), SaveOptions{40, photo.metadata, true});
         QCOMPARE(Metadata::fromJpeg(copy).iccProfile(), profile);
         QVERIFY(loadPhoto(file).metadata.isEmpty());
     }
@@ -287,7 +287,7 @@ private slots:
             [&] { loadPhoto(file); },
             [&] { loadPhotoCovering(file, QSize(640, 480)); },
             [&] { loadThumbnail(file, QSize(105, 105), MetadataChoice::Load); },
-            [&] { transformLosslessly(file, 90); },
+            [&] { turnLosslessly(file, 90); },
         };
         for (const auto &operation : operations) {
             try {
@@ -377,7 +377,7 @@ private slots:
         }
     }
 
-    void rotatedTurnsClockwise_data()
+    void turnedPictureTurnsClockwise_data()
     {
         QTest::addColumn<int>("angle");
         QTest::addColumn<QSize>("size");
@@ -389,12 +389,12 @@ private slots:
         QTest::newRow("270") << 270 << QSize(60, 80) << QList<C>{C::Green, C::White, C::Red, C::Blue};
         QTest::newRow("-90 is 270") << -90 << QSize(60, 80) << QList<C>{C::Green, C::White, C::Red, C::Blue};
     }
-    void rotatedTurnsClockwise()
+    void turnedPictureTurnsClockwise()
     {
         QFETCH(int, angle);
         QFETCH(QSize, size);
         QFETCH(QList<Colour>, expected);
-        const QImage out = rotated(quadrants(80, 60), angle);
+        const QImage out = turnedPicture(quadrants(80, 60), angle);
         QCOMPARE(out.size(), size);
         QCOMPARE(out.format(), QImage::Format_RGB888);
         QCOMPARE(corners(out), expected);
@@ -406,12 +406,12 @@ private slots:
         const QByteArray before = readFile(file);
         for (int angle : {45, 1, 91}) {
             try {
-                transformLosslessly(file, angle);
+                turnLosslessly(file, angle);
                 QFAIL("angle accepted");
             } catch (const ImagingError &error) {
                 QCOMPARE(error.code(), ErrorCode::UnsupportedAngle);
             }
-            QVERIFY_THROWS_EXCEPTION(ImagingError, rotated(quadrants(8, 8), angle));
+            QVERIFY_THROWS_EXCEPTION(ImagingError, turnedPicture(quadrants(8, 8), angle));
         }
         QCOMPARE(readFile(file), before);
         QVERIFY_THROWS_EXCEPTION(ImagingError, resized(quadrants(8, 8), QSize(0, 10)));
@@ -443,7 +443,7 @@ private slots:
         QFETCH(int, angle);
         const QString file = makePhoto(QStringLiteral("turn.jpg"), size.width(), size.height(), quality);
         const QByteArray reference = run(jpegtran, {"-rotate", QString::number(angle), "-trim", "-copy", "all", file});
-        transformLosslessly(file, angle);
+        turnLosslessly(file, angle);
         const QByteArray turned = readFile(file);
 
         // Without EXIF there is nothing to update: the files are the same, byte for byte.
@@ -488,7 +488,7 @@ private slots:
             ? QByteArray()
             : run(jpegtran, {"-rotate", QString::number(angle), "-trim", "-copy", "all", file});
 
-        transformLosslessly(file, angle);
+        turnLosslessly(file, angle);
 
         if (!reference.isEmpty())
             QCOMPARE(loadPhoto(file).picture, decodePhoto(reference).picture);
@@ -530,7 +530,7 @@ private slots:
         QCOMPARE(corners(before.picture), (QList<Colour>{Colour::Red, Colour::Green, Colour::Blue, Colour::White}));
 
         const long peakBefore = peakMemoryKiB();
-        transformLosslessly(file, 90);
+        turnLosslessly(file, 90);
         // The high-water mark of this process: a few megabytes for this photo, not gigabytes.
         QVERIFY2(peakMemoryKiB() - peakBefore < 512 * 1024, "the turn used far more memory than the photo needs");
         QCOMPARE(exifTag(file, "EXIF:Orientation"), QStringLiteral("1"));
@@ -570,7 +570,7 @@ private slots:
             if (situation == QLatin1String("limit-save"))
                 saveJpeg(file, quadrants(640, 480), SaveOptions{100, {}, false});
             else
-                transformLosslessly(file, 90);
+                turnLosslessly(file, 90);
             QFAIL("no error raised");
         } catch (const ImagingError &error) {
             QCOMPARE(error.code(), expected);
@@ -585,7 +585,7 @@ private slots:
         const QString file = makePhoto(QStringLiteral("permissions.jpg"), 64, 48);
         const QByteArray name = QFile::encodeName(file);
         QCOMPARE(::chmod(name.constData(), 0640), 0);
-        transformLosslessly(file, 180);
+        turnLosslessly(file, 180);
         struct stat info {};
         QCOMPARE(::stat(name.constData(), &info), 0);
         QCOMPARE(info.st_mode & 07777, mode_t(0640));
@@ -639,7 +639,7 @@ private slots:
         Photo photo = loadPhotoCovering(source, QSize(320, 240), MetadataChoice::Load);
         QCOMPARE(photo.picture.size(), QSize(400, 300));
         QVERIFY(photo.metadata.hasExif());
-        QImage picture = rotated(photo.picture, angle);
+        QImage picture = turnedPicture(photo.picture, angle);
         picture = resized(picture, size);
         const QString copy = path(QStringLiteral("keep-copy.jpg"));
         saveJpeg(copy, picture, SaveOptions{40, photo.metadata, angle != 0});

@@ -140,8 +140,8 @@ private slots:
         QCOMPARE(session.transfer(session.NomFinal(), m_work.ui), PhotoByPhotoSession::After::NextPhoto);
         QCOMPARE(session.lowQualityOnly(m_work.ui), PhotoByPhotoSession::After::SamePhoto);
         QVERIFY(session.PhotosTransferees().isEmpty());
-        QCOMPARE((m_work.ui.informations + m_work.ui.errors).size(), 2);
-        for (const QString &message : m_work.ui.informations + m_work.ui.errors)
+        QCOMPARE((m_work.ui.information + m_work.ui.errors).size(), 2);
+        for (const QString &message : m_work.ui.information + m_work.ui.errors)
             QVERIFY(message.endsWith(QStringLiteral(" sort du répertoire de destination.")));
         QVERIFY(QDir(m_work.path(QStringLiteral("x 1.JPG"))).exists() == false && !QFile::exists(m_work.path(QStringLiteral("x 1.JPG"))));
         QCOMPARE(photos, m_work.card.photos);

@@ -144,7 +144,7 @@ private slots:
         QFETCH(int, index);
         QFETCH(QSize, picture);
         QFETCH(QSize, expected);
-        QCOMPARE(TailleBasseQualite(index, picture), expected);
+        QCOMPARE(lowQualitySize(index, picture), expected);
     }
 
     void qualityIsClamped_data()
@@ -162,7 +162,7 @@ private slots:
     {
         QFETCH(int, quality);
         QFETCH(int, expected);
-        QCOMPARE(QualiteBornee(quality), expected);
+        QCOMPARE(boundedQuality(quality), expected);
         // And the copy is written with it, not refused.
         TParamAppli settings = defaults();
         settings.Qualite = quality;
@@ -281,7 +281,7 @@ private slots:
         TListeInformationExif exif;
         const QString destination = m_dir.filePath(QStringLiteral("plain/2024/07/Vacances 1.JPG"));
         QVERIFY(TransfererPhoto(settings, ui, source, m_dir.path(), destination, 0, exif, false, false));
-        QVERIFY(ui.informations.isEmpty());
+        QVERIFY(ui.information.isEmpty());
         QCOMPARE(readFile(destination), bytes);
         QCOMPARE(modificationSeconds(destination), time);
         QCOMPARE(QFile::exists(source), !deleteSource);
@@ -335,8 +335,8 @@ private slots:
         TListeInformationExif exif;
         exif.Ajouter(0, 0, QStringLiteral("Date taken"), QStringLiteral("2004:02:14 10:30:12"));
         QVERIFY(!TransfererPhoto(settings, ui, source, dir.path(), destination, 0, exif, true, lowQuality, hooks));
-        QCOMPARE(ui.informations.size(), 1);
-        QVERIFY2(ui.informations.front().startsWith(TransferError + expected), qPrintable(ui.informations.front()));
+        QCOMPARE(ui.information.size(), 1);
+        QVERIFY2(ui.information.front().startsWith(TransferError + expected), qPrintable(ui.information.front()));
         QVERIFY(ui.errors.isEmpty());
         QVERIFY(QFile::exists(source));
         // Later steps were skipped: no EXIF text file.
@@ -395,9 +395,9 @@ private slots:
 
     void lowQualityExifAndDate_data()
     {
-        QTest::addColumn<bool>("gestionExif");
-        QTest::addColumn<bool>("garderExif");
-        QTest::addColumn<bool>("garderDate");
+        QTest::addColumn<bool>("exifHandling");
+        QTest::addColumn<bool>("keepExif");
+        QTest::addColumn<bool>("keepDate");
         QTest::newRow("EXIF kept, date kept") << true << true << true;
         QTest::newRow("EXIF dropped") << true << false << false;
         QTest::newRow("EXIF management off") << false << true << false;
@@ -405,13 +405,13 @@ private slots:
 
     void lowQualityExifAndDate()
     {
-        QFETCH(bool, gestionExif);
-        QFETCH(bool, garderExif);
-        QFETCH(bool, garderDate);
+        QFETCH(bool, exifHandling);
+        QFETCH(bool, keepExif);
+        QFETCH(bool, keepDate);
         TParamAppli settings = defaults();
-        settings.GestionEXIF = gestionExif;
-        settings.GarderInfoEXIF = garderExif;
-        settings.GarderInfoDateEXIF = garderDate;
+        settings.GestionEXIF = exifHandling;
+        settings.GarderInfoEXIF = keepExif;
+        settings.GarderInfoDateEXIF = keepDate;
         settings.Redimensionner = true;
         settings.IndiceNewDim = 0;
         // Photo 3 is recorded with orientation 6, and its date has odd seconds.
@@ -419,7 +419,7 @@ private slots:
         const QString target = m_dir.filePath(QStringLiteral("lowqexif/turned Low.JPG"));
         EnregistrerBasseQualite(settings, source, target, 90);
         QCOMPARE(pictureSize(target), QSize(240, 320));
-        const bool keep = gestionExif && garderExif;
+        const bool keep = exifHandling && keepExif;
         QCOMPARE(ExifReader::hasExif(target), keep);
         if (keep) {
             QCOMPARE(entryValue(target, QStringLiteral("Orientation")), QStringLiteral("top-left (1)"));
@@ -429,7 +429,7 @@ private slots:
             QCOMPARE(entryValue(target, QStringLiteral("Pixel Y Dimension")), QStringLiteral("320"));
         }
         const qint64 sourceTime = modificationSeconds(source);
-        if (garderDate)
+        if (keepDate)
             QCOMPARE(modificationSeconds(target), sourceTime - sourceTime % 2);
         else
             QVERIFY(modificationSeconds(target) > sourceTime + 86400);
@@ -472,18 +472,18 @@ private slots:
         QVERIFY(TransfererPhoto(settings, ui, inPlace, dir.path(), dir.filePath(QStringLiteral("out/a.JPG")), 90, exif,
                                 false, false));
         PreparedTransfer prepared;
-        prepared.turnedPhoto = TournerEnMemoire(ahead, 90);
+        prepared.turnedPhoto = turnedInMemory(ahead, 90);
         QVERIFY(!prepared.turnedPhoto.isEmpty());
         QVERIFY(TransfererPhoto(settings, ui, ahead, dir.path(), dir.filePath(QStringLiteral("out/b.JPG")), 90, exif,
                                 false, false, {}, prepared));
-        QVERIFY(ui.informations.isEmpty());
+        QVERIFY(ui.information.isEmpty());
         QCOMPARE(readFile(dir.filePath(QStringLiteral("out/b.JPG"))), readFile(dir.filePath(QStringLiteral("out/a.JPG"))));
         QCOMPARE(modificationSeconds(dir.filePath(QStringLiteral("out/b.JPG"))), time);
         QVERIFY(!QFile::exists(ahead));
 
         // A turned copy damaged on its way to the disk keeps the source.
         const QString damaged = cardCopy(QStringLiteral("c.JPG"));
-        prepared.turnedPhoto = TournerEnMemoire(damaged, 90);
+        prepared.turnedPhoto = turnedInMemory(damaged, 90);
         SafeCopy::Hooks hooks;
         hooks.afterWrite = [](const QString &temporary) {
             QFile file(temporary);
@@ -494,8 +494,8 @@ private slots:
         };
         const QString target = dir.filePath(QStringLiteral("out/c.JPG"));
         QVERIFY(!TransfererPhoto(settings, ui, damaged, dir.path(), target, 90, exif, false, false, hooks, prepared));
-        QCOMPARE(ui.informations.size(), 1);
-        QCOMPARE(ui.informations.front(), TransferError + SafeCopy::copyErrorMessage(damaged, target));
+        QCOMPARE(ui.information.size(), 1);
+        QCOMPARE(ui.information.front(), TransferError + SafeCopy::copyErrorMessage(damaged, target));
         QVERIFY(QFile::exists(damaged));
         QVERIFY(!QFile::exists(target));
         QCOMPARE(QDir(dir.filePath(QStringLiteral("out"))).entryList(QDir::Files | QDir::Hidden).size(), 2);
@@ -503,9 +503,9 @@ private slots:
         // A source written to after it was turned ahead is copied and turned as it is now: the
         // bytes read earlier would stand in for a photo about to be deleted.
         const QString changed = cardCopy(QStringLiteral("e.JPG"));
-        prepared.turnedPhoto = TournerEnMemoire(changed, 90);
+        prepared.turnedPhoto = turnedInMemory(changed, 90);
         QVERIFY(writeFile(changed, readFile(m_card.photos.back())));
-        ui.informations.clear();
+        ui.information.clear();
         const QString fresh = dir.filePath(QStringLiteral("out/e.JPG"));
         QVERIFY(TransfererPhoto(settings, ui, changed, dir.path(), fresh, 90, exif, false, false, {}, prepared));
         const QString expected = dir.filePath(QStringLiteral("expected.JPG"));
@@ -516,8 +516,8 @@ private slots:
         // What cannot be turned is not turned ahead; the transfer then says why.
         const QString broken = dir.filePath(QStringLiteral("card/d.JPG"));
         QVERIFY(writeFile(broken, "not a photo"));
-        QVERIFY(TournerEnMemoire(broken, 90).isEmpty());
-        QVERIFY(TournerEnMemoire(ahead + QStringLiteral(".gone"), 90).isEmpty());
+        QVERIFY(turnedInMemory(broken, 90).isEmpty());
+        QVERIFY(turnedInMemory(ahead + QStringLiteral(".gone"), 90).isEmpty());
     }
 
     // A photo that cannot be turned (its scan cut short) is copied as it is, the user is told
@@ -536,9 +536,9 @@ private slots:
         const QString destination = dir.filePath(QStringLiteral("out/Noel 1.JPG"));
         QVERIFY(!TransfererPhoto(settings, ui, source, dir.path(), destination, 90, exif, false, false));
         const QString expected = TransferError + QStringLiteral("Erreur pendant la rotation sans perte. ");
-        QCOMPARE(ui.informations.size(), 1);
-        QVERIFY2(ui.informations.front().startsWith(expected) && ui.informations.front().size() > expected.size(),
-                 qPrintable(ui.informations.front()));
+        QCOMPARE(ui.information.size(), 1);
+        QVERIFY2(ui.information.front().startsWith(expected) && ui.information.front().size() > expected.size(),
+                 qPrintable(ui.information.front()));
         QCOMPARE(readFile(destination), damaged);
         QCOMPARE(readFile(source), damaged);
         QCOMPARE(QDir(dir.filePath(QStringLiteral("out"))).entryList(QDir::Files | QDir::Hidden),

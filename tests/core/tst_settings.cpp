@@ -132,9 +132,9 @@ private slots:
         QCOMPARE(lines.at(general + 4), QStringLiteral("Autre=x"));
         QCOMPARE(lines.at(general + 5), QStringLiteral("LecteurCarte=") + p.LecteurCarte);
         QCOMPARE(lines.count(QStringLiteral("RotationAuto=0")), 1);
-        const qsizetype diaporama = lines.indexOf(QStringLiteral("[Diaporama]"));
-        QCOMPARE(lines.at(diaporama + 1), QStringLiteral("Tempo=7"));
-        QVERIFY(lines.indexOf(QStringLiteral("[ImagesLowQ]")) > diaporama);
+        const qsizetype slideshow = lines.indexOf(QStringLiteral("[Diaporama]"));
+        QCOMPARE(lines.at(slideshow + 1), QStringLiteral("Tempo=7"));
+        QVERIFY(lines.indexOf(QStringLiteral("[ImagesLowQ]")) > slideshow);
         TParamAppli again(ini());
         QVERIFY(!again.GestionEXIF);
     }

@@ -299,7 +299,7 @@ private slots:
     void lastPhotoWithoutLoopAsksToQuit()
     {
         auto player = startedPlayer();
-        QVERIFY(displayNext(*player, &SlideshowPlayer::AllerALaFin));
+        QVERIFY(displayNext(*player, &SlideshowPlayer::goToEnd));
         m_ui.answers = {false};
         player->PhotoSuivante();
         QCOMPARE(m_ui.confirmations, QStringList{QStringLiteral("Quitter le diaporama ?")});
@@ -308,13 +308,13 @@ private slots:
         QVERIFY(player->pacer().isCounting());
 
         m_ui.answers = {true};
-        player->QuitterDiaporama();
+        player->quit();
         QVERIFY(m_view.closed);
         QVERIFY(player->pacer().isShutDown());
         QVERIFY(!player->pacer().isCounting());
         // Nothing starts the timer or moves once it is over.
         player->PhotoPrecedente();
-        player->RevenirAuDebut();
+        player->backToStart();
         QCOMPARE(player->IndicePhoto(), 2);
         QVERIFY(!player->pacer().isCounting());
         QTest::qWait(50);
@@ -325,7 +325,7 @@ private slots:
     {
         m_settings->Boucler = true;
         auto player = startedPlayer();
-        QVERIFY(displayNext(*player, &SlideshowPlayer::AllerALaFin));
+        QVERIFY(displayNext(*player, &SlideshowPlayer::goToEnd));
         QVERIFY(displayNext(*player, &SlideshowPlayer::PhotoSuivante));
         QCOMPARE(player->IndicePhoto(), 0);
         QCOMPARE(m_view.captions.last(), QStringLiteral("(Photo 1 / 3) - ") + m_photos[0]);
@@ -357,8 +357,8 @@ private slots:
         player->SupprimerPhoto();
         player->TournerPhoto(90);
         player->PhotoSuivante();
-        player->EnregistrerBasseQ();
-        player->QuitterDiaporama();
+        player->saveLowQualityCopy();
+        player->quit();
         QVERIFY(m_ui.confirmations.isEmpty());
         QVERIFY(shown.wait(10000));
         QCOMPARE(player->IndicePhoto(), 1);
@@ -372,7 +372,7 @@ private slots:
     void deletingTheLastPhotoShowsTheNewLast()
     {
         auto player = startedPlayer();
-        QVERIFY(displayNext(*player, &SlideshowPlayer::AllerALaFin));
+        QVERIFY(displayNext(*player, &SlideshowPlayer::goToEnd));
         const QString gone = m_photos[2];
         const QString lowQuality = NomBasseQualite(*m_settings, gone);
         EnregistrerBasseQualite(*m_settings, gone, lowQuality, 0);
@@ -457,7 +457,7 @@ private slots:
         m_photos = {broken, m_photos[0]};
         auto player = startedPlayer();
         m_ui.errors.clear();
-        player->EnregistrerBasseQ();
+        player->saveLowQualityCopy();
         QCOMPARE(m_ui.errors.size(), 1);
         QVERIFY2(m_ui.errors[0].startsWith(QStringLiteral("Erreur pendant la sauvegarde basse résolution (1). ")),
                  qPrintable(m_ui.errors[0]));
@@ -539,7 +539,7 @@ private slots:
         QVERIFY(!player->loader().holdsAhead(m_photos[2], m_view.area));
 
         player->setLookAhead(false);
-        QVERIFY(displayNext(*player, &SlideshowPlayer::RevenirAuDebut));
+        QVERIFY(displayNext(*player, &SlideshowPlayer::backToStart));
         QTest::qWait(200);
         QVERIFY(!player->loader().holdsAhead(m_photos[1], m_view.area));
     }

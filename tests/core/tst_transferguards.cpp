@@ -62,7 +62,7 @@ private slots:
         RecordingUserInterface ui;
         QVERIFY(TransfererPhoto(defaults(), ui, m_card.orientation6.front(), dir.path(), destination, 90, exif, true,
                                 true));
-        QVERIFY2(ui.informations.isEmpty(), qPrintable(ui.informations.join(u'\n')));
+        QVERIFY2(ui.information.isEmpty(), qPrintable(ui.information.join(u'\n')));
         QCOMPARE(pictureSize(destination), QSize(304, 400));
         QCOMPARE(pictureSize(dir.filePath(QStringLiteral("Basse Resolution/") + base + QStringLiteral(" Low.JPG"))),
                  QSize(304, 400));
@@ -107,7 +107,7 @@ private slots:
         exif.Ajouter(0, 0, QStringLiteral("Date taken"), QStringLiteral("2004:02:14 10:30:12"));
         RecordingUserInterface ui;
         QVERIFY(!TransfererPhoto(settings, ui, source, dir.path(), destination, 0, exif, !lowQuality, lowQuality));
-        QCOMPARE(ui.informations, QStringList{TransferError + expected});
+        QCOMPARE(ui.information, QStringList{TransferError + expected});
         QCOMPARE(readFile(source), readFile(photo(1)));
         QCOMPARE(readFile(destination), readFile(photo(1)));
     }
@@ -158,7 +158,7 @@ private slots:
         QVERIFY(!done);
         const QString outside = lowQuality ? NomBasseQualite(settings, destination) : destination;
         QCOMPARE(QDir::cleanPath(outside), QDir::cleanPath(dir.filePath(refused)));
-        QCOMPARE(ui.informations,
+        QCOMPARE(ui.information,
                  QStringList{TransferError + QStringLiteral("Le chemin %1 sort du répertoire de destination.").arg(outside)});
         // Refused before anything was written: not the photo, not even its folder.
         QVERIFY(!QFile::exists(dir.filePath(refused)));
@@ -206,7 +206,7 @@ private slots:
         RecordingUserInterface ui;
         QVERIFY(!TransfererPhoto(settings, ui, cut, dir.path(), dir.filePath(QStringLiteral("out/Noel.JPG")), 90, exif,
                                  false, false));
-        QCOMPARE(ui.informations, QStringList{TransferError + message});
+        QCOMPARE(ui.information, QStringList{TransferError + message});
         QCOMPARE(readFile(cut), before);
     }
 };

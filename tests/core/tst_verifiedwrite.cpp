@@ -185,7 +185,7 @@ private slots:
             } else if (operation == QLatin1String("plain") || turned) {
                 PreparedTransfer prepared;
                 if (operation == QLatin1String("ahead"))
-                    prepared.turnedPhoto = TournerEnMemoire(source, 90);
+                    prepared.turnedPhoto = turnedInMemory(source, 90);
                 QVERIFY(TransfererPhoto(*m_work.settings, ui, source, m_work.destination(), target, turned ? 90 : 0,
                                         exif, false, false, {}, prepared));
                 writes.append({target, source});
@@ -195,7 +195,7 @@ private slots:
                                         true));
                 writes.append({target, source});
                 writes.append({NomBasseQualite(*m_work.settings, target), source});
-                writes.append({NomFichierExif(target), source});
+                writes.append({exifFileName(target), source});
             } else if (operation == QLatin1String("batch")) {
                 m_work.settings->RotationAuto = true;
                 QStringList photos = m_work.card.photos;
@@ -214,7 +214,7 @@ private slots:
                     writes.append({copy, QString()});
             }
         }
-        QVERIFY2(ui.informations.isEmpty() && ui.errors.isEmpty(), qPrintable((ui.informations + ui.errors).join(u'\n')));
+        QVERIFY2(ui.information.isEmpty() && ui.errors.isEmpty(), qPrintable((ui.information + ui.errors).join(u'\n')));
         const QList<Event> events = eventsIn(log());
         QVERIFY(!writes.isEmpty());
         for (const auto &[written, deletedSource] : writes) {
@@ -267,7 +267,7 @@ private slots:
             }
         }
         QVERIFY2(damaged(eventsIn(log())), "the probe damaged nothing");
-        QCOMPARE(m_work.ui.informations + m_work.ui.errors,
+        QCOMPARE(m_work.ui.information + m_work.ui.errors,
                  QStringList{TransferError + SafeCopy::copyErrorMessage(source, target)});
         QCOMPARE(readFile(source), original);
         QCOMPARE(photos, QStringList{source});

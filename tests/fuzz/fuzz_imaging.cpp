@@ -47,7 +47,7 @@ void exercise(const QByteArray &bytes)
         options.quality = 40;
         options.metadata = thumbnail.metadata;
         options.pictureTurned = true;
-        const QImage turned = Imaging::rotated(reduced.picture, 90);
+        const QImage turned = Imaging::turnedPicture(reduced.picture, 90);
         (void)Imaging::encodeJpeg(Imaging::resized(turned, QSize(48, 64)), options);
     } catch (const Imaging::ImagingError &) {
     }
@@ -59,7 +59,7 @@ void exercise(const QByteArray &bytes)
     } catch (const Imaging::ImagingError &) {
     }
     try {
-        const QByteArray turned = Imaging::transformJpeg(bytes, 90);
+        const QByteArray turned = Imaging::turnedJpeg(bytes, 90);
         (void)Imaging::Metadata::fromJpeg(turned);
     } catch (const Imaging::ImagingError &) {
     }

@@ -85,7 +85,7 @@ private slots:
         QCOMPARE(seen.icon, QMessageBox::Information);
     }
 
-    void confirmationAnswersYesOnlyForOui_data()
+    void confirmationAnswersYesOnlyForYes_data()
     {
         QTest::addColumn<int>("key");
         QTest::addColumn<bool>("expected");
@@ -93,7 +93,7 @@ private slots:
         QTest::newRow("Escape is Non") << int(Qt::Key_Escape) << false;
         QTest::newRow("button Non") << int(Qt::Key_N) << false;
     }
-    void confirmationAnswersYesOnlyForOui()
+    void confirmationAnswersYesOnlyForYes()
     {
         QFETCH(int, key);
         QFETCH(bool, expected);
@@ -180,9 +180,9 @@ private slots:
     {
         QTemporaryDir base;
         whenModal([](QWidget *m) { QTest::keyClick(m, Qt::Key_Escape); });
-        ChoixRepertoire cancelled = ChoisirRepertoire(QStringLiteral("Choisissez le répertoire pour le diaporama"), base.path());
-        QVERIFY(!cancelled.confirme);
-        QVERIFY(cancelled.repertoire.isEmpty());
+        FolderChoice cancelled = ChoisirRepertoire(QStringLiteral("Choisissez le répertoire pour le diaporama"), base.path());
+        QVERIFY(!cancelled.confirmed);
+        QVERIFY(cancelled.folder.isEmpty());
 
         whenModal([](QWidget *m) {
             auto *ok = m->findChild<QPushButton *>(QStringLiteral("butOK"));
@@ -190,9 +190,9 @@ private slots:
             QCOMPARE(m->findChild<QPushButton *>(QStringLiteral("butAnnuler"))->text(), QStringLiteral("Annuler"));
             ok->click();
         });
-        ChoixRepertoire chosen = ChoisirRepertoire(QStringLiteral("t"), base.path() + u'/');
-        QVERIFY(chosen.confirme);
-        QCOMPARE(chosen.repertoire, base.path()); // no trailing "/"
+        FolderChoice chosen = ChoisirRepertoire(QStringLiteral("t"), base.path() + u'/');
+        QVERIFY(chosen.confirmed);
+        QCOMPARE(chosen.folder, base.path()); // no trailing "/"
     }
 
     void cipherRoundTrips_data()

@@ -219,7 +219,7 @@ private slots:
             title = modal->windowTitle();
             qobject_cast<QDialog *>(modal)->reject();
         });
-        QTest::mouseClick(folder->bouton(), Qt::LeftButton);
+        QTest::mouseClick(folder->button(), Qt::LeftButton);
         QTRY_VERIFY(driver.steps.empty() && !QApplication::activeModalWidget());
         QCOMPARE(title, QStringLiteral("Choisissez le répertoire pour le diaporama"));
         QCOMPARE(folder->text(), before);
@@ -236,16 +236,16 @@ private slots:
         QTRY_COMPARE(folder->text(), chosen);
     }
 
-    void suivantPlaysThePhotosUntilTheUserQuits()
+    void nextPlaysThePhotosUntilTheUserQuits()
     {
         m_settings->LecteurCarte = m_dir->filePath(QStringLiteral("photos"));
-        TforPrincipal principal(m_dir->filePath(QStringLiteral("settings/")));
-        principal.params().LecteurCarte = m_settings->LecteurCarte;
-        principal.params().Tempo = 1000000;
-        QAction *action = principal.findChild<QAction *>(QStringLiteral("actDiaporama"));
+        TforPrincipal mainWindow(m_dir->filePath(QStringLiteral("settings/")));
+        mainWindow.params().LecteurCarte = m_settings->LecteurCarte;
+        mainWindow.params().Tempo = 1000000;
+        QAction *action = mainWindow.findChild<QAction *>(QStringLiteral("actDiaporama"));
         QVERIFY(action->isEnabled());
-        principal.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&principal));
+        mainWindow.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
 
         ModalDriver driver;
         QString playerCaption;
@@ -297,7 +297,7 @@ private slots:
         QCOMPARE(screen.pixelColor(797, 300), QColor(Qt::black));
         QVERIFY(screen.pixelColor(400, 300).blue() > 120);
 
-        QVERIFY(waitForPhoto(*window, [&] { window->player().AllerALaFin(); }));
+        QVERIFY(waitForPhoto(*window, [&] { window->player().goToEnd(); }));
         QCOMPARE(bar->text(), QStringLiteral("(Photo 3 / 3) - ") + m_photos[2]);
         QCOMPARE(area->pictureRect(), QRect(0, 0, 800, 600)); // 64 x 48 enlarged
 

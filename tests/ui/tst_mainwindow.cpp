@@ -116,7 +116,7 @@ private slots:
         auto *hint = window.findChild<QLabel *>(QStringLiteral("labHint"));
         QVERIFY(hint);
         QVERIFY(hint->text().contains(QStringLiteral("transférer facilement")));
-        QCOMPARE(hint->text(), TforPrincipal::texteInitial());
+        QCOMPARE(hint->text(), TforPrincipal::initialText());
 
         auto *options = window.findChild<QToolBar *>(QStringLiteral("atbOptions"));
         QAction *batch = window.findChild<QAction *>(QStringLiteral("actModebatch"));
@@ -127,7 +127,7 @@ private slots:
                                               "paramétrage identique pour chaque photo"));
         QEvent leave(QEvent::Leave);
         QApplication::sendEvent(button, &leave);
-        QCOMPARE(hint->text(), TforPrincipal::texteRepos());
+        QCOMPARE(hint->text(), TforPrincipal::idleText());
         QVERIFY(hint->text().contains(QStringLiteral("transférez")) && hint->text().contains(QStringLiteral("Nommez")));
 
         QHelpEvent tip(QEvent::ToolTip, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));
@@ -140,24 +140,24 @@ private slots:
         QTest::addColumn<QStringList>("parameters");
         QTest::addColumn<int>("action");
         QTest::addColumn<int>("mode");
-        QTest::newRow("none") << QStringList() << int(CommandeLancement::Action::Aucune) << 0;
-        QTest::newRow("/auto lower case") << QStringList{"/auto", "/media/carte"} << int(CommandeLancement::Action::Transfert) << 1;
-        QTest::newRow("/Manu") << QStringList{"/Manu", "/media/carte/"} << int(CommandeLancement::Action::Transfert) << 2;
-        QTest::newRow("/AUTO alone") << QStringList{"/AUTO"} << int(CommandeLancement::Action::Usage) << 0;
-        QTest::newRow("three parameters") << QStringList{"/AUTO", "a", "b"} << int(CommandeLancement::Action::Usage) << 0;
-        QTest::newRow("/COPY") << QStringList{"/COPY", "x"} << int(CommandeLancement::Action::Usage) << 0;
-        QTest::newRow("path first") << QStringList{"/media/carte", "/AUTO"} << int(CommandeLancement::Action::Usage) << 0;
+        QTest::newRow("none") << QStringList() << int(LaunchCommand::Action::None) << 0;
+        QTest::newRow("/auto lower case") << QStringList{"/auto", "/media/carte"} << int(LaunchCommand::Action::Transfer) << 1;
+        QTest::newRow("/Manu") << QStringList{"/Manu", "/media/carte/"} << int(LaunchCommand::Action::Transfer) << 2;
+        QTest::newRow("/AUTO alone") << QStringList{"/AUTO"} << int(LaunchCommand::Action::Usage) << 0;
+        QTest::newRow("three parameters") << QStringList{"/AUTO", "a", "b"} << int(LaunchCommand::Action::Usage) << 0;
+        QTest::newRow("/COPY") << QStringList{"/COPY", "x"} << int(LaunchCommand::Action::Usage) << 0;
+        QTest::newRow("path first") << QStringList{"/media/carte", "/AUTO"} << int(LaunchCommand::Action::Usage) << 0;
     }
     void commandLineIsParsed()
     {
         QFETCH(QStringList, parameters);
         QFETCH(int, action);
         QFETCH(int, mode);
-        const CommandeLancement commande = analyserLigneCommande(parameters);
-        QCOMPARE(int(commande.action), action);
-        QCOMPARE(commande.mode, mode);
-        if (commande.action == CommandeLancement::Action::Transfert)
-            QCOMPARE(commande.chemin, parameters.at(1));
+        const LaunchCommand command = parseCommandLine(parameters);
+        QCOMPARE(int(command.action), action);
+        QCOMPARE(command.mode, mode);
+        if (command.action == LaunchCommand::Action::Transfer)
+            QCOMPARE(command.path, parameters.at(1));
     }
 
     void usageMessageIsShownForAWrongCommandLine()
@@ -171,7 +171,7 @@ private slots:
 
         TforPrincipal window(folder());
         expectModal();
-        window.lireLigneCommande({QStringLiteral("/COPY"), QStringLiteral("x")});
+        window.readCommandLine({QStringLiteral("/COPY"), QStringLiteral("x")});
         QCOMPARE(lastSeen(), QStringLiteral("Erreur|") + QString(messageUsage()).replace(u'\r', u'\n'));
     }
 
@@ -189,16 +189,16 @@ private slots:
             }
         });
         poll.start(10);
-        window.lireLigneCommande({QStringLiteral("/auto"), QStringLiteral("/no/such/folder")});
+        window.readCommandLine({QStringLiteral("/auto"), QStringLiteral("/no/such/folder")});
         QCOMPARE(lastSeen(), QStringLiteral("Erreur|Le chemin passé en paramètre /no/such/folder n'existe pas."));
         QCOMPARE(source, window.params().LecteurCarte);
 
         // An existing folder becomes the source with its trailing "/"; a missing one keeps the settings'.
         QTemporaryDir card;
-        QCOMPARE(sourceDeTransfert(window.params(), card.path()), card.path() + u'/');
-        QCOMPARE(sourceDeTransfert(window.params(), card.path() + u'/'), card.path() + u'/');
+        QCOMPARE(transferSource(window.params(), card.path()), card.path() + u'/');
+        QCOMPARE(transferSource(window.params(), card.path() + u'/'), card.path() + u'/');
         expectModal();
-        QCOMPARE(sourceDeTransfert(window.params(), QStringLiteral("/no/such")), window.params().LecteurCarte);
+        QCOMPARE(transferSource(window.params(), QStringLiteral("/no/such")), window.params().LecteurCarte);
     }
 
     void helpOpensAtTheRightTopic()

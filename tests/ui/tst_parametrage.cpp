@@ -380,9 +380,9 @@ private slots:
         // The suffix takes ten characters at most, and no path separator.
         auto *suffix = child<TSaisie>(&d, "saiSuffixeLowQ");
         QCOMPARE(suffix->maxLength(), 10);
-        QVERIFY(!suffix->filtre().accepte(u'/'));
-        QVERIFY(suffix->filtre().accepte(u'a') && suffix->filtre().accepte(u' ') && suffix->filtre().accepte(u'-'));
-        QVERIFY(child<TSaisie>(&d, "saiMasqueNomPhoto")->filtre().accepte(u'#'));
+        QVERIFY(!suffix->filter().accepts(u'/'));
+        QVERIFY(suffix->filter().accepts(u'a') && suffix->filter().accepts(u' ') && suffix->filter().accepts(u'-'));
+        QVERIFY(child<TSaisie>(&d, "saiMasqueNomPhoto")->filter().accepts(u'#'));
     }
 
     void cancelLeavesStoreAndFileAsTheyWere()
@@ -499,12 +499,12 @@ private slots:
 
         // Cancelling leaves the text as it was.
         driver.then(choose(QString(), &title, &root));
-        QTest::mouseClick(destination->bouton(), Qt::LeftButton);
+        QTest::mouseClick(destination->button(), Qt::LeftButton);
         QTRY_COMPARE(title, QStringLiteral("Choisissez le répertoire de destination des photos"));
         QCOMPARE(destination->text(), QStringLiteral("/avant/"));
 
         driver.then(choose(card, &title, &root));
-        QTest::mouseClick(source->bouton(), Qt::LeftButton);
+        QTest::mouseClick(source->button(), Qt::LeftButton);
         QTRY_COMPARE(source->text(), card + u'/'); // the source always ends with "/"
         QCOMPARE(title, QStringLiteral("Choisissez le répertoire contenant les photos à transférer"));
         QCOMPARE(root, QStringLiteral("/"));
@@ -516,7 +516,7 @@ private slots:
 
         // The folder to ignore is chosen below the source only.
         driver.then(choose(card + QStringLiteral("/DCIM/THUMB"), &title, &root));
-        QTest::mouseClick(ignored->bouton(), Qt::LeftButton);
+        QTest::mouseClick(ignored->button(), Qt::LeftButton);
         QTRY_COMPARE(ignored->text(), card + QStringLiteral("/DCIM/THUMB"));
         QCOMPARE(title, QStringLiteral("Choisissez le répertoire a ignorer lors du transfert des photos"));
         QCOMPARE(root, card);
@@ -534,8 +534,8 @@ private slots:
         const QString folder = m_dir->path() + u'/';
         QString shown;
         {
-            TforPrincipal principal(folder);
-            auto *action = principal.findChild<QAction *>(QStringLiteral("actParametrage"));
+            TforPrincipal mainWindow(folder);
+            auto *action = mainWindow.findChild<QAction *>(QStringLiteral("actParametrage"));
             QVERIFY(action->isEnabled());
             ModalDriver driver;
             driver.then([](QWidget *modal) {
@@ -545,7 +545,7 @@ private slots:
             });
             action->trigger();
             QVERIFY(driver.steps.empty());
-            QCOMPARE(principal.params().MasqueNomPhoto, QStringLiteral("#AAAA #THEME #CPT4"));
+            QCOMPARE(mainWindow.params().MasqueNomPhoto, QStringLiteral("#AAAA #THEME #CPT4"));
         }
         TforPrincipal restarted(folder);
         ModalDriver driver;

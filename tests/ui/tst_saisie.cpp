@@ -23,83 +23,83 @@
 namespace {
 
 // A window with the field under test, a second field to leave it for and a status panel.
-struct Fenetre {
-    QWidget fenetre;
-    QLineEdit *autre;
-    QLabel *panneau;
-    bool actif = false;
-    explicit Fenetre(TCustomSaisie *champ)
+struct Window {
+    QWidget window;
+    QLineEdit *other;
+    QLabel *panel;
+    bool active = false;
+    explicit Window(TCustomSaisie *field)
     {
-        auto *colonne = new QVBoxLayout(&fenetre);
+        auto *column = new QVBoxLayout(&window);
         // The other field comes first in the tab order, so the window opens with it focused.
-        autre = new QLineEdit(&fenetre);
-        autre->setObjectName(QStringLiteral("saiAutre"));
-        champ->setParent(&fenetre);
-        panneau = new QLabel(&fenetre);
-        panneau->setObjectName(QStringLiteral("panMsgBas"));
-        colonne->addWidget(champ);
-        colonne->addWidget(autre);
-        colonne->addWidget(panneau);
-        fenetre.show();
-        QApplication::setActiveWindow(&fenetre);
-        actif = QTest::qWaitForWindowActive(&fenetre);
-        autre->setFocus(Qt::TabFocusReason);
+        other = new QLineEdit(&window);
+        other->setObjectName(QStringLiteral("saiAutre"));
+        field->setParent(&window);
+        panel = new QLabel(&window);
+        panel->setObjectName(QStringLiteral("panMsgBas"));
+        column->addWidget(field);
+        column->addWidget(other);
+        column->addWidget(panel);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        active = QTest::qWaitForWindowActive(&window);
+        other->setFocus(Qt::TabFocusReason);
     }
 };
 
 // Runs the action and answers every message box it shows; returns their titles and texts
 // ("title|text") and, when asked, their icons.
-QStringList messagesDe(const std::function<void()> &action, QList<QMessageBox::Icon> *icones = nullptr)
+QStringList messagesOf(const std::function<void()> &action, QList<QMessageBox::Icon> *icons = nullptr)
 {
-    QStringList textes;
-    auto veille = std::make_shared<std::function<void()>>();
-    *veille = [&textes, icones, veille] {
-        if (auto *boite = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            textes << boite->windowTitle() + QLatin1Char('|') + boite->text();
-            if (icones)
-                *icones << boite->icon();
-            boite->defaultButton()->click();
+    QStringList texts;
+    auto watch = std::make_shared<std::function<void()>>();
+    *watch = [&texts, icons, watch] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            texts << box->windowTitle() + QLatin1Char('|') + box->text();
+            if (icons)
+                *icons << box->icon();
+            box->defaultButton()->click();
         }
-        QTimer::singleShot(10, [veille] { (*veille)(); });
+        QTimer::singleShot(10, [watch] { (*watch)(); });
     };
-    QTimer::singleShot(0, [veille] { (*veille)(); });
-    QWidget *fenetre = QApplication::activeWindow();
+    QTimer::singleShot(0, [watch] { (*watch)(); });
+    QWidget *window = QApplication::activeWindow();
     action();
     QCoreApplication::processEvents();
     // The offscreen platform does not give the activation back when a box closes.
-    if (fenetre && !QApplication::activeWindow()) {
-        QApplication::setActiveWindow(fenetre);
+    if (window && !QApplication::activeWindow()) {
+        QApplication::setActiveWindow(window);
         QCoreApplication::processEvents();
     }
-    *veille = [] {};
-    return textes;
+    *watch = [] {};
+    return texts;
 }
 
 // Types the text key by key, characters beyond ASCII included.
-void taper(QWidget *champ, const QString &texte)
+void type(QWidget *field, const QString &content)
 {
-    for (const QChar c : texte) {
+    for (const QChar c : content) {
         if (c.unicode() < 128) {
-            QTest::keyClick(champ, char(c.unicode()));
+            QTest::keyClick(field, char(c.unicode()));
             continue;
         }
-        QKeyEvent appui(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(champ, &appui);
-        QKeyEvent relache(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(champ, &relache);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(field, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(field, &release);
     }
 }
 
 // Counts the beeps instead of sounding them.
-class EntierCompteBips : public TSaisieEntier {
+class IntegerCountingBeeps : public TSaisieEntier {
 public:
-    int bips = 0;
+    int beeps = 0;
 
 protected:
-    void sonner() override { ++bips; }
+    void beep() override { ++beeps; }
 };
 
-const QString Plafond60 = QStringLiteral("Avertissement|La valeur doit être inférieure ou égale à 60.");
+const QString Ceiling60 = QStringLiteral("Avertissement|La valeur doit être inférieure ou égale à 60.");
 
 } // namespace
 
@@ -109,14 +109,14 @@ class TestSaisie : public QObject {
 private slots:
     void initTestCase() { TestSupport::isolateEnvironment(); }
 
-    void caracteresAutorises_data()
+    void allowedCharacters_data()
     {
-        QTest::addColumn<QString>("parametres");
-        QTest::addColumn<QString>("acceptes");
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QString>("accepted");
         QTest::addColumn<QString>("refuses");
-        const QString tous = QStringLiteral("[dfNombre, dfSigne, dfSeparatDec, dfLettreMin, dfLettreMaj, "
+        const QString all = QStringLiteral("[dfNombre, dfSigne, dfSeparatDec, dfLettreMin, dfLettreMaj, "
                                             "dfLettreAcc, dfEspace, {#},]");
-        QTest::newRow("liste complète") << tous << "aZ09 #+-,àçèéêîùû" << "ë/\\.âô!\t";
+        QTest::newRow("liste complète") << all << "aZ09 #+-,àçèéêîùû" << "ë/\\.âô!\t";
         QTest::newRow("dfTout") << "dfTout" << "a~{}é€œ\u00a0\u00ff!" << QStringLiteral("\tł\u0001");
         QTest::newRow("dfTout ignore les accolades") << "dfTout, {a}" << "bZ9" << "";
         QTest::newRow("mot prolongé") << "[dfLettreMajus, dfLettreMinus]" << "Abz" << "1 é-";
@@ -125,59 +125,59 @@ private slots:
         QTest::newRow("accolade vide") << "{}" << "" << "a{}";
         QTest::newRow("aucun mot") << "" << "" << "a1 ";
     }
-    void caracteresAutorises()
+    void allowedCharacters()
     {
-        QFETCH(QString, parametres);
-        QFETCH(QString, acceptes);
+        QFETCH(QString, settings);
+        QFETCH(QString, accepted);
         QFETCH(QString, refuses);
-        const ParametresSaisie filtre(parametres);
-        for (const QChar c : acceptes)
-            QVERIFY2(filtre.accepte(c), qPrintable(QStringLiteral("refusé : %1").arg(c)));
+        const EditParameters filter(settings);
+        for (const QChar c : accepted)
+            QVERIFY2(filter.accepts(c), qPrintable(QStringLiteral("refusé : %1").arg(c)));
         for (const QChar c : refuses)
-            QVERIFY2(!filtre.accepte(c), qPrintable(QStringLiteral("accepté : U+%1").arg(c.unicode(), 4, 16)));
-        QVERIFY(filtre.accepte(QChar(8))); // backspace always passes
+            QVERIFY2(!filter.accepts(c), qPrintable(QStringLiteral("accepté : U+%1").arg(c.unicode(), 4, 16)));
+        QVERIFY(filter.accepts(QChar(8))); // backspace always passes
     }
 
-    void frappeFiltree()
+    void filteredTyping()
     {
-        auto *champ = new TSaisie;
-        Fenetre f(champ);
-        QVERIFY(f.actif);
-        champ->setFocus(Qt::TabFocusReason);
-        QSignalSpy refus(champ, &TCustomSaisie::invalideChar);
-        taper(champ, QStringLiteral("Ab1 cé"));
-        QCOMPARE(champ->text(), QStringLiteral("Abc"));
-        QCOMPARE(refus.size(), 3);
-        QTest::keyClick(champ, Qt::Key_Backspace);
-        QCOMPARE(champ->text(), QStringLiteral("Ab"));
-        QCOMPARE(refus.size(), 3);
+        auto *field = new TSaisie;
+        Window f(field);
+        QVERIFY(f.active);
+        field->setFocus(Qt::TabFocusReason);
+        QSignalSpy refusal(field, &TCustomSaisie::invalideChar);
+        type(field, QStringLiteral("Ab1 cé"));
+        QCOMPARE(field->text(), QStringLiteral("Abc"));
+        QCOMPARE(refusal.size(), 3);
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QCOMPARE(field->text(), QStringLiteral("Ab"));
+        QCOMPARE(refusal.size(), 3);
 
         // A character composed by an input method goes through the same filter.
         QInputMethodEvent compose;
         compose.setCommitString(QStringLiteral("é"));
-        QApplication::sendEvent(champ, &compose);
-        QCOMPARE(champ->text(), QStringLiteral("Ab"));
-        QCOMPARE(refus.size(), 4);
+        QApplication::sendEvent(field, &compose);
+        QCOMPARE(field->text(), QStringLiteral("Ab"));
+        QCOMPARE(refusal.size(), 4);
         compose.setCommitString(QStringLiteral("z"));
-        QApplication::sendEvent(champ, &compose);
-        QCOMPARE(champ->text(), QStringLiteral("Abz"));
-        QTest::keyClick(champ, Qt::Key_Backspace);
+        QApplication::sendEvent(field, &compose);
+        QCOMPARE(field->text(), QStringLiteral("Abz"));
+        QTest::keyClick(field, Qt::Key_Backspace);
 
         // Pasted or assigned text is not filtered, and the paste shortcut still works.
         QApplication::clipboard()->setText(QStringLiteral("9/"));
-        QTest::keyClick(champ, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(champ->text(), QStringLiteral("Ab9/"));
-        champ->AffecterTexte(QStringLiteral("1 2"));
-        QCOMPARE(champ->text(), QStringLiteral("1 2"));
-        QCOMPARE(refus.size(), 4);
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(field->text(), QStringLiteral("Ab9/"));
+        field->AffecterTexte(QStringLiteral("1 2"));
+        QCOMPARE(field->text(), QStringLiteral("1 2"));
+        QCOMPARE(refusal.size(), 4);
     }
 
     void completion_data()
     {
-        QTest::addColumn<QString>("parametres");
-        QTest::addColumn<int>("longueur");
-        QTest::addColumn<QString>("texte");
-        QTest::addColumn<QString>("attendu");
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<QString>("expected");
         QTest::newRow("droite") << "[dfTout, CompleteDroite, CompCar*]" << 5 << "ab" << "ab***";
         QTest::newRow("gauche") << "[dfNombre, CompleteGauche, CompCar0]" << 3 << "7" << "007";
         QTest::newRow("gauche après le moins") << "CompleteGauche CompCar0" << 4 << "-7" << "-007";
@@ -190,100 +190,100 @@ private slots:
     }
     void completion()
     {
-        QFETCH(QString, parametres);
-        QFETCH(int, longueur);
-        QFETCH(QString, texte);
-        QFETCH(QString, attendu);
-        TCustomSaisie champ;
-        champ.setParametres(parametres);
-        if (longueur > 0)
-            champ.setMaxLength(longueur);
-        champ.setText(texte);
-        QCOMPARE(champ.LireTexte(), attendu);
-        champ.setText(QString());
-        champ.AffecterTexte(texte);
-        QCOMPARE(champ.text(), attendu);
-        QCOMPARE(champ.texteEntree(), texte);
+        QFETCH(QString, settings);
+        QFETCH(int, length);
+        QFETCH(QString, content);
+        QFETCH(QString, expected);
+        TCustomSaisie field;
+        field.setParametres(settings);
+        if (length > 0)
+            field.setMaxLength(length);
+        field.setText(content);
+        QCOMPARE(field.LireTexte(), expected);
+        field.setText(QString());
+        field.AffecterTexte(content);
+        QCOMPARE(field.text(), expected);
+        QCOMPARE(field.textOnEntry(), content);
     }
 
-    void completionEnQuittant()
+    void completionOnLeaving()
     {
-        auto *champ = new TCustomSaisie;
-        champ->setParametres(QStringLiteral("[dfNombre, CompleteGauche, CompCar0]"));
-        champ->setMaxLength(4);
-        Fenetre f(champ);
-        champ->setFocus(Qt::TabFocusReason);
-        QTest::keyClicks(champ, QStringLiteral("42"));
-        QCOMPARE(champ->text(), QStringLiteral("42"));
-        f.autre->setFocus(Qt::TabFocusReason);
-        QCOMPARE(champ->text(), QStringLiteral("0042"));
+        auto *field = new TCustomSaisie;
+        field->setParametres(QStringLiteral("[dfNombre, CompleteGauche, CompCar0]"));
+        field->setMaxLength(4);
+        Window f(field);
+        field->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(field, QStringLiteral("42"));
+        QCOMPARE(field->text(), QStringLiteral("42"));
+        f.other->setFocus(Qt::TabFocusReason);
+        QCOMPARE(field->text(), QStringLiteral("0042"));
     }
 
-    void msgBasCouleursEtAlignement()
+    void msgBasColoursAndAlignment()
     {
-        auto *champ = new TSaisie;
-        champ->setMsgBas(QStringLiteral("Saisissez le thème"));
-        champ->setFocusColor(QColor(Qt::yellow));
-        champ->setNotEnabledColor(QColor(Qt::darkRed));
-        champ->setAlignment(Qt::AlignRight);
-        Fenetre f(champ);
-        champ->setPanMsgBas(f.panneau);
-        QStatusBar barre;
-        auto *second = new TSaisie(&f.fenetre);
-        second->setPanMsgBas(&barre);
+        auto *field = new TSaisie;
+        field->setMsgBas(QStringLiteral("Saisissez le thème"));
+        field->setFocusColor(QColor(Qt::yellow));
+        field->setNotEnabledColor(QColor(Qt::darkRed));
+        field->setAlignment(Qt::AlignRight);
+        Window f(field);
+        field->setPanMsgBas(f.panel);
+        QStatusBar bar;
+        auto *second = new TSaisie(&f.window);
+        second->setPanMsgBas(&bar);
         second->setMsgBas(QStringLiteral("Second"));
         second->show();
-        const QColor fondNormal = champ->palette().color(QPalette::Active, QPalette::Base);
-        QVERIFY(champ->QLineEdit::alignment() & Qt::AlignRight);
+        const QColor normalBackground = field->palette().color(QPalette::Active, QPalette::Base);
+        QVERIFY(field->QLineEdit::alignment() & Qt::AlignRight);
 
-        champ->setText(QStringLiteral("abc"));
-        champ->setFocus(Qt::TabFocusReason);
-        QCOMPARE(f.panneau->text(), QStringLiteral("Saisissez le thème"));
-        QCOMPARE(champ->palette().color(QPalette::Active, QPalette::Base), QColor(Qt::yellow));
-        QVERIFY(champ->QLineEdit::alignment() & Qt::AlignLeft);
-        QCOMPARE(champ->selectedText(), QStringLiteral("abc"));
+        field->setText(QStringLiteral("abc"));
+        field->setFocus(Qt::TabFocusReason);
+        QCOMPARE(f.panel->text(), QStringLiteral("Saisissez le thème"));
+        QCOMPARE(field->palette().color(QPalette::Active, QPalette::Base), QColor(Qt::yellow));
+        QVERIFY(field->QLineEdit::alignment() & Qt::AlignLeft);
+        QCOMPARE(field->selectedText(), QStringLiteral("abc"));
 
         second->setFocus(Qt::TabFocusReason);
-        QCOMPARE(f.panneau->text(), QString());
-        QCOMPARE(barre.currentMessage(), QStringLiteral("Second"));
-        QCOMPARE(champ->palette().color(QPalette::Active, QPalette::Base), fondNormal);
-        QVERIFY(champ->QLineEdit::alignment() & Qt::AlignRight);
-        f.autre->setFocus(Qt::TabFocusReason);
-        QCOMPARE(barre.currentMessage(), QString());
+        QCOMPARE(f.panel->text(), QString());
+        QCOMPARE(bar.currentMessage(), QStringLiteral("Second"));
+        QCOMPARE(field->palette().color(QPalette::Active, QPalette::Base), normalBackground);
+        QVERIFY(field->QLineEdit::alignment() & Qt::AlignRight);
+        f.other->setFocus(Qt::TabFocusReason);
+        QCOMPARE(bar.currentMessage(), QString());
 
-        champ->setEnabled(false);
-        QCOMPARE(champ->palette().color(QPalette::Disabled, QPalette::Text), QColor(Qt::darkRed));
-        QCOMPARE(champ->palette().color(QPalette::Disabled, QPalette::Base),
-                 f.fenetre.palette().color(QPalette::Window));
+        field->setEnabled(false);
+        QCOMPARE(field->palette().color(QPalette::Disabled, QPalette::Text), QColor(Qt::darkRed));
+        QCOMPARE(field->palette().color(QPalette::Disabled, QPalette::Base),
+                 f.window.palette().color(QPalette::Window));
     }
 
     // --- whole-number edit ---
 
-    void entierPlafond()
+    void integerCeiling()
     {
-        auto *champ = new TSaisieEntier;
-        champ->setValeurMax(60);
-        Fenetre f(champ);
-        champ->setFocus(Qt::TabFocusReason);
-        QCOMPARE(champ->Parametres(), QStringLiteral("[dfNombre]"));
-        const QStringList frappe = messagesDe([&] { QTest::keyClicks(champ, QStringLiteral("70")); });
-        QCOMPARE(frappe, QStringList{Plafond60});
-        QCOMPARE(champ->text(), QStringLiteral("7"));
-        QCOMPARE(champ->selectedText(), QStringLiteral("7"));
+        auto *field = new TSaisieEntier;
+        field->setValeurMax(60);
+        Window f(field);
+        field->setFocus(Qt::TabFocusReason);
+        QCOMPARE(field->Parametres(), QStringLiteral("[dfNombre]"));
+        const QStringList typing = messagesOf([&] { QTest::keyClicks(field, QStringLiteral("70")); });
+        QCOMPARE(typing, QStringList{Ceiling60});
+        QCOMPARE(field->text(), QStringLiteral("7"));
+        QCOMPARE(field->selectedText(), QStringLiteral("7"));
 
         // A pasted value above the maximum is caught on leaving.
-        champ->setText(QStringLiteral("99"));
-        const QStringList sortie = messagesDe([&] { f.autre->setFocus(Qt::TabFocusReason); });
-        QCOMPARE(sortie, QStringList{Plafond60});
-        QCOMPARE(champ->text(), QStringLiteral("0"));
-        QCOMPARE(champ->Valeur(), 0);
+        field->setText(QStringLiteral("99"));
+        const QStringList exit = messagesOf([&] { f.other->setFocus(Qt::TabFocusReason); });
+        QCOMPARE(exit, QStringList{Ceiling60});
+        QCOMPARE(field->text(), QStringLiteral("0"));
+        QCOMPARE(field->Valeur(), 0);
     }
 
-    void entierEntreeEtSortie_data()
+    void integerEnterAndExit_data()
     {
-        QTest::addColumn<QString>("avant");
-        QTest::addColumn<QString>("enEntrant");
-        QTest::addColumn<QString>("apres");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("onEntry");
+        QTest::addColumn<QString>("after");
         QTest::newRow("zéros de tête") << "007" << "7" << "7";
         QTest::newRow("vide") << "" << "0" << "0";
         QTest::newRow("que des zéros") << "000" << "0" << "0";
@@ -291,46 +291,46 @@ private slots:
         QTest::newRow("zéros avant un nombre") << "0040" << "40" << "40";
         QTest::newRow("lettres collées") << "abc" << "abc" << "0";
     }
-    void entierEntreeEtSortie()
+    void integerEnterAndExit()
     {
-        QFETCH(QString, avant);
-        QFETCH(QString, enEntrant);
-        QFETCH(QString, apres);
-        auto *champ = new TSaisieEntier;
-        champ->setValeurMax(60);
-        Fenetre f(champ);
-        champ->setText(avant);
-        champ->setFocus(Qt::TabFocusReason);
-        QCOMPARE(champ->text(), enEntrant);
-        QCOMPARE(champ->selectedText(), enEntrant);
+        QFETCH(QString, before);
+        QFETCH(QString, onEntry);
+        QFETCH(QString, after);
+        auto *field = new TSaisieEntier;
+        field->setValeurMax(60);
+        Window f(field);
+        field->setText(before);
+        field->setFocus(Qt::TabFocusReason);
+        QCOMPARE(field->text(), onEntry);
+        QCOMPARE(field->selectedText(), onEntry);
         // Leaving an unreadable field only beeps: no message.
-        champ->setText(avant);
-        const QStringList messages = messagesDe([&] { f.autre->setFocus(Qt::TabFocusReason); });
+        field->setText(before);
+        const QStringList messages = messagesOf([&] { f.other->setFocus(Qt::TabFocusReason); });
         QCOMPARE(messages, QStringList());
-        QCOMPARE(champ->text(), apres);
+        QCOMPARE(field->text(), after);
     }
 
-    void entierMinimumEtEvenements()
+    void integerMinimumAndEvents()
     {
-        auto *champ = new TSaisieEntier;
-        champ->setValeurMax(60);
-        champ->setValeurMin(10);
-        QCOMPARE(champ->valeurDefaut(), QStringLiteral("10"));
-        Fenetre f(champ);
-        champ->setFocus(Qt::TabFocusReason);
-        champ->setText(QStringLiteral("5"));
-        QStringList messages = messagesDe([&] { f.autre->setFocus(Qt::TabFocusReason); });
+        auto *field = new TSaisieEntier;
+        field->setValeurMax(60);
+        field->setValeurMin(10);
+        QCOMPARE(field->defaultValue(), QStringLiteral("10"));
+        Window f(field);
+        field->setFocus(Qt::TabFocusReason);
+        field->setText(QStringLiteral("5"));
+        QStringList messages = messagesOf([&] { f.other->setFocus(Qt::TabFocusReason); });
         QCOMPARE(messages, QStringList{QStringLiteral("Avertissement|La valeur doit être supérieure ou égale à 10.")});
-        QCOMPARE(champ->text(), QStringLiteral("10"));
+        QCOMPARE(field->text(), QStringLiteral("10"));
 
         // Connected handlers replace the messages.
-        QSignalSpy max(champ, &TSaisieEntier::depassementMax);
-        QSignalSpy min(champ, &TSaisieEntier::depassementMin);
-        champ->setFocus(Qt::TabFocusReason);
-        messages = messagesDe([&] {
-            QTest::keyClicks(champ, QStringLiteral("61"));
-            champ->setText(QStringLiteral("3"));
-            f.autre->setFocus(Qt::TabFocusReason);
+        QSignalSpy max(field, &TSaisieEntier::maxExceeded);
+        QSignalSpy min(field, &TSaisieEntier::minExceeded);
+        field->setFocus(Qt::TabFocusReason);
+        messages = messagesOf([&] {
+            QTest::keyClicks(field, QStringLiteral("61"));
+            field->setText(QStringLiteral("3"));
+            f.other->setFocus(Qt::TabFocusReason);
         });
         QCOMPARE(messages, QStringList());
         QCOMPARE(max.size(), 1);
@@ -339,137 +339,137 @@ private slots:
 
     // The range messages are warnings with one OK button; the beep follows Beep, the simple
     // beep of an unreadable field does not.
-    void entierAvertissementsEtBips_data()
+    void integerWarningsAndBeeps_data()
     {
         QTest::addColumn<bool>("beep");
         QTest::newRow("Beep") << true;
         QTest::newRow("sans Beep") << false;
     }
-    void entierAvertissementsEtBips()
+    void integerWarningsAndBeeps()
     {
         QFETCH(bool, beep);
-        auto *champ = new EntierCompteBips;
-        champ->setValeurMax(60);
-        champ->setBeep(beep);
-        Fenetre f(champ);
-        champ->setFocus(Qt::TabFocusReason);
-        QList<QMessageBox::Icon> icones;
-        QStringList messages = messagesDe([&] { QTest::keyClicks(champ, QStringLiteral("70")); }, &icones);
-        QCOMPARE(messages, QStringList{Plafond60});
-        QCOMPARE(icones, QList<QMessageBox::Icon>{QMessageBox::Warning});
-        QCOMPARE(champ->bips, beep ? 1 : 0);
-        QCOMPARE(champ->text(), QStringLiteral("7"));
+        auto *field = new IntegerCountingBeeps;
+        field->setValeurMax(60);
+        field->setBeep(beep);
+        Window f(field);
+        field->setFocus(Qt::TabFocusReason);
+        QList<QMessageBox::Icon> icons;
+        QStringList messages = messagesOf([&] { QTest::keyClicks(field, QStringLiteral("70")); }, &icons);
+        QCOMPARE(messages, QStringList{Ceiling60});
+        QCOMPARE(icons, QList<QMessageBox::Icon>{QMessageBox::Warning});
+        QCOMPARE(field->beeps, beep ? 1 : 0);
+        QCOMPARE(field->text(), QStringLiteral("7"));
 
-        champ->setText(QStringLiteral("99"));
-        messages = messagesDe([&] { f.autre->setFocus(Qt::TabFocusReason); }, &icones);
-        QCOMPARE(messages, QStringList{Plafond60});
-        QCOMPARE(champ->bips, beep ? 2 : 0);
+        field->setText(QStringLiteral("99"));
+        messages = messagesOf([&] { f.other->setFocus(Qt::TabFocusReason); }, &icons);
+        QCOMPARE(messages, QStringList{Ceiling60});
+        QCOMPARE(field->beeps, beep ? 2 : 0);
 
-        champ->setFocus(Qt::TabFocusReason);
-        champ->setText(QString());
-        QCOMPARE(messagesDe([&] { f.autre->setFocus(Qt::TabFocusReason); }), QStringList());
-        QCOMPARE(champ->bips, beep ? 3 : 1);
-        QCOMPARE(icones, (QList<QMessageBox::Icon>{QMessageBox::Warning, QMessageBox::Warning}));
+        field->setFocus(Qt::TabFocusReason);
+        field->setText(QString());
+        QCOMPARE(messagesOf([&] { f.other->setFocus(Qt::TabFocusReason); }), QStringList());
+        QCOMPARE(field->beeps, beep ? 3 : 1);
+        QCOMPARE(icons, (QList<QMessageBox::Icon>{QMessageBox::Warning, QMessageBox::Warning}));
     }
 
-    void entierBornesNegatives()
+    void integerNegativeBounds()
     {
-        TSaisieEntier champ;
-        champ.setValeurMin(-5);
-        QVERIFY(champ.AutoriseSigne());
-        QCOMPARE(champ.Parametres(), QStringLiteral("[dfNombre, dfSigne]"));
+        TSaisieEntier field;
+        field.setValeurMin(-5);
+        QVERIFY(field.AutoriseSigne());
+        QCOMPARE(field.Parametres(), QStringLiteral("[dfNombre, dfSigne]"));
 
-        TSaisieEntier autre;
-        autre.setValeurMax(-5); // below the minimum 0: ignored
-        QCOMPARE(autre.ValeurMax(), 0);
-        QVERIFY(!autre.AutoriseSigne());
-        autre.setValeurMin(-10);
-        autre.setValeurMax(-2);
-        QCOMPARE(autre.valeurDefaut(), QStringLiteral("-10"));
-        autre.setValeurMin(3); // above the maximum: ignored
-        QCOMPARE(autre.ValeurMin(), -10);
+        TSaisieEntier other;
+        other.setValeurMax(-5); // below the minimum 0: ignored
+        QCOMPARE(other.ValeurMax(), 0);
+        QVERIFY(!other.AutoriseSigne());
+        other.setValeurMin(-10);
+        other.setValeurMax(-2);
+        QCOMPARE(other.defaultValue(), QStringLiteral("-10"));
+        other.setValeurMin(3); // above the maximum: ignored
+        QCOMPARE(other.ValeurMin(), -10);
     }
 
-    void entierSigne()
+    void integerSign()
     {
-        auto *champ = new TSaisieEntier;
-        champ->setValeurMin(-10);
-        champ->setValeurMax(-2);
-        Fenetre f(champ);
-        champ->setFocus(Qt::TabFocusReason);
-        QSignalSpy refus(champ, &TCustomSaisie::invalideChar);
-        champ->setText(QString());
+        auto *field = new TSaisieEntier;
+        field->setValeurMin(-10);
+        field->setValeurMax(-2);
+        Window f(field);
+        field->setFocus(Qt::TabFocusReason);
+        QSignalSpy refusal(field, &TCustomSaisie::invalideChar);
+        field->setText(QString());
         // Without a minus sign first, a digit is refused with the range message.
-        const QStringList messages = messagesDe([&] { QTest::keyClicks(champ, QStringLiteral("5")); });
+        const QStringList messages = messagesOf([&] { QTest::keyClicks(field, QStringLiteral("5")); });
         QCOMPARE(messages, QStringList{QStringLiteral("Avertissement|La valeur doit être comprise entre -10 et -2.")});
-        QTest::keyClicks(champ, QStringLiteral("-5-"));
-        QCOMPARE(champ->text(), QStringLiteral("-5"));
-        champ->setCursorPosition(0);
-        QTest::keyClicks(champ, QStringLiteral("1-"));
-        QCOMPARE(champ->text(), QStringLiteral("-5"));
-        QCOMPARE(refus.size(), 3);
+        QTest::keyClicks(field, QStringLiteral("-5-"));
+        QCOMPARE(field->text(), QStringLiteral("-5"));
+        field->setCursorPosition(0);
+        QTest::keyClicks(field, QStringLiteral("1-"));
+        QCOMPARE(field->text(), QStringLiteral("-5"));
+        QCOMPARE(refusal.size(), 3);
         // A selected minus may be replaced by a new one.
-        champ->selectAll();
-        QTest::keyClicks(champ, QStringLiteral("-"));
-        QCOMPARE(champ->text(), QStringLiteral("-"));
+        field->selectAll();
+        QTest::keyClicks(field, QStringLiteral("-"));
+        QCOMPARE(field->text(), QStringLiteral("-"));
     }
 
-    void entierSigneEtCompletion()
+    void integerSignAndCompletion()
     {
-        TSaisieEntier champ;
-        champ.setAutoriseSigne(true);
-        champ.setCompleteAuto(true);
-        QCOMPARE(champ.Parametres(), QStringLiteral("[dfNombre, dfSigne, CompleteGauche, CompCar0]"));
-        champ.setMaxLength(4);
-        champ.setText(QStringLiteral("-7"));
-        QCOMPARE(champ.LireTexte(), QStringLiteral("-007"));
-        QCOMPARE(champ.Valeur(), -7);
-        champ.setValeur(12);
-        QCOMPARE(champ.text(), QStringLiteral("0012"));
+        TSaisieEntier field;
+        field.setAutoriseSigne(true);
+        field.setCompleteAuto(true);
+        QCOMPARE(field.Parametres(), QStringLiteral("[dfNombre, dfSigne, CompleteGauche, CompCar0]"));
+        field.setMaxLength(4);
+        field.setText(QStringLiteral("-7"));
+        QCOMPARE(field.LireTexte(), QStringLiteral("-007"));
+        QCOMPARE(field.Valeur(), -7);
+        field.setValeur(12);
+        QCOMPARE(field.text(), QStringLiteral("0012"));
     }
 
     // Created as a plain number field, a short value keeps its meaning on leaving: a field
     // with a maximum length must not be filled with zeros on the right (5 would read as 50).
-    void entierNeCompletePasADroite()
+    void integerDoesNotCompleteOnTheRight()
     {
-        auto *champ = new TSaisieEntier;
-        champ->setValeurMax(99);
-        champ->setMaxLength(2);
-        Fenetre f(champ);
-        champ->setFocus(Qt::TabFocusReason);
-        QTest::keyClicks(champ, QStringLiteral("5"));
-        f.autre->setFocus(Qt::TabFocusReason);
-        QCOMPARE(champ->text(), QStringLiteral("5"));
-        QCOMPARE(champ->LireTexte(), QStringLiteral("5"));
+        auto *field = new TSaisieEntier;
+        field->setValeurMax(99);
+        field->setMaxLength(2);
+        Window f(field);
+        field->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(field, QStringLiteral("5"));
+        f.other->setFocus(Qt::TabFocusReason);
+        QCOMPARE(field->text(), QStringLiteral("5"));
+        QCOMPARE(field->LireTexte(), QStringLiteral("5"));
     }
 
     // --- edit with a list button ---
 
-    void listeBoutonEtF4()
+    void listButtonAndF4()
     {
-        auto *champ = new TSaisieListe;
-        Fenetre f(champ);
-        QSignalSpy clics(champ, &TSaisieListe::listeClick);
-        auto *bouton = champ->findChild<TNewSpeedButton *>(QStringLiteral("sbBouton"));
-        QVERIFY(bouton);
-        QVERIFY(!bouton->icon().isNull()); // the "BLISTE" glyph is in the resources
-        QCOMPARE(bouton->focusPolicy(), Qt::NoFocus);
-        QCOMPARE(bouton->width(), 25);
-        QVERIFY(bouton->geometry().right() < champ->width());
+        auto *field = new TSaisieListe;
+        Window f(field);
+        QSignalSpy clics(field, &TSaisieListe::listeClick);
+        auto *button = field->findChild<TNewSpeedButton *>(QStringLiteral("sbBouton"));
+        QVERIFY(button);
+        QVERIFY(!button->icon().isNull()); // the "BLISTE" glyph is in the resources
+        QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(button->width(), 25);
+        QVERIFY(button->geometry().right() < field->width());
 
-        QTest::mouseClick(bouton, Qt::LeftButton);
+        QTest::mouseClick(button, Qt::LeftButton);
         QCOMPARE(clics.size(), 1);
-        QVERIFY(champ->hasFocus());
-        QTest::keyClick(champ, Qt::Key_F4);
+        QVERIFY(field->hasFocus());
+        QTest::keyClick(field, Qt::Key_F4);
         QCOMPARE(clics.size(), 2);
-        QTest::keyClick(champ, Qt::Key_F4, Qt::ShiftModifier);
-        QTest::keyClick(champ, Qt::Key_F4, Qt::AltModifier);
+        QTest::keyClick(field, Qt::Key_F4, Qt::ShiftModifier);
+        QTest::keyClick(field, Qt::Key_F4, Qt::AltModifier);
         QCOMPARE(clics.size(), 2);
 
-        champ->setAfficheBouton(false);
-        QVERIFY(bouton->isHidden());
-        QCOMPARE(champ->textMargins().right(), 2);
-        QTest::keyClick(champ, Qt::Key_F4);
+        field->setAfficheBouton(false);
+        QVERIFY(button->isHidden());
+        QCOMPARE(field->textMargins().right(), 2);
+        QTest::keyClick(field, Qt::Key_F4);
         QCOMPARE(clics.size(), 2);
     }
 };

@@ -1,5 +1,5 @@
 // The time edit, in the 24-hour mode of a French system and in the 12-hour mode.
-#include "controls/flechehautbas.h"
+#include "controls/updownarrows.h"
 #include "controls/saisieheure.h"
 #include "tests/testsupport.h"
 
@@ -11,25 +11,25 @@
 
 namespace {
 
-double heure(int h, int m) { return (h * 60 + m) / 1440.0; }
+double hour(int h, int m) { return (h * 60 + m) / 1440.0; }
 
-struct Fenetre {
-    QWidget fenetre;
-    QLineEdit *autre;
-    TSaisieHeure *heure;
-    bool actif = false;
-    Fenetre()
+struct Window {
+    QWidget window;
+    QLineEdit *other;
+    TSaisieHeure *hour;
+    bool active = false;
+    Window()
     {
-        auto *colonne = new QVBoxLayout(&fenetre);
-        autre = new QLineEdit(&fenetre);
-        heure = new TSaisieHeure(&fenetre);
-        heure->setObjectName(QStringLiteral("shHeure"));
-        colonne->addWidget(autre);
-        colonne->addWidget(heure);
-        fenetre.show();
-        QApplication::setActiveWindow(&fenetre);
-        actif = QTest::qWaitForWindowActive(&fenetre);
-        heure->setFocus(Qt::TabFocusReason);
+        auto *column = new QVBoxLayout(&window);
+        other = new QLineEdit(&window);
+        hour = new TSaisieHeure(&window);
+        hour->setObjectName(QStringLiteral("shHeure"));
+        column->addWidget(other);
+        column->addWidget(hour);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        active = QTest::qWaitForWindowActive(&window);
+        hour->setFocus(Qt::TabFocusReason);
     }
 };
 
@@ -51,36 +51,36 @@ private slots:
         QVERIFY(h.AfficheFleche());
         h.setAfficheFleche(false);
         QCOMPARE(h.width(), 50);
-        QVERIFY(h.findChild<TFlecheHautBas *>(QStringLiteral("udHeure"))->isHidden());
+        QVERIFY(h.findChild<UpDownArrows *>(QStringLiteral("udHeure"))->isHidden());
         QCOMPARE(h.textMargins().right(), 2);
 
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        TSaisieHeure douze;
-        QVERIFY(!douze.Format24());
-        QVERIFY(douze.displayText().endsWith(QLatin1String(" AM"))
-                || douze.displayText().endsWith(QLatin1String(" PM")));
+        TSaisieHeure twelve;
+        QVERIFY(!twelve.Format24());
+        QVERIFY(twelve.displayText().endsWith(QLatin1String(" AM"))
+                || twelve.displayText().endsWith(QLatin1String(" PM")));
     }
 
-    void ecrireEtLire()
+    void writeAndRead()
     {
         TSaisieHeure h;
         h.EcrireHeure(38000.75); // the day part is ignored
         QCOMPARE(h.text(), QStringLiteral("18:00"));
         QCOMPARE(h.LireHeure(), 0.75);
-        h.EcrireHeure(heure(0, 5));
+        h.EcrireHeure(hour(0, 5));
         QCOMPARE(h.text(), QStringLiteral("00:05"));
-        QCOMPARE(h.LireHeure(), heure(0, 5));
+        QCOMPARE(h.LireHeure(), hour(0, 5));
         h.setText(QStringLiteral("25:00"));
         QCOMPARE(h.LireHeure(), 0.0);
         h.setText(QStringLiteral("1 :3 "));
-        QCOMPARE(h.LireHeure(), heure(1, 3));
+        QCOMPARE(h.LireHeure(), hour(1, 3));
     }
 
-    void saisieControlee_data()
+    void checkedTyping_data()
     {
-        QTest::addColumn<int>("curseur");
-        QTest::addColumn<QString>("frappe");
-        QTest::addColumn<QString>("attendu");
+        QTest::addColumn<int>("cursor");
+        QTest::addColumn<QString>("typing");
+        QTest::addColumn<QString>("expected");
         QTest::newRow("heures valides") << 0 << "23" << "23:30";
         QTest::newRow("heures 25") << 0 << "25" << "10:30";
         QTest::newRow("heures 24") << 0 << "24" << "10:30";
@@ -89,78 +89,78 @@ private slots:
         QTest::newRow("à travers le séparateur") << 0 << "0745" << "07:45";
         QTest::newRow("heures puis minutes fausses") << 0 << "0899" << "08:30";
     }
-    void saisieControlee()
+    void checkedTyping()
     {
-        QFETCH(int, curseur);
-        QFETCH(QString, frappe);
-        QFETCH(QString, attendu);
-        Fenetre f;
-        QVERIFY(f.actif);
-        f.heure->EcrireHeure(heure(10, 30));
-        QStringList vus;
-        connect(f.heure, &TSaisieHeure::change, this, [&] { vus << f.heure->text(); });
-        f.heure->setCursorPosition(curseur);
-        QTest::keyClicks(f.heure, frappe);
-        QCOMPARE(f.heure->text(), attendu);
+        QFETCH(int, cursor);
+        QFETCH(QString, typing);
+        QFETCH(QString, expected);
+        Window f;
+        QVERIFY(f.active);
+        f.hour->EcrireHeure(hour(10, 30));
+        QStringList seen;
+        connect(f.hour, &TSaisieHeure::change, this, [&] { seen << f.hour->text(); });
+        f.hour->setCursorPosition(cursor);
+        QTest::keyClicks(f.hour, typing);
+        QCOMPARE(f.hour->text(), expected);
         // The change handler runs after the checks: it never sees an impossible value.
-        QVERIFY(!vus.isEmpty());
-        QCOMPARE(vus.last(), attendu);
+        QVERIFY(!seen.isEmpty());
+        QCOMPARE(seen.last(), expected);
     }
 
-    void frappeSurLesHeuresSelectionnees()
+    void typingOverSelectedHours()
     {
-        Fenetre f;
-        f.heure->EcrireHeure(heure(10, 30));
-        f.heure->setCursorPosition(0);
-        f.heure->PasHaut();
-        QCOMPARE(f.heure->selectedText(), QStringLiteral("11"));
-        QTest::keyClicks(f.heure, QStringLiteral("27"));
-        QCOMPARE(f.heure->text(), QStringLiteral("11:30"));
-        f.heure->setSelection(0, 2);
-        QTest::keyClicks(f.heure, QStringLiteral("21"));
-        QCOMPARE(f.heure->text(), QStringLiteral("21:30"));
+        Window f;
+        f.hour->EcrireHeure(hour(10, 30));
+        f.hour->setCursorPosition(0);
+        f.hour->stepUp();
+        QCOMPARE(f.hour->selectedText(), QStringLiteral("11"));
+        QTest::keyClicks(f.hour, QStringLiteral("27"));
+        QCOMPARE(f.hour->text(), QStringLiteral("11:30"));
+        f.hour->setSelection(0, 2);
+        QTest::keyClicks(f.hour, QStringLiteral("21"));
+        QCOMPARE(f.hour->text(), QStringLiteral("21:30"));
     }
 
-    void flecheDroiteControleLesHeures()
+    void rightArrowChecksTheHours()
     {
-        Fenetre f;
-        f.heure->EcrireHeure(heure(10, 30));
-        f.heure->setText(QStringLiteral("25:30"));
-        f.heure->setCursorPosition(1);
-        QTest::keyClick(f.heure, Qt::Key_Right);
-        QCOMPARE(f.heure->text(), QStringLiteral("10:30"));
-        f.heure->setText(QStringLiteral("10:61"));
-        f.heure->setCursorPosition(3);
-        QTest::keyClick(f.heure, Qt::Key_Left);
-        QCOMPARE(f.heure->text(), QStringLiteral("10:30"));
+        Window f;
+        f.hour->EcrireHeure(hour(10, 30));
+        f.hour->setText(QStringLiteral("25:30"));
+        f.hour->setCursorPosition(1);
+        QTest::keyClick(f.hour, Qt::Key_Right);
+        QCOMPARE(f.hour->text(), QStringLiteral("10:30"));
+        f.hour->setText(QStringLiteral("10:61"));
+        f.hour->setCursorPosition(3);
+        QTest::keyClick(f.hour, Qt::Key_Left);
+        QCOMPARE(f.hour->text(), QStringLiteral("10:30"));
     }
 
-    void sortie_data()
+    void exit_data()
     {
-        QTest::addColumn<QString>("texte");
-        QTest::addColumn<QString>("apres");
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<QString>("after");
         QTest::newRow("heure impossible") << "25:00" << "";
         QTest::newRow("minutes impossibles") << "10:60" << "";
         QTest::newRow("chiffres isolés") << "1 :3 " << "01:03";
         QTest::newRow("vide") << "" << "";
         QTest::newRow("sans minutes") << "12:" << "";
     }
-    void sortie()
+    void exit()
     {
-        QFETCH(QString, texte);
-        QFETCH(QString, apres);
-        Fenetre f;
-        f.heure->setText(texte);
-        f.autre->setFocus(Qt::TabFocusReason);
-        QCOMPARE(f.heure->text() == QLatin1String(":") ? QString() : f.heure->text(), apres);
+        QFETCH(QString, content);
+        QFETCH(QString, after);
+        Window f;
+        f.hour->setText(content);
+        f.other->setFocus(Qt::TabFocusReason);
+        QCOMPARE(f.hour->text() == QLatin1String(":") ? QString() : f.hour->text(), after);
     }
 
-    void pas_data()
+    void step_data()
     {
-        QTest::addColumn<QString>("depart");
-        QTest::addColumn<int>("curseur");
-        QTest::addColumn<int>("sens");
-        QTest::addColumn<QString>("attendu");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<int>("cursor");
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<QString>("expected");
         QTest::addColumn<QString>("selection");
         QTest::newRow("heures 23 +") << "23:15" << 0 << 1 << "00:15" << "00";
         QTest::newRow("heures 00 -") << "00:15" << 1 << -1 << "23:15" << "23";
@@ -169,111 +169,111 @@ private slots:
         QTest::newRow("heures vides") << "  :15" << 0 << 1 << "09:15" << "09";
         QTest::newRow("heure d'un chiffre") << "7 :15" << 0 << 1 << "08:15" << "08";
     }
-    void pas()
+    void step()
     {
-        QFETCH(QString, depart);
-        QFETCH(int, curseur);
-        QFETCH(int, sens);
-        QFETCH(QString, attendu);
+        QFETCH(QString, start);
+        QFETCH(int, cursor);
+        QFETCH(int, direction);
+        QFETCH(QString, expected);
         QFETCH(QString, selection);
-        Fenetre f;
-        f.heure->EcrireHeure(heure(8, 40)); // the last valid hours: 08
-        f.heure->setText(depart);
-        f.heure->setCursorPosition(curseur);
-        QTest::keyClick(f.heure, sens > 0 ? Qt::Key_Up : Qt::Key_Down);
-        QCOMPARE(f.heure->text(), attendu);
-        QCOMPARE(f.heure->selectedText(), selection);
+        Window f;
+        f.hour->EcrireHeure(hour(8, 40)); // the last valid hours: 08
+        f.hour->setText(start);
+        f.hour->setCursorPosition(cursor);
+        QTest::keyClick(f.hour, direction > 0 ? Qt::Key_Up : Qt::Key_Down);
+        QCOMPARE(f.hour->text(), expected);
+        QCOMPARE(f.hour->selectedText(), selection);
 
         // The spin button steps the same way, and the field stepped stays the one that moves.
-        f.heure->EcrireHeure(heure(8, 40));
-        f.heure->setText(depart);
-        f.heure->setCursorPosition(curseur);
-        auto *fleches = f.heure->findChild<TFlecheHautBas *>(QStringLiteral("udHeure"));
-        QToolButton *bouton = sens > 0 ? fleches->boutonHaut() : fleches->boutonBas();
-        QTest::mouseClick(bouton, Qt::LeftButton);
-        QCOMPARE(f.heure->text(), attendu);
-        QVERIFY(f.heure->hasFocus());
+        f.hour->EcrireHeure(hour(8, 40));
+        f.hour->setText(start);
+        f.hour->setCursorPosition(cursor);
+        auto *arrows = f.hour->findChild<UpDownArrows *>(QStringLiteral("udHeure"));
+        QToolButton *button = direction > 0 ? arrows->upButton() : arrows->downButton();
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(f.hour->text(), expected);
+        QVERIFY(f.hour->hasFocus());
         if (!selection.isEmpty()) {
-            QTest::mouseClick(bouton, Qt::LeftButton);
-            QVERIFY(f.heure->text() != attendu);
+            QTest::mouseClick(button, Qt::LeftButton);
+            QVERIFY(f.hour->text() != expected);
         }
     }
 
-    void effacement()
+    void erasing()
     {
-        Fenetre f;
-        f.heure->EcrireHeure(heure(12, 34));
-        f.heure->setCursorPosition(0);
-        QTest::keyClick(f.heure, Qt::Key_Backspace); // nothing before the caret
-        QCOMPARE(f.heure->displayText(), QStringLiteral("12:34"));
-        f.heure->setCursorPosition(5);
-        QTest::keyClick(f.heure, Qt::Key_Backspace);
-        QCOMPARE(f.heure->displayText(), QStringLiteral("12:3 "));
-        QCOMPARE(f.heure->cursorPosition(), 4);
-        f.heure->setCursorPosition(3);
-        QTest::keyClick(f.heure, Qt::Key_Backspace); // the separator is stepped over, not erased
-        QCOMPARE(f.heure->displayText(), QStringLiteral("12:3 "));
-        QVERIFY(f.heure->cursorPosition() < 3);
-        f.heure->setCursorPosition(1);
-        QTest::keyClick(f.heure, Qt::Key_Backspace);
-        QCOMPARE(f.heure->displayText(), QStringLiteral(" 2:3 "));
-        QCOMPARE(f.heure->cursorPosition(), 0);
+        Window f;
+        f.hour->EcrireHeure(hour(12, 34));
+        f.hour->setCursorPosition(0);
+        QTest::keyClick(f.hour, Qt::Key_Backspace); // nothing before the caret
+        QCOMPARE(f.hour->displayText(), QStringLiteral("12:34"));
+        f.hour->setCursorPosition(5);
+        QTest::keyClick(f.hour, Qt::Key_Backspace);
+        QCOMPARE(f.hour->displayText(), QStringLiteral("12:3 "));
+        QCOMPARE(f.hour->cursorPosition(), 4);
+        f.hour->setCursorPosition(3);
+        QTest::keyClick(f.hour, Qt::Key_Backspace); // the separator is stepped over, not erased
+        QCOMPARE(f.hour->displayText(), QStringLiteral("12:3 "));
+        QVERIFY(f.hour->cursorPosition() < 3);
+        f.hour->setCursorPosition(1);
+        QTest::keyClick(f.hour, Qt::Key_Backspace);
+        QCOMPARE(f.hour->displayText(), QStringLiteral(" 2:3 "));
+        QCOMPARE(f.hour->cursorPosition(), 0);
 
         // In the 12-hour mode the marker cannot be erased.
-        f.heure->ChangerFormat24(false);
-        const QString douze = f.heure->displayText();
-        f.heure->setCursorPosition(7);
-        QTest::keyClick(f.heure, Qt::Key_Backspace);
-        QCOMPARE(f.heure->displayText(), douze);
+        f.hour->ChangerFormat24(false);
+        const QString twelve = f.hour->displayText();
+        f.hour->setCursorPosition(7);
+        QTest::keyClick(f.hour, Qt::Key_Backspace);
+        QCOMPARE(f.hour->displayText(), twelve);
     }
 
-    void modeDouzeHeures_data()
+    void twelveHourMode_data()
     {
-        QTest::addColumn<QString>("depart");
-        QTest::addColumn<QString>("douze");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("twelve");
         QTest::newRow("soir") << "18:30" << "06:30 PM";
         QTest::newRow("matin") << "09:05" << "09:05 AM";
         QTest::newRow("minuit") << "00:15" << "12:15 PM";
     }
-    void modeDouzeHeures()
+    void twelveHourMode()
     {
-        QFETCH(QString, depart);
-        QFETCH(QString, douze);
-        Fenetre f;
-        f.heure->setText(depart);
-        QTest::keyClick(f.heure, '/');
-        QVERIFY(!f.heure->Format24());
-        QCOMPARE(f.heure->displayText(), douze);
-        QTest::keyClick(f.heure, '/');
-        QVERIFY(f.heure->Format24());
-        QCOMPARE(f.heure->text(), depart);
+        QFETCH(QString, start);
+        QFETCH(QString, twelve);
+        Window f;
+        f.hour->setText(start);
+        QTest::keyClick(f.hour, '/');
+        QVERIFY(!f.hour->Format24());
+        QCOMPARE(f.hour->displayText(), twelve);
+        QTest::keyClick(f.hour, '/');
+        QVERIFY(f.hour->Format24());
+        QCOMPARE(f.hour->text(), start);
     }
 
-    void pasEnModeDouzeHeures()
+    void stepInTwelveHourMode()
     {
-        Fenetre f;
-        f.heure->setText(QStringLiteral("11:00"));
-        f.heure->ChangerFormat24(false);
-        QCOMPARE(f.heure->displayText(), QStringLiteral("11:00 AM"));
-        f.heure->setCursorPosition(0);
-        f.heure->PasHaut();
-        QCOMPARE(f.heure->displayText(), QStringLiteral("12:00 AM"));
-        f.heure->PasHaut();
-        QCOMPARE(f.heure->displayText(), QStringLiteral("01:00 PM"));
-        f.heure->PasBas();
-        QCOMPARE(f.heure->displayText(), QStringLiteral("12:00 AM"));
+        Window f;
+        f.hour->setText(QStringLiteral("11:00"));
+        f.hour->ChangerFormat24(false);
+        QCOMPARE(f.hour->displayText(), QStringLiteral("11:00 AM"));
+        f.hour->setCursorPosition(0);
+        f.hour->stepUp();
+        QCOMPARE(f.hour->displayText(), QStringLiteral("12:00 AM"));
+        f.hour->stepUp();
+        QCOMPARE(f.hour->displayText(), QStringLiteral("01:00 PM"));
+        f.hour->stepDown();
+        QCOMPARE(f.hour->displayText(), QStringLiteral("12:00 AM"));
         // "+" swaps the marker; in the 24-hour mode it changes nothing.
-        QTest::keyClick(f.heure, '+');
-        QCOMPARE(f.heure->displayText(), QStringLiteral("12:00 PM"));
-        f.heure->ChangerFormat24(true);
-        QCOMPARE(f.heure->text(), QStringLiteral("00:00"));
-        QTest::keyClick(f.heure, '+');
-        QCOMPARE(f.heure->text(), QStringLiteral("00:00"));
+        QTest::keyClick(f.hour, '+');
+        QCOMPARE(f.hour->displayText(), QStringLiteral("12:00 PM"));
+        f.hour->ChangerFormat24(true);
+        QCOMPARE(f.hour->text(), QStringLiteral("00:00"));
+        QTest::keyClick(f.hour, '+');
+        QCOMPARE(f.hour->text(), QStringLiteral("00:00"));
         // A written value reads back the same in the 12-hour mode.
-        f.heure->ChangerFormat24(false);
-        for (const double valeur : {heure(0, 10), heure(12, 10), heure(13, 45), heure(11, 59)}) {
-            f.heure->EcrireHeure(valeur);
-            QCOMPARE(f.heure->LireHeure(), valeur);
+        f.hour->ChangerFormat24(false);
+        for (const double value : {hour(0, 10), hour(12, 10), hour(13, 45), hour(11, 59)}) {
+            f.hour->EcrireHeure(value);
+            QCOMPARE(f.hour->LireHeure(), value);
         }
     }
 };

@@ -108,7 +108,7 @@ private slots:
         QCOMPARE(filter.FiltreNom, QString());
     }
 
-    void validerKeepsTheChangeInMemoryOnly()
+    void acceptKeepsTheChangeInMemoryOnly()
     {
         QVERIFY(writeFile(file(), "[Filtre]\r\nTypeFiltreNom=2\r\nFiltreDate=25022004\r\n"));
         TFiltrePhoto filter(m_folder);
@@ -136,7 +136,7 @@ private slots:
         QCOMPARE(TFiltrePhoto(m_folder).FiltreNom, QString());
     }
 
-    void annulerLeavesTheFilter()
+    void cancelLeavesTheFilter()
     {
         TFiltrePhoto filter(m_folder);
         filter.FiltreNom = QStringLiteral("avant");
@@ -150,7 +150,7 @@ private slots:
         QCOMPARE(filter.FiltreNom, QStringLiteral("avant"));
     }
 
-    void defautSavesAndStaysOpen()
+    void defaultSavesAndStaysOpen()
     {
         TFiltrePhoto filter(m_folder);
         filter.FiltreDate = Feb25th2004;
@@ -170,7 +170,7 @@ private slots:
         QCOMPARE(later.FiltreDate, -1.0);
     }
 
-    void defautReportsAWriteFailure()
+    void defaultReportsAWriteFailure()
     {
         QVERIFY(QDir().mkpath(file()));
         TFiltrePhoto filter(m_folder);

@@ -255,7 +255,7 @@ private slots:
         };
         window.exec();
         QCOMPARE(shown, 1);
-        QCOMPARE(window.transfert().PhotosTransferees().size(), 2);
+        QCOMPARE(window.transfer().PhotosTransferees().size(), 2);
     }
 
     void stopButtonAsksAfterThePhoto()
@@ -287,7 +287,7 @@ private slots:
         window.exec();
         QVERIFY(window.TraitementLance());
         QCOMPARE(driver.boxes.value(0), QStringLiteral("Confirmez-vous l'arrêt du transfert ?"));
-        QCOMPARE(window.transfert().PhotosTransferees().size(), 3);
+        QCOMPARE(window.transfer().PhotosTransferees().size(), 3);
         QCOMPARE(child<QProgressBar>(&window, "pbGauge")->value(), 3);
         QCOMPARE(child<QProgressBar>(&window, "pbGauge")->maximum(), 3);
         QVERIFY(!child<QLabel>(&window, "labDatePhoto")->text().isEmpty());
@@ -312,7 +312,7 @@ private slots:
         ModalDriver driver;
         window.exec();
         QVERIFY(driver.boxes.isEmpty());
-        const QStringList written = window.transfert().PhotosTransferees();
+        const QStringList written = window.transfer().PhotosTransferees();
         QCOMPARE(written.size(), 1);
 
         const QList<QPair<const char *, QString>> labels = {{"labNomPhoto", source},

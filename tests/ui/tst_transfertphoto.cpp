@@ -1,7 +1,7 @@
 // The photo-by-photo window, driven as a user would.
-#include "controls/boutonbascule.h"
+#include "controls/togglebutton.h"
 #include "controls/grid/extendedgrid.h"
-#include "controls/imagephoto.h"
+#include "controls/photoimage.h"
 #include "controls/saisiedate.h"
 #include "controls/wrappednamelabel.h"
 #include "core/settings/paramappli.h"
@@ -122,9 +122,9 @@ private slots:
         QVERIFY(child<QAction>(window.get(), "actSuivant")->isEnabled());
         QCOMPARE(child<QGroupBox>(window.get(), "gbInfoPhoto")->title(), QStringLiteral("Photo 1 / 4"));
 
-        auto *rotation = child<TBoutonBascule>(window.get(), "sbRotationAutomatique");
-        auto *low = child<TBoutonBascule>(window.get(), "sbLowQuality");
-        auto *exif = child<TBoutonBascule>(window.get(), "sbExportExif");
+        auto *rotation = child<ToggleButton>(window.get(), "sbRotationAutomatique");
+        auto *low = child<ToggleButton>(window.get(), "sbLowQuality");
+        auto *exif = child<ToggleButton>(window.get(), "sbExportExif");
         QVERIFY(rotation->isChecked() && low->isChecked() && !exif->isChecked());
         QCOMPARE(rotation->toolTip(), QStringLiteral("Désactiver la rotation automatique"));
         QCOMPARE(exif->toolTip(), QStringLiteral("Activer la sauvegarde des informations EXIF"));
@@ -138,7 +138,7 @@ private slots:
         QCOMPARE(grid->Cells(0, 1), window->session().InfosExif().Items(0).Nom);
         QCOMPARE(grid->Colonnes()[0].Titre().Caption(), QStringLiteral("Information"));
         QCOMPARE(grid->Colonnes()[1].Largeur(), 160);
-        QVERIFY(!grid->peutSelectionner(1, 1));
+        QVERIFY(!grid->canSelect(1, 1));
     }
 
     void withoutExifManagement()
@@ -148,8 +148,8 @@ private slots:
         m_settings->ExportInfoExif = true;
         auto window = open();
         QVERIFY(window);
-        auto *rotation = child<TBoutonBascule>(window.get(), "sbRotationAutomatique");
-        auto *exif = child<TBoutonBascule>(window.get(), "sbExportExif");
+        auto *rotation = child<ToggleButton>(window.get(), "sbRotationAutomatique");
+        auto *exif = child<ToggleButton>(window.get(), "sbExportExif");
         QVERIFY(!rotation->isEnabled() && !rotation->isChecked());
         QVERIFY(!exif->isEnabled() && !exif->isChecked());
         auto *grid = child<TExtendedGrid>(window.get(), "egInfoExif");

@@ -1,4 +1,4 @@
-#include "core/discovery/historique.h"
+#include "core/discovery/history.h"
 
 #include "core/corelog.h"
 #include "core/error.h"
@@ -11,7 +11,7 @@
 #include <QHash>
 #include <QSet>
 
-namespace Historique {
+namespace History {
 
 namespace {
 constexpr qsizetype MaxNameBytes = 255; // the longest file name of the usual Linux file systems

@@ -6,11 +6,11 @@
 #include <QColor>
 #include <QTableView>
 
-class CoinFixe;
-class EnteteFixe;
-class ModeleGrille;
+class FixedCorner;
+class FixedHeader;
+class GridModel;
 
-class GrilleTexte : public QTableView {
+class TextGrid : public QTableView {
     Q_OBJECT
 
 public:
@@ -23,40 +23,40 @@ public:
     Q_DECLARE_FLAGS(TGridOptions, TGridOption)
 
     // 5 columns and 5 rows, one fixed column and one fixed row, columns 64 and rows 24 pixels.
-    explicit GrilleTexte(QWidget *parent = nullptr);
-    ~GrilleTexte() override;
+    explicit TextGrid(QWidget *parent = nullptr);
+    ~TextGrid() override;
 
     int ColCount() const;
-    void setColCount(int colonnes);
+    void setColCount(int columns);
     int RowCount() const;
-    void setRowCount(int lignes);
+    void setRowCount(int lines);
     // As many as asked, as far as the grid reaches: a grid emptied of its rows and filled
     // again gets its fixed rows back. A grid may hold its fixed rows alone.
     int FixedCols() const;
-    void setFixedCols(int colonnes);
+    void setFixedCols(int columns);
     int FixedRows() const;
-    void setFixedRows(int lignes);
+    void setFixedRows(int lines);
 
     // Empty outside the grid; writing outside the grid does nothing.
-    QString Cells(int colonne, int ligne) const;
-    void setCells(int colonne, int ligne, const QString &texte);
+    QString Cells(int column, int line) const;
+    void setCells(int column, int line, const QString &content);
 
     // A new default column width applies to the columns that have no width of their own; a
     // new default row height to every row.
     int DefaultColWidth() const { return m_defaultColWidth; }
-    void setDefaultColWidth(int largeur);
+    void setDefaultColWidth(int width);
     int DefaultRowHeight() const { return m_defaultRowHeight; }
-    void setDefaultRowHeight(int hauteur);
-    int ColWidths(int colonne) const;
-    void setColWidths(int colonne, int largeur);
-    int RowHeights(int ligne) const;
-    void setRowHeights(int ligne, int hauteur);
+    void setDefaultRowHeight(int height);
+    int ColWidths(int column) const;
+    void setColWidths(int column, int width);
+    int RowHeights(int line) const;
+    void setRowHeights(int line, int height);
 
     // Background of the cells and of the empty area; background of the fixed cells.
     QColor Color() const { return m_color; }
-    void setColor(const QColor &couleur);
+    void setColor(const QColor &colour);
     QColor FixedColor() const { return m_fixedColor; }
-    void setFixedColor(const QColor &couleur);
+    void setFixedColor(const QColor &colour);
 
     TGridOptions Options() const { return m_options; }
     void setOptions(TGridOptions options);
@@ -65,44 +65,44 @@ public:
     int Col() const;
     int Row() const;
     // Moves the cursor to the cell when it may be selected; false (nothing changes) otherwise.
-    bool setCelluleCourante(int colonne, int ligne);
+    bool setCurrentCell(int column, int line);
     // Here: any cell that is not fixed.
-    virtual bool peutSelectionner(int colonne, int ligne) const;
+    virtual bool canSelect(int column, int line) const;
 
     // Draws a cell of the fixed bands in its rectangle, with its grid lines.
-    virtual void dessinerFixe(QPainter &peintre, const QRect &rect, int colonne, int ligne) const = 0;
+    virtual void drawFixed(QPainter &painter, const QRect &rect, int column, int line) const = 0;
 
 protected:
     // What a cell allows (selection, editing); asked whenever the view needs it.
-    virtual Qt::ItemFlags drapeaux(int colonne, int ligne) const;
+    virtual Qt::ItemFlags cellFlags(int column, int line) const;
     // The width a column takes when it is added or the default width changes.
-    virtual int largeurInitiale(int colonne) const;
+    virtual int initialWidth(int column) const;
     // A column's width changed, by the program or by the user.
-    virtual void largeurAppliquee(int, int) {}
+    virtual void appliedWidth(int, int) {}
 
     // The cursor leaves a cell the grid no longer lets it stop on.
-    void verifierCourante();
-    void redessiner();
+    void checkCurrent();
+    void repaint();
 
     void keyboardSearch(const QString &) override {}
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
-    void currentChanged(const QModelIndex &courant, const QModelIndex &precedent) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
 private:
-    void appliquerLargeur(int colonne, int largeur);
-    void cacherFixes();
+    void applyWidth(int column, int width);
+    void hideFixed();
 
-    ModeleGrille *m_modele;
-    EnteteFixe *m_bandeLignes;   // the fixed rows, above the cells
-    EnteteFixe *m_bandeColonnes; // the fixed columns, on their left
-    CoinFixe *m_coin = nullptr;  // where they meet
-    QVector<int> m_largeurs, m_hauteurs;
+    GridModel *m_model;
+    FixedHeader *m_rowBand;   // the fixed rows, above the cells
+    FixedHeader *m_columnBand; // the fixed columns, on their left
+    FixedCorner *m_corner = nullptr;  // where they meet
+    QVector<int> m_widths, m_heights;
     int m_fixedCols = 0, m_fixedRows = 0;
-    int m_colonnesCachees = 0, m_lignesCachees = 0;
+    int m_hiddenColumns = 0, m_hiddenRows = 0;
     int m_defaultColWidth = 64, m_defaultRowHeight = 24;
     QColor m_color, m_fixedColor;
     TGridOptions m_options;
 };
 
-Q_DECLARE_OPERATORS_FOR_FLAGS(GrilleTexte::TGridOptions)
+Q_DECLARE_OPERATORS_FOR_FLAGS(TextGrid::TGridOptions)

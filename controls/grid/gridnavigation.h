@@ -6,25 +6,25 @@
 
 #include <functional>
 
-class NavigationGrille {
+class GridNavigation {
 public:
-    enum class Sens { Gauche, Droite, Haut, Bas };
+    enum class Direction { Left, Right, Up, Down };
 
-    NavigationGrille(int colonnes, int lignes, int colonnesFixes, int lignesFixes,
-                     std::function<bool(int colonne, int ligne)> selectionnable);
+    GridNavigation(int columns, int lines, int fixedColumns, int fixedRows,
+                     std::function<bool(int column, int line)> selectable);
 
     // The next cell the cursor may stop on from the one given, or that one when the search
     // comes back to it; from no cell, the first (Right, Down) or last (Left, Up) cell.
-    QPoint suivante(QPoint depart, Sens sens) const;
+    QPoint next(QPoint start, Direction direction) const;
     // The first cell in reading order, or the last.
-    QPoint premiere(bool depuisLaFin) const;
+    QPoint first(bool fromTheEnd) const;
     // The first cell of the row, or its last.
-    QPoint dansLaLigne(int ligne, bool depuisLaFin) const;
+    QPoint inTheRow(int line, bool fromTheEnd) const;
     // A page of rows further in the column: the cell nearest to the page's end, back towards
     // the start; the start when there is none.
-    QPoint page(QPoint depart, int lignesParPage, bool versLeBas) const;
+    QPoint page(QPoint start, int rowsPerPage, bool downwards) const;
 
 private:
-    int m_colonnes, m_lignes, m_colonnesFixes, m_lignesFixes;
-    std::function<bool(int, int)> m_selectionnable;
+    int m_colonnes, m_rows, m_fixedColumns, m_fixedRows;
+    std::function<bool(int, int)> m_selectable;
 };

@@ -1,21 +1,21 @@
-#include "controls/imagephoto.h"
+#include "controls/photoimage.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
-TImagePhoto::TImagePhoto(QWidget *parent) : QWidget(parent)
+PhotoImage::PhotoImage(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
-void TImagePhoto::setPicture(const QImage &picture)
+void PhotoImage::setPicture(const QImage &picture)
 {
     m_picture = picture;
     update();
 }
 
-QRect TImagePhoto::pictureRect() const
+QRect PhotoImage::pictureRect() const
 {
     if (m_picture.isNull() || width() <= 0 || height() <= 0)
         return QRect();
@@ -23,7 +23,7 @@ QRect TImagePhoto::pictureRect() const
     return QRect(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
 }
 
-void TImagePhoto::paintEvent(QPaintEvent *)
+void PhotoImage::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
@@ -34,7 +34,7 @@ void TImagePhoto::paintEvent(QPaintEvent *)
     painter.drawImage(target, m_picture);
 }
 
-void TImagePhoto::mouseReleaseEvent(QMouseEvent *event)
+void PhotoImage::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();

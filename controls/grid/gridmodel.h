@@ -6,10 +6,10 @@
 
 #include <functional>
 
-class ModeleGrille : public QAbstractTableModel {
+class GridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit ModeleGrille(QObject *parent = nullptr);
+    explicit GridModel(QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -17,15 +17,15 @@ public:
     bool setData(const QModelIndex &index, const QVariant &value, int role) override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
-    void setDimensions(int colonnes, int lignes);
+    void setDimensions(int columns, int lines);
     // Empty outside the grid; a text written outside the grid is dropped.
-    QString texte(int colonne, int ligne) const;
-    void setTexte(int colonne, int ligne, const QString &texte);
+    QString content(int column, int line) const;
+    void setText(int column, int line, const QString &content);
 
     // Asked for the flags of each cell (selectable, editable), which depend on the definitions.
-    std::function<Qt::ItemFlags(int colonne, int ligne)> drapeaux;
+    std::function<Qt::ItemFlags(int column, int line)> cellFlags;
 
 private:
     int m_colonnes = 0;
-    QVector<QStringList> m_lignes;
+    QVector<QStringList> m_rows;
 };

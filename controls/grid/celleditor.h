@@ -8,36 +8,36 @@
 
 #include <optional>
 
-class EditeurCellule : public QLineEdit {
+class CellEditor : public QLineEdit {
     Q_OBJECT
 public:
     // Without input settings (a cell with no definition) every character passes.
-    EditeurCellule(QWidget *parent, const std::optional<TSaisieCellule> &saisie, TAlignment alignement);
+    CellEditor(QWidget *parent, const std::optional<TSaisieCellule> &input, TAlignment alignment);
 
     // Why the text may not go into the cell; empty when it may.
-    QString erreurValeur() const;
+    QString valueError() const;
     // The text as the cell keeps it: empty when an input mask holds nothing but its separators.
-    QString valeur() const;
+    QString value() const;
 
     // Shows a message box over the editor; the editor stays open meanwhile.
-    void signaler(const QString &message, bool erreur);
-    bool messageOuvert() const { return m_messageOuvert; }
+    void report(const QString &message, bool error);
+    bool messageOpen() const { return m_messageOpen; }
 
-    const std::optional<TSaisieCellule> &saisie() const { return m_saisie; }
+    const std::optional<TSaisieCellule> &input() const { return m_saisie; }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    bool estNombre() const;
-    bool estDecimal() const;
+    bool isNumber() const;
+    bool isDecimal() const;
     // The character the key stands for: a decimal mark becomes the locale's separator.
-    QChar traduire(QChar caractere) const;
-    bool filtreAccepte(QChar caractere) const;
+    QChar translate(QChar character) const;
+    bool filterAccepts(QChar character) const;
     // False, after a beep or a message, when the character may not go where the caret stands.
-    bool accepter(QChar caractere);
+    bool accept(QChar character);
 
     std::optional<TSaisieCellule> m_saisie;
-    QChar m_separateur;
-    bool m_messageOuvert = false;
+    QChar m_separator;
+    bool m_messageOpen = false;
 };

@@ -4,35 +4,35 @@
 // along its length and stays in place across it.
 #include <QHeaderView>
 
-class GrilleTexte;
+class TextGrid;
 
-class EnteteFixe : public QHeaderView {
+class FixedHeader : public QHeaderView {
     Q_OBJECT
 public:
-    EnteteFixe(Qt::Orientation orientation, GrilleTexte *grille);
+    FixedHeader(Qt::Orientation orientation, TextGrid *grid);
 
     // As thick as the fixed rows are high (or the fixed columns wide).
     QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void paintSection(QPainter *peintre, const QRect &rect, int logicalIndex) const override;
+    void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override;
 
 private:
-    GrilleTexte *m_grille;
+    TextGrid *m_grille;
 };
 
 // Draws the fixed cells where the fixed rows and columns meet, over the view's corner button.
-class CoinFixe : public QObject {
+class FixedCorner : public QObject {
     Q_OBJECT
 public:
-    CoinFixe(QWidget *coin, GrilleTexte *grille);
-    void actualiser();
+    FixedCorner(QWidget *corner, TextGrid *grid);
+    void refresh();
 
 protected:
-    bool eventFilter(QObject *objet, QEvent *event) override;
+    bool eventFilter(QObject *object, QEvent *event) override;
 
 private:
-    QWidget *m_coin;
-    GrilleTexte *m_grille;
+    QWidget *m_corner;
+    TextGrid *m_grille;
 };

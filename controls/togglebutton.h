@@ -4,10 +4,10 @@
 #include <QIcon>
 #include <QToolButton>
 
-class TBoutonBascule : public QToolButton {
+class ToggleButton : public QToolButton {
     Q_OBJECT
 public:
-    TBoutonBascule(const QIcon &downGlyph, const QString &downHint, const QIcon &upGlyph, const QString &upHint,
+    ToggleButton(const QIcon &downGlyph, const QString &downHint, const QIcon &upGlyph, const QString &upHint,
                    QWidget *parent = nullptr);
 
     bool isDown() const { return isChecked(); }

@@ -2,7 +2,7 @@
 // the copies of extra files, and the search command of lumaro-cli.
 #include "core/error.h"
 #include "core/discovery/filtrephoto.h"
-#include "core/discovery/historique.h"
+#include "core/discovery/history.h"
 #include "core/settings/paramappli.h"
 #include "core/discovery/photoscanner.h"
 #include "core/discovery/recherchephotos.h"
@@ -42,7 +42,7 @@ using TestSupport::readFile;
 
 } // namespace
 
-class TestRecherche : public QObject {
+class TestRechercherPhotos : public QObject {
     Q_OBJECT
 
     QTemporaryDir *m_dir = nullptr;
@@ -256,14 +256,14 @@ private slots:
         QFETCH(quint32, serial);
         QFETCH(QString, relativePath);
         QFETCH(QString, name);
-        QCOMPARE(Historique::fileName(serial, relativePath), name);
+        QCOMPARE(History::fileName(serial, relativePath), name);
     }
 
     void historyNameTooLongIsShortenedButDistinct()
     {
         const QString deep = QStringLiteral("/") + QString(40, u'a') + QStringLiteral("/") + QString(120, u'b') + u'/';
-        const QString name1 = Historique::fileName(77, deep + QString(120, u'c') + u'/');
-        const QString name2 = Historique::fileName(77, deep + QString(120, u'd') + u'/');
+        const QString name1 = History::fileName(77, deep + QString(120, u'c') + u'/');
+        const QString name2 = History::fileName(77, deep + QString(120, u'd') + u'/');
         QVERIFY(QFile::encodeName(name1).size() <= 255);
         QVERIFY(name1 != name2);
         QVERIFY(name1.startsWith(QStringLiteral("77-aaaa")) && name1.endsWith(QStringLiteral(".txt")));
@@ -562,5 +562,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRecherche)
-#include "tst_recherche.moc"
+QTEST_GUILESS_MAIN(TestRechercherPhotos)
+#include "tst_recherchephotos.moc"

@@ -9,23 +9,23 @@
 #include <utility>
 #include <vector>
 
-class TouchesAutorisees {
+class AllowedKeys {
 public:
     // Lets every character through.
-    TouchesAutorisees() = default;
+    AllowedKeys() = default;
 
     // The filter a text describes; nothing when the text breaks the syntax or a range ends before
     // it starts. Each item is one character, or a first character, "..", a last character; items
     // are separated by ";" and none may be empty, so ";" itself is written as an item of its own
     // (";;0..9" allows the semicolon and the digits).
-    static std::optional<TouchesAutorisees> lire(const QString &texte);
+    static std::optional<AllowedKeys> read(const QString &content);
 
-    bool accepte(QChar caractere) const;
-    bool toutPasse() const { return m_plages.empty(); }
+    bool accepts(QChar character) const;
+    bool allPass() const { return m_ranges.empty(); }
 
     // Shown when a filter text is refused.
-    static QString messageErreur();
+    static QString errorMessage();
 
 private:
-    std::vector<std::pair<char16_t, char16_t>> m_plages;
+    std::vector<std::pair<char16_t, char16_t>> m_ranges;
 };

@@ -7,24 +7,24 @@
 
 #include <bitset>
 
-class ParametresSaisie {
+class EditParameters {
 public:
-    enum class Completion { Aucune, Gauche, Droite };
+    enum class Completion { None, Left, Right };
 
-    ParametresSaisie() = default;
-    explicit ParametresSaisie(const QString &parametres);
+    EditParameters() = default;
+    explicit EditParameters(const QString &settings);
 
     // True when the character may be typed. Backspace always may; other control characters never.
-    bool accepte(QChar caractere) const;
+    bool accepts(QChar character) const;
     Completion completion() const { return m_completion; }
-    QChar caractereCompletion() const { return m_compCar; }
+    QChar completionCharacter() const { return m_compCar; }
 
     // The text filled with the completion character up to the maximum length (0 = no maximum);
     // an empty text stays empty. Left completion goes after a leading sign.
-    QString completer(const QString &texte, int longueurMax) const;
+    QString completer(const QString &content, int lengthLimit) const;
 
 private:
-    std::bitset<256> m_autorises; // by Windows-1252 byte
-    Completion m_completion = Completion::Aucune;
+    std::bitset<256> m_allowed; // by Windows-1252 byte
+    Completion m_completion = Completion::None;
     QChar m_compCar = QLatin1Char(' ');
 };

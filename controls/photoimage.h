@@ -4,10 +4,10 @@
 #include <QImage>
 #include <QWidget>
 
-class TImagePhoto : public QWidget {
+class PhotoImage : public QWidget {
     Q_OBJECT
 public:
-    explicit TImagePhoto(QWidget *parent = nullptr);
+    explicit PhotoImage(QWidget *parent = nullptr);
 
     // A null picture leaves the area empty.
     void setPicture(const QImage &picture);

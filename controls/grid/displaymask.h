@@ -18,23 +18,23 @@
 
 #include <optional>
 
-namespace MasqueAffichage {
+namespace DisplayMask {
 
 // The text read as a number: in the locale (its decimal separator, group separators allowed),
 // else with a full stop; surrounding blanks ignored.
-std::optional<double> lireNombre(const QString &texte, const QLocale &locale = QLocale());
+std::optional<double> readNumber(const QString &content, const QLocale &locale = QLocale());
 
-QString formaterNombre(double valeur, const QString &masque, const QLocale &locale = QLocale());
+QString formatNumber(double value, const QString &mask, const QLocale &locale = QLocale());
 
 // Cell texts are read by position: a date as day (characters 1-2), month (4-5) and year (7-10),
 // a time as hours (1-2) and minutes (4-5), whatever follows. Invalid when the text holds no such
 // date or time.
-QDate lireDate(const QString &texte);
-QTime lireHeure(const QString &texte);
+QDate readDate(const QString &content);
+QTime readTime(const QString &content);
 
 // A text that is no number, date or time is shown unchanged.
-QString nombre(const QString &texte, const QString &masque, const QLocale &locale = QLocale());
-QString date(const QString &texte, const QString &masque, const QLocale &locale = QLocale());
-QString heure(const QString &texte, const QString &masque, const QLocale &locale = QLocale());
+QString number(const QString &content, const QString &mask, const QLocale &locale = QLocale());
+QString date(const QString &content, const QString &mask, const QLocale &locale = QLocale());
+QString hour(const QString &content, const QString &mask, const QLocale &locale = QLocale());
 
-} // namespace MasqueAffichage
+} // namespace DisplayMask

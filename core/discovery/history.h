@@ -9,7 +9,7 @@
 
 #include <optional>
 
-namespace Historique {
+namespace History {
 
 // "<serial>-<relative folder>.txt" without blanks or separators: serial 77 and "/DCIM/100 CANON/"
 // give "77-DCIM100CANON.txt", the volume's root "77-.txt". A name too long for the file system
