@@ -4,52 +4,72 @@
 
 #include <QStringDecoder>
 
+#include <cerrno>
+#include <functional>
+#include <iconv.h>
+
 namespace TextFile {
 
 namespace {
-// Windows-1252 0x80..0x9F; 0 marks the five unassigned bytes, read as the C1 control of that code.
-constexpr char16_t Cp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+// Converts with the C library's iconv (Qt 6.4 knows Windows-1252 only when built with ICU).
+// Where the input holds what the other side lacks, `invalid` writes what stands for the next
+// `unit` input bytes instead, and the conversion goes on after them.
+QByteArray convert(const char *to, const char *from, QByteArray input, qsizetype unit,
+                   const std::function<void(const char *at, QByteArray &out)> &invalid)
+{
+    QByteArray out;
+    const iconv_t converter = iconv_open(to, from);
+    if (converter == iconv_t(-1))
+        return out;
+    char *in = input.data();
+    size_t inLeft = size_t(input.size());
+    char buffer[4096];
+    while (inLeft > 0) {
+        char *next = buffer;
+        size_t room = sizeof buffer;
+        const size_t done = iconv(converter, &in, &inLeft, &next, &room);
+        out.append(buffer, next - buffer);
+        // EILSEQ: nothing on the other side for it; EINVAL: half a character at the end.
+        if (done == size_t(-1) && (errno == EILSEQ || errno == EINVAL)) {
+            invalid(in, out);
+            const size_t skipped = qMin(size_t(unit), inLeft);
+            in += skipped;
+            inLeft -= skipped;
+        } else if (done == size_t(-1) && errno != E2BIG) {
+            break;
+        }
+    }
+    iconv_close(converter);
+    return out;
+}
+
 } // namespace
 
 QString decodeWindows1252(const QByteArray &bytes)
 {
-    QString text;
-    text.reserve(bytes.size());
-    for (char c : bytes) {
-        const unsigned char b = static_cast<unsigned char>(c);
-        if (b >= 0x80 && b < 0xA0 && Cp1252High[b - 0x80] != 0)
-            text.append(QChar(Cp1252High[b - 0x80]));
-        else
-            text.append(QChar(char16_t(b)));
-    }
-    return text;
+    // The five bytes the code page leaves unassigned read as the C1 control of that code.
+    const QByteArray utf16 = convert("UTF-16LE", "WINDOWS-1252", bytes, 1, [](const char *at, QByteArray &out) {
+        out.append(*at);
+        out.append('\0');
+    });
+    return QStringDecoder(QStringDecoder::Utf16LE).decode(utf16);
 }
 
 QByteArray encodeWindows1252(const QString &text, bool *complete)
 {
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    bool all = true;
-    for (QChar ch : text) {
-        const char16_t u = ch.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            bytes.append(char(u));
-            continue;
-        }
-        int found = -1;
-        for (int i = 0; i < 32; ++i)
-            if (Cp1252High[i] == u && u != 0)
-                found = i;
-        if (found >= 0) {
-            bytes.append(char(0x80 + found));
-        } else {
-            bytes.append('?');
-            all = false;
-        }
+    QByteArray utf16;
+    utf16.reserve(text.size() * 2);
+    for (const QChar c : text) {
+        utf16.append(char(c.unicode() & 0xFF));
+        utf16.append(char(c.unicode() >> 8));
     }
+    bool all = true;
+    // One "?" a UTF-16 unit: a character beyond the first plane gives two, as it always has.
+    const QByteArray bytes = convert("WINDOWS-1252", "UTF-16LE", utf16, 2, [&all](const char *, QByteArray &out) {
+        out.append('?');
+        all = false;
+    });
     if (complete)
         *complete = all;
     return bytes;

@@ -181,6 +181,38 @@ private slots:
         QCOMPARE(TParamAppli(ini()).MasqueNomPhoto, QStringLiteral("#THEME Noël #N"));
     }
 
+    // Windows-1252 as the settings files of the old platform hold it: the 27 letters and signs
+    // of 0x80..0x9F, the five bytes it leaves unassigned read as the C1 control of that code,
+    // and every other byte as the Latin-1 character of that number.
+    void windows1252ReadsEveryByte()
+    {
+        const char16_t high[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                   0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                   0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+        QByteArray all;
+        QString expected;
+        for (int b = 0; b < 256; ++b) {
+            all.append(char(b));
+            expected.append(QChar(b >= 0x80 && b < 0xA0 ? high[b - 0x80] : char16_t(b)));
+            QCOMPARE(TextFile::decodeWindows1252(QByteArray(1, char(b))), QString(expected.back()));
+        }
+        QCOMPARE(TextFile::decodeWindows1252(all), expected);
+        // Written back, each character gives its byte again, but for the unassigned five.
+        bool complete = false;
+        QByteArray back = all;
+        for (const char b : {'\x81', '\x8D', '\x8F', '\x90', '\x9D'})
+            back[uchar(b)] = '?';
+        QCOMPARE(TextFile::encodeWindows1252(expected, &complete), back);
+        QVERIFY(!complete);
+        QCOMPARE(TextFile::encodeWindows1252(QString::fromUtf8("Été 2004 – 5 €"), &complete), QByteArray("\xC9t\xE9 2004 \x96 5 \x80"));
+        QVERIFY(complete);
+        // What the code page cannot hold becomes "?", one a UTF-16 unit, lone halves of a pair too.
+        const QString foreign = QString::fromUtf8("a\u4E00b\U0001F600c") + QChar(0xD800) + QChar(0x0080);
+        QCOMPARE(TextFile::encodeWindows1252(foreign, &complete), QByteArray("a?b??c??"));
+        QVERIFY(!complete);
+    }
+
     void failedWriteLeavesTheOldFileWhole()
     {
         const QByteArray before = "[General]\r\nTempo=3\r\n" + QByteArray(20000, ';') + "\r\n";
