@@ -12,18 +12,6 @@ namespace {
 
 constexpr qint64 MsPerDay = 86400000;
 
-// The decimal number of a field; nothing unless every character is a digit.
-std::optional<int> number(QStringView field)
-{
-    int value = 0;
-    for (QChar c : field) {
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        value = value * 10 + (c.unicode() - u'0');
-    }
-    return value;
-}
-
 } // namespace
 
 double compose(const QDate &date, const QTime &time)
@@ -40,17 +28,11 @@ double parse(const QString &text)
 {
     if (text.size() != 19)
         return DateValue::None;
-    const QStringView view(text);
-    const auto year = number(view.mid(0, 4));
-    const auto month = number(view.mid(5, 2));
-    const auto day = number(view.mid(8, 2));
-    const auto hour = number(view.mid(11, 2));
-    const auto minute = number(view.mid(14, 2));
-    const auto second = number(view.mid(17, 2));
-    if (!year || !month || !day || !hour || !minute || !second)
-        return DateValue::None;
-    // QDate knows no year 0 and QTime refuses hour 24, minute 60 and the like.
-    return compose(QDate(*year, *month, *day), QTime(*hour, *minute, *second));
+    // The fields are read by position and parsed as exact digits (no blank, no sign); the date
+    // and the time apart, as wall-clock values that no daylight-saving gap can refuse.
+    const QDate date = QDate::fromString(text.mid(0, 4) + text.mid(5, 2) + text.mid(8, 2), u"yyyyMMdd");
+    const QTime time = QTime::fromString(text.mid(11, 2) + text.mid(14, 2) + text.mid(17, 2), u"HHmmss");
+    return compose(date, time);
 }
 
 std::optional<WallClock> split(double value)

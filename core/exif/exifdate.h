@@ -11,7 +11,8 @@
 namespace ExifDate {
 
 // The 19-character text read by position: year 1-4, month 6-7, day 9-10, hour 12-13,
-// minute 15-16, second 18-19; the characters between are not examined. -1.0 when the length is
+// minute 15-16, second 18-19; the characters between are not examined (a camera that writes
+// "2004-02-25 12:25:00" gives its date too). -1.0 when the length is
 // not 19, a field is not all digits, the numbers make no valid date and time, or the date lies
 // before 30 December 1899 (the program's date values cannot hold it).
 double parse(const QString &text);

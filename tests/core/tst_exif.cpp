@@ -218,6 +218,8 @@ private slots:
         QTest::newRow("usual") << "2004:02:25 12:25:00" << feb25;
         QTest::newRow("separators not examined") << "2004-02-25 12:25:00" << feb25;
         QTest::newRow("any separators") << "2004x02x25x12x25x00" << feb25;
+        QTest::newRow("slashes and a T") << "2004/02/25T12:25:00" << feb25;
+        QTest::newRow("digits as separators") << "2004002025112025000" << feb25;
         QTest::newRow("16 characters") << "2004:02:25 12:25" << none;
         QTest::newRow("20 characters") << "2004:02:25 12:25:00 " << none;
         QTest::newRow("empty") << "" << none;
@@ -228,6 +230,10 @@ private slots:
         QTest::newRow("non-digit") << "2004:02:2a 12:25:00" << none;
         QTest::newRow("blank in a field") << "2004:02: 5 12:25:00" << none;
         QTest::newRow("sign in a field") << "2004:+2:25 12:25:00" << none;
+        QTest::newRow("sign before the year") << "-004:02:25 12:25:00" << none;
+        QTest::newRow("blank in the time") << "2004:02:25 1 :25:00" << none;
+        QTest::newRow("last digit missing") << "2004:02:25 12:25:5 " << none;
+        QTest::newRow("full-width digits") << QString::fromUtf8("２００４:02:25 12:25:00") << none;
         QTest::newRow("leap day") << "2004:02:29 23:59:59" << QDateTime(QDate(2004, 2, 29), QTime(23, 59, 59), Qt::UTC);
         QTest::newRow("not a leap year") << "2003:02:29 00:00:00" << none;
         QTest::newRow("the no-date value") << "1899:12:29 00:00:00" << none;
