@@ -11,11 +11,12 @@
 #include "core/userinterface.h"
 
 #include <QLocale>
+#include <QFuture>
 #include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <deque>
-#include <future>
 #include <optional>
 
 namespace {
@@ -82,7 +83,7 @@ struct BatchTransfer::Lookahead {
     static constexpr int Workers = 2;
     struct Entry {
         QString source;
-        std::future<Preparation> preparation;
+        QFuture<Preparation> preparation;
     };
     QThreadPool worker;
     std::deque<Entry> entries;
@@ -207,7 +208,7 @@ BatchTransfer::Preparation BatchTransfer::takePreparation(const QString &source)
         Lookahead::Entry entry = std::move(entries.front());
         entries.pop_front();
         if (entry.source == source)
-            return entry.preparation.get();
+            return entry.preparation.takeResult();
     }
     return prepare(m_settings, m_options, source);
 }
@@ -220,10 +221,8 @@ void BatchTransfer::prepareAhead()
         if (std::any_of(entries.begin(), entries.end(), [&](const Lookahead::Entry &e) { return e.source == source; }))
             continue;
         // The settings are copied: the worker must not read the store while a window may change it.
-        auto task = std::make_shared<std::packaged_task<Preparation()>>(
-            [settings = m_settings, options = m_options, source] { return prepare(settings, options, source); });
-        entries.push_back({source, task->get_future()});
-        m_ahead->worker.start([task] { (*task)(); });
+        entries.push_back({source, QtConcurrent::run(&m_ahead->worker, [settings = m_settings, options = m_options,
+                                                                       source] { return prepare(settings, options, source); })});
     }
 }
 

@@ -18,6 +18,7 @@ SlideshowLoader::~SlideshowLoader()
 SlideshowLoader::Ticket SlideshowLoader::start(const QString &path, QSize area)
 {
     const Ticket ticket = ++m_lastTicket;
+    // A plain task, not QtConcurrent::run: nothing waits on a result, which comes back queued.
     m_pool.start([this, ticket, path, area] {
         const SlideshowPicture picture = prepareSlideshowPicture(path, area);
         // Queued to the loader's thread; dropped by Qt if the loader is gone by then.
