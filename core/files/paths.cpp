@@ -34,6 +34,8 @@ QString settingsFolder(const QString &executableFolder)
 {
     if (!executableFolder.isEmpty() && FileSystem::isFile(withSeparator(executableFolder) + QStringLiteral("Lumaro.ini")))
         return withSeparator(executableFolder);
+    // Not QStandardPaths: Qt 6.4 takes a relative XDG_CONFIG_HOME as it is and loses the bytes of
+    // a home whose name is not UTF-8.
     QString base = FileName::decode(qgetenv("XDG_CONFIG_HOME"));
     if (!base.startsWith(u'/')) {
         QString home = FileName::decode(qgetenv("HOME"));

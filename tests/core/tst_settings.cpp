@@ -1,6 +1,7 @@
 // The settings store and the profile-file rules it relies on.
 #include "core/error.h"
 #include "core/settings/paramappli.h"
+#include "core/files/filename.h"
 #include "core/files/paths.h"
 #include "core/settings/profilefile.h"
 #include "core/settings/settingschange.h"
@@ -8,6 +9,8 @@
 #include "tests/testsupport.h"
 
 #include <QFile>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -299,6 +302,38 @@ private slots:
         QCOMPARE(Paths::settingsFolder(exe.path()), exe.path() + u'/');
         QCOMPARE(Paths::withSeparator(QString()), QStringLiteral("/"));
         QCOMPARE(Paths::withSeparator(QStringLiteral("C:\\")), QStringLiteral("C:\\"));
+    }
+
+    // Without a portable installation: the base-directory rules of the desktop, where a relative
+    // XDG_CONFIG_HOME is no folder at all and a home whose name is not UTF-8 keeps its bytes.
+    void settingsFolderFollowsTheDesktopRules_data()
+    {
+        QTest::addColumn<QByteArray>("home");
+        QTest::addColumn<QByteArray>("configHome"); // unset when null
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("XDG_CONFIG_HOME") << QByteArray("/h") << QByteArray("/c/fg") << QByteArray("/c/fg/lumaro/");
+        QTest::newRow("unset") << QByteArray("/h") << QByteArray() << QByteArray("/h/.config/lumaro/");
+        QTest::newRow("empty") << QByteArray("/h") << QByteArray("") << QByteArray("/h/.config/lumaro/");
+        QTest::newRow("relative") << QByteArray("/h") << QByteArray("cfg") << QByteArray("/h/.config/lumaro/");
+        QTest::newRow("home not UTF-8") << QByteArray("/h\xE9t\xE9") << QByteArray() << QByteArray("/h\xE9t\xE9/.config/lumaro/");
+        QTest::newRow("config not UTF-8") << QByteArray("/h") << QByteArray("/c\xFF") << QByteArray("/c\xFF/lumaro/");
+        QTest::newRow("no home") << QByteArray() << QByteArray() << QByteArray("/.config/lumaro/");
+    }
+
+    void settingsFolderFollowsTheDesktopRules()
+    {
+        QFETCH(QByteArray, home);
+        QFETCH(QByteArray, configHome);
+        QFETCH(QByteArray, expected);
+        const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", oldHome);
+            qputenv("XDG_CONFIG_HOME", oldConfig);
+        });
+        home.isNull() ? qunsetenv("HOME") : qputenv("HOME", home);
+        configHome.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", configHome);
+        QTemporaryDir exe; // no Lumaro.ini in it
+        QCOMPARE(FileName::encode(Paths::settingsFolder(exe.path())), expected);
     }
 
     void cliPrintsAndWritesTheSettings()
