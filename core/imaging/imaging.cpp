@@ -225,6 +225,25 @@ Metadata loadMetadata(const QString &path)
     return Metadata::fromJpeg(readWholeFile(path));
 }
 
+QSize storedSize(const QString &path)
+{
+    try {
+        qint64 fileSize = 0;
+        QByteArray bytes = readFileStart(path, HeadReadSize, fileSize);
+        JpegLayout layout = scanJpegLayout(bytes);
+        // Unusually large segments before the frame header (a big colour profile): read on.
+        if (layout.startsWithSoi && layout.frameWidth <= 0 && bytes.size() < fileSize) {
+            bytes = readWholeFile(path);
+            layout = scanJpegLayout(bytes);
+        }
+        if (layout.frameWidth > 0 && layout.frameHeight > 0)
+            return QSize(layout.frameWidth, layout.frameHeight);
+    } catch (const LumaroError &) {
+        // The decoding that follows reports why the file cannot be read.
+    }
+    return {};
+}
+
 QSize fittedSize(QSize picture, QSize box)
 {
     if (picture.isEmpty() || box.isEmpty())

@@ -101,6 +101,9 @@ Photo loadPhotoCovering(const QString &path, QSize target, MetadataChoice metada
 Photo loadThumbnail(const QString &path, QSize box, MetadataChoice metadata = MetadataChoice::Skip);
 // Only the metadata of a file, read from its first segments without decoding the picture.
 Metadata loadMetadata(const QString &path);
+// The size of the picture as the file's frame header states it, read from its first segments;
+// invalid when the file cannot be read or holds no JPEG frame header. Never throws.
+QSize storedSize(const QString &path);
 
 // The same, from JPEG bytes in memory.
 Photo decodePhoto(const QByteArray &jpeg, MetadataChoice metadata = MetadataChoice::Skip, QSize target = QSize());

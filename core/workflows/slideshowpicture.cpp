@@ -2,8 +2,6 @@
 
 #include "core/imaging/imaging.h"
 
-#include <QImageReader>
-
 #include <new>
 
 QSize fillingSize(QSize picture, QSize area)
@@ -45,7 +43,7 @@ SlideshowPicture prepareSlideshowPicture(const QString &path, QSize area)
     try {
         // The header alone gives the stored size, hence the fit and the coarsest DCT scale that
         // still covers it. Without it, covering the whole area is always enough.
-        const QSize stored = QImageReader(path).size();
+        const QSize stored = Imaging::storedSize(path);
         QSize target = stored.isValid() ? fillingSize(stored, area) : area;
         if (target.isValid() && stored.isValid() && (target.width() > stored.width() || target.height() > stored.height()))
             target = QSize(); // an enlarged photo is decoded whole

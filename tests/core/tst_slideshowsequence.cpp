@@ -6,6 +6,7 @@
 #include "core/settings/paramappli.h"
 #include "core/operations/photooperations.h"
 #include "core/workflows/slideshowpacer.h"
+#include "core/workflows/slideshowpicture.h"
 #include "core/workflows/slideshowplayer.h"
 #include "core/workflows/slideshowsequence.h"
 #include "tests/testsupport.h"
@@ -445,6 +446,23 @@ private slots:
         QVERIFY(!FileSystem::exists(odd));
         QVERIFY(!FileSystem::exists(lowQuality));
         QCOMPARE(m_photos.size(), 1);
+    }
+
+    // The fit, hence the DCT scale a photo is decoded at, comes from the size in its header, read
+    // through the program's own file layer: a name that is not UTF-8 is decoded as small as any.
+    void aPhotoWhoseNameIsNotUtf8IsDecodedAtItsScale()
+    {
+        const QString plain = writePhoto(QStringLiteral("wide.jpg"), QSize(1600, 400));
+        const QString odd = writePhoto(FileName::decode(QByteArray("w\xFF.jpg")), QSize(1600, 400));
+        QCOMPARE(Imaging::storedSize(odd), QSize(1600, 400));
+        QCOMPARE(Imaging::storedSize(m_dir->filePath(QStringLiteral("missing.jpg"))), QSize());
+        const SlideshowPicture wanted = prepareSlideshowPicture(plain, QSize(400, 300));
+        const SlideshowPicture got = prepareSlideshowPicture(odd, QSize(400, 300));
+        QVERIFY(got.error.isEmpty());
+        // A quarter covers the 400 x 100 it is shown at; the whole area would have taken 1200 x 300.
+        QCOMPARE(got.decoded.size(), QSize(400, 100));
+        QCOMPARE(got.decoded.size(), wanted.decoded.size());
+        QCOMPARE(got.shown.size(), QSize(400, 100));
     }
 
     // "Enregistrer une basse résolution" of a photo that does not decode leaves no folder behind.
