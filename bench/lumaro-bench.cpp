@@ -7,6 +7,7 @@
 //   exif              the EXIF list of every photo, as a transfer window reads it, printed
 //   thumbnail         a 105 x 105 thumbnail of every photo (prints milliseconds per photo)
 //   strip             writes copies of the photos without their EXIF block (not timed)
+#include "bench/benchsupport.h"
 #include "core/exif/exifreader.h"
 #include "core/imaging/imaging.h"
 #include "core/exif/informationexif.h"
@@ -45,21 +46,6 @@ private:
     }
 };
 
-// The photos of a card as the search finds them: every .JPG below it, previews left out.
-QStringList photosOf(const QString &card)
-{
-    QStringList photos;
-    QDirIterator it(card, {QStringLiteral("*.JPG"), QStringLiteral("*.jpg")}, QDir::Files,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        if (!path.contains(QStringLiteral("/MINIATURES/")))
-            photos << path;
-    }
-    photos.sort();
-    return photos;
-}
-
 // A JPEG without its APP1 segments (EXIF and its thumbnail).
 QByteArray withoutExif(const QByteArray &jpeg)
 {
@@ -91,7 +77,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     const QString measure = args.at(0);
-    const QStringList photos = photosOf(args.at(1));
+    const QStringList photos = BenchSupport::photosOf(args.at(1));
     const QString output = Paths::withSeparator(args.at(2));
     QDir().mkpath(output);
     Imaging::LibraryScope library;

@@ -5,6 +5,7 @@
 //   2. Making one photo ready for the screen: decoded at the smallest DCT scale that covers the
 //      screen, then fitted; against decoded whole, then fitted.
 // Run it full screen on the screen to measure (bench/slideshow.sh does so under Xvfb).
+#include "bench/benchsupport.h"
 #include "core/imaging/imaging.h"
 #include "core/imaging/memorytuning.h"
 #include "core/settings/paramappli.h"
@@ -26,20 +27,6 @@
 namespace {
 
 QTextStream out(stdout);
-
-QStringList photosOf(const QString &card)
-{
-    QStringList photos;
-    QDirIterator it(card, {QStringLiteral("*.JPG"), QStringLiteral("*.jpg")}, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        if (!path.contains(QStringLiteral("/MINIATURES/")))
-            photos << path;
-    }
-    photos.sort();
-    return photos;
-}
-
 // Lets events run until the condition holds; false after the time limit.
 bool waitFor(const std::function<bool()> &condition, int limitMs = 20000)
 {
@@ -97,7 +84,7 @@ int main(int argc, char *argv[])
         return 2;
     }
     const int pairs = args.size() > 2 ? qMax(1, args.at(2).toInt()) : 7;
-    QStringList photos = photosOf(args.at(1));
+    QStringList photos = BenchSupport::photosOf(args.at(1));
     if (photos.size() < 2 * pairs + 1) {
         QTextStream(stderr) << "Il faut au moins " << 2 * pairs + 1 << " photos.\n";
         return 2;

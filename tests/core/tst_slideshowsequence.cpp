@@ -24,23 +24,6 @@
 
 namespace {
 
-// Bytes that the process may write, for the time of one scope.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &m_old);
-        struct rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    struct rlimit m_old {};
-};
-
 class RecordingView : public SlideshowView {
 public:
     QSize area = QSize(800, 600);
@@ -528,7 +511,7 @@ private slots:
         const QByteArray before = readAll(m_photos[0]);
         const QImage shownBefore = m_view.picture;
         {
-            const FileSizeLimit limit(64);
+            const TestSupport::FileSizeLimit limit(64);
             player->TournerPhoto(90);
         }
         QCOMPARE(m_ui.errors.size(), 1);

@@ -3,6 +3,7 @@
 // the user while the check runs.
 #include "core/update/versioncheck.h"
 #include "tests/localhttpserver.h"
+#include "tests/ui/uisupport.h"
 #include "tests/testsupport.h"
 #include "tests/ui/modaldriver.h"
 #include "update/forapropos.h"
@@ -17,16 +18,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+using UiSupport::child;
 
-template<class T>
-T *child(QWidget *parent, const char *name)
-{
-    T *found = parent->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qWarning("no %s", name);
-    return found;
-}
+namespace {
 
 QColor textColour(const QLabel *label)
 {

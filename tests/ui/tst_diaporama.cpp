@@ -11,6 +11,7 @@
 #include "slideshow/forparamdiaporama.h"
 #include "slideshow/photoarea.h"
 #include "tests/testsupport.h"
+#include "tests/ui/uisupport.h"
 #include "tests/ui/modaldriver.h"
 
 #include <QAbstractButton>
@@ -37,33 +38,9 @@
 #include <functional>
 #include <sys/resource.h>
 
+using UiSupport::child;
+
 namespace {
-
-// Bytes that the process may write, for the time of one scope.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &m_old);
-        struct rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    struct rlimit m_old {};
-};
-
-template<class T>
-T *child(QWidget *parent, const char *name)
-{
-    T *widget = parent->findChild<T *>(QLatin1String(name));
-    if (!widget)
-        qWarning("missing widget %s", name);
-    return widget;
-}
 
 QStringList menuLayout(QMenu *menu)
 {
@@ -556,7 +533,7 @@ private slots:
         driver.then(ModalDriver::press(QStringLiteral("OK")));
         driver.then(ModalDriver::press(QStringLiteral("OK")));
         {
-            const FileSizeLimit limit(64);
+            const TestSupport::FileSizeLimit limit(64);
             window->menu()->findChild<QAction *>(QStringLiteral("miRotationDroite"))->trigger();
             QTRY_COMPARE(driver.boxTexts.size(), 1);
             window->menu()->findChild<QAction *>(QStringLiteral("miEnregistrerBasseQ"))->trigger();

@@ -9,6 +9,7 @@
 #include "controls/saisieheure.h"
 #include "core/exif/datetimevalue.h"
 #include "tests/testsupport.h"
+#include "tests/ui/uisupport.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -27,6 +28,9 @@
 
 #include <functional>
 #include <memory>
+
+using UiSupport::messagesOf;
+using UiSupport::typeText;
 
 namespace {
 
@@ -61,44 +65,6 @@ struct Window {
     CellEditor *editor() const { return grid->findChild<CellEditor *>(); }
     QColor pixel(const QPoint &point) const { return grid->viewport()->grab().toImage().pixelColor(point); }
 };
-
-// Runs the action and answers every message box it shows; returns their titles and texts.
-QStringList messagesOf(const std::function<void()> &action)
-{
-    QStringList texts;
-    auto watch = std::make_shared<std::function<void()>>();
-    *watch = [&texts, watch] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            texts << box->windowTitle() + QLatin1Char('|') + box->text();
-            box->defaultButton()->click();
-        }
-        QTimer::singleShot(10, [watch] { (*watch)(); });
-    };
-    QTimer::singleShot(0, [watch] { (*watch)(); });
-    QWidget *window = QApplication::activeWindow();
-    action();
-    QCoreApplication::processEvents();
-    // The offscreen platform does not give the activation back when a box closes.
-    if (window && !QApplication::activeWindow()) {
-        QApplication::setActiveWindow(window);
-        QCoreApplication::processEvents();
-    }
-    *watch = [] {};
-    return texts;
-}
-
-// Types the text key by key, characters beyond ASCII included.
-void type(QWidget *target, const QString &content)
-{
-    for (const QChar c : content) {
-        // The first key may open an editor, which then takes the following ones.
-        QWidget *receiver = QApplication::focusWidget() ? QApplication::focusWidget() : target;
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(receiver, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(receiver, &release);
-    }
-}
 
 // Columns 1 to 3 and rows 1 to 3 are cells; column 0 and row 0 are fixed.
 void grid4x4(TExtendedGrid &grid)
@@ -218,7 +184,7 @@ private slots:
         f.click(2, 1);
         QCOMPARE(f.current(), QPoint(2, 1));
         // No filter: anything may be typed, and the value goes in unchecked.
-        type(&g, QStringLiteral("M!é 7"));
+        typeText(&g, QStringLiteral("M!é 7"));
         QVERIFY(f.editor());
         QTest::keyClick(f.editor(), Qt::Key_Return);
         QTRY_COMPARE(g.Cells(2, 1), QStringLiteral("M!é 7"));
@@ -402,7 +368,7 @@ private slots:
         QVERIFY(g.Colonnes()[1].Saisie().setFiltreTouche(QStringLiteral("A..L;0..9")));
         QVERIFY(g.setCurrentCell(1, 1));
         // The key that opens the editor is filtered like the others.
-        type(&g, QStringLiteral("MB"));
+        typeText(&g, QStringLiteral("MB"));
         QVERIFY(f.editor());
         QTest::keyClicks(f.editor(), QStringLiteral("5Mz-C"));
         QCOMPARE(f.editor()->text(), QStringLiteral("B5C"));
@@ -498,7 +464,7 @@ private slots:
         QVERIFY(input.setNbDecimal(2));
         QVERIFY(input.setMaxLength(6));
         QVERIFY(g.setCurrentCell(1, 1));
-        type(&g, QStringLiteral("123"));
+        typeText(&g, QStringLiteral("123"));
         CellEditor *editor = f.editor();
         QVERIFY(editor);
         QCOMPARE(messagesOf([&] { QTest::keyClick(editor, '4'); }),
@@ -540,7 +506,7 @@ private slots:
         QVERIFY(input.setMaxLength(6));
         QVERIFY(g.setCurrentCell(1, 1));
         // The sign is not one of the six: -123,45 may be typed whole.
-        type(&g, QStringLiteral("-12-3,45"));
+        typeText(&g, QStringLiteral("-12-3,45"));
         QCOMPARE(f.editor()->text(), QStringLiteral("-123,45"));
         f.editor()->setCursorPosition(0);
         QTest::keyClick(f.editor(), '9'); // nothing before the sign
@@ -562,7 +528,7 @@ private slots:
         month.setValeurMax(12);
         g.setCells(1, 1, QStringLiteral("14/02/2004"));
         QVERIFY(g.setCurrentCell(1, 1));
-        type(&g, QStringLiteral("31a/02/2004"));
+        typeText(&g, QStringLiteral("31a/02/2004"));
         QCOMPARE(f.editor()->text(), QStringLiteral("31/02/2004"));
         QCOMPARE(messagesOf([&] { QTest::keyClick(f.editor(), Qt::Key_Return); }),
                  QStringList{"Erreur|La date saisie n'est pas valide : écrivez-la sous la forme JJ/MM/AAAA."});
@@ -573,7 +539,7 @@ private slots:
         QCOMPARE(g.Cells(1, 1), QStringLiteral("14/02/2004"));
 
         QVERIFY(g.setCurrentCell(2, 1));
-        type(&g, QStringLiteral("13"));
+        typeText(&g, QStringLiteral("13"));
         QCOMPARE(messagesOf([&] { QTest::keyClick(f.editor(), Qt::Key_Down); }),
                  QStringList{"Erreur|La valeur doit être comprise entre 1 et 12."});
         QCOMPARE(f.current(), QPoint(2, 1));
@@ -656,7 +622,7 @@ private slots:
         QTest::keyClick(&g, Qt::Key_Right); // moving through cells without editing says nothing
         QTest::keyClick(&g, Qt::Key_Left);
         QCOMPARE(exits.count(), 0);
-        type(&g, QStringLiteral("après"));
+        typeText(&g, QStringLiteral("après"));
         QCOMPARE(g.AncienneValeurCelluleEnCours(), QStringLiteral("avant"));
         QTest::keyClick(f.editor(), Qt::Key_Return);
         QTRY_COMPARE(g.Cells(1, 1), QStringLiteral("après"));
@@ -666,7 +632,7 @@ private slots:
         QCOMPARE(exits.at(0), QVariantList({1, 1}));
 
         // Tab enters the value and goes on to the next control: the cursor left the cell too.
-        type(&g, QStringLiteral("x"));
+        typeText(&g, QStringLiteral("x"));
         QTest::keyClick(f.editor(), Qt::Key_Tab);
         QCOMPARE(g.Cells(1, 2), QStringLiteral("x"));
         QTRY_VERIFY(f.other->hasFocus());
@@ -674,7 +640,7 @@ private slots:
         QCOMPARE(exits.at(1), QVariantList({1, 2}));
         // So does a click on another control while the editor is open.
         g.setFocus();
-        type(&g, QStringLiteral("y"));
+        typeText(&g, QStringLiteral("y"));
         QVERIFY(f.editor());
         f.other->setFocus(Qt::MouseFocusReason);
         QTRY_COMPARE(exits.count(), 3);
@@ -694,7 +660,7 @@ private slots:
         QTest::keyClick(&g, Qt::Key_Backtab);
         QCOMPARE(f.current(), QPoint(3, 1));
         // From an editor, Tab enters the value and edits the next cell the cursor may stop on.
-        type(&g, QStringLiteral("v"));
+        typeText(&g, QStringLiteral("v"));
         QTest::keyClick(f.editor(), Qt::Key_Tab);
         QTRY_COMPARE(f.current(), QPoint(1, 2));
         QCOMPARE(g.Cells(3, 1), QStringLiteral("v"));

@@ -8,6 +8,7 @@
 #include "core/settings/paramappli.h"
 #include "dialogs/choisirrepertoire.h"
 #include "tests/testsupport.h"
+#include "tests/ui/uisupport.h"
 #include "tests/ui/modaldriver.h"
 
 #include <QAction>
@@ -31,16 +32,9 @@
 using TestSupport::readFile;
 using TestSupport::writeFile;
 
-namespace {
+using UiSupport::child;
 
-template<class T = QWidget>
-T *child(const QWidget *parent, const char *name)
-{
-    T *widget = parent->findChild<T *>(QLatin1String(name));
-    if (!widget)
-        qWarning("missing widget %s", name);
-    return widget;
-}
+namespace {
 
 QCheckBox *box(const QWidget *dialog, const char *name)
 {

@@ -3,6 +3,7 @@
 #include "controls/saisiebouton.h"
 #include "controls/saisieentier.h"
 #include "tests/testsupport.h"
+#include "tests/ui/uisupport.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -19,6 +20,9 @@
 
 #include <functional>
 #include <memory>
+
+using UiSupport::messagesOf;
+using UiSupport::typeText;
 
 namespace {
 
@@ -46,49 +50,6 @@ struct Window {
         other->setFocus(Qt::TabFocusReason);
     }
 };
-
-// Runs the action and answers every message box it shows; returns their titles and texts
-// ("title|text") and, when asked, their icons.
-QStringList messagesOf(const std::function<void()> &action, QList<QMessageBox::Icon> *icons = nullptr)
-{
-    QStringList texts;
-    auto watch = std::make_shared<std::function<void()>>();
-    *watch = [&texts, icons, watch] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            texts << box->windowTitle() + QLatin1Char('|') + box->text();
-            if (icons)
-                *icons << box->icon();
-            box->defaultButton()->click();
-        }
-        QTimer::singleShot(10, [watch] { (*watch)(); });
-    };
-    QTimer::singleShot(0, [watch] { (*watch)(); });
-    QWidget *window = QApplication::activeWindow();
-    action();
-    QCoreApplication::processEvents();
-    // The offscreen platform does not give the activation back when a box closes.
-    if (window && !QApplication::activeWindow()) {
-        QApplication::setActiveWindow(window);
-        QCoreApplication::processEvents();
-    }
-    *watch = [] {};
-    return texts;
-}
-
-// Types the text key by key, characters beyond ASCII included.
-void type(QWidget *field, const QString &content)
-{
-    for (const QChar c : content) {
-        if (c.unicode() < 128) {
-            QTest::keyClick(field, char(c.unicode()));
-            continue;
-        }
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(field, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(field, &release);
-    }
-}
 
 // Counts the beeps instead of sounding them.
 class IntegerCountingBeeps : public TSaisieEntier {
@@ -145,7 +106,7 @@ private slots:
         QVERIFY(f.active);
         field->setFocus(Qt::TabFocusReason);
         QSignalSpy refusal(field, &TCustomSaisie::invalideChar);
-        type(field, QStringLiteral("Ab1 cé"));
+        typeText(field, QStringLiteral("Ab1 cé"));
         QCOMPARE(field->text(), QStringLiteral("Abc"));
         QCOMPARE(refusal.size(), 3);
         QTest::keyClick(field, Qt::Key_Backspace);

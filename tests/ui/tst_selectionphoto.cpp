@@ -4,6 +4,7 @@
 #include "core/error.h"
 #include "core/discovery/filtrephoto.h"
 #include "tests/testsupport.h"
+#include "tests/ui/uisupport.h"
 #include "controls/forselectionphoto.h"
 
 #include <QApplication>
@@ -18,21 +19,14 @@
 #include <QTest>
 #include <QTimer>
 
+using UiSupport::child;
+
 namespace {
 
 using TestSupport::readFile;
 using TestSupport::writeFile;
 
 constexpr double Feb25th2004 = 38042.0;
-
-template<class T>
-T *child(QWidget *parent, const char *name)
-{
-    T *widget = parent->findChild<T *>(QLatin1String(name));
-    if (!widget)
-        qWarning("missing widget %s", name);
-    return widget;
-}
 
 } // namespace
 

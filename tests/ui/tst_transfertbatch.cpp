@@ -4,6 +4,7 @@
 #include "controls/saisiebouton.h"
 #include "core/settings/paramappli.h"
 #include "tests/cardworkspace.h"
+#include "tests/ui/uisupport.h"
 #include "tests/testsupport.h"
 #include "slideshow/fordiaporama.h"
 #include "transfer/fortransfertbatch.h"
@@ -22,13 +23,9 @@
 #include <QTimer>
 #include <QtTest>
 
-namespace {
+using UiSupport::child;
 
-template <class T>
-T *child(QWidget *parent, const char *name)
-{
-    return parent ? parent->findChild<T *>(QLatin1String(name)) : nullptr;
-}
+namespace {
 
 // Answers the modal windows that open while a test runs: each is handed to the first handler
 // that wants it; message boxes nobody wants are recorded and closed.

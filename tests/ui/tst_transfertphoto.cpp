@@ -6,6 +6,7 @@
 #include "controls/wrappednamelabel.h"
 #include "core/settings/paramappli.h"
 #include "tests/testsupport.h"
+#include "tests/ui/uisupport.h"
 #include "tools/democard.h"
 #include "transfer/fortransfertphoto.h"
 
@@ -24,13 +25,9 @@
 #include <QToolButton>
 #include <QtTest>
 
-namespace {
+using UiSupport::child;
 
-template <class T>
-T *child(QWidget *parent, const char *name)
-{
-    return parent->findChild<T *>(QLatin1String(name));
-}
+namespace {
 
 // Closes the message boxes that open, answering "yes" unless told otherwise, and records them.
 class BoxAnswerer : public QObject {
