@@ -266,14 +266,14 @@ bool hasExif(const QString &path)
     const PosixFile::Descriptor fd = PosixFile::open(path, O_RDONLY);
     if (!fd.isOpen())
         return false;
-    FileSource source(fd.get());
-    return scanForExif(source);
+    FileSource file(fd.get());
+    return scanForExif(file);
 }
 
 bool hasExif(const QByteArray &fileBytes)
 {
-    MemorySource source(fileBytes);
-    return scanForExif(source);
+    MemorySource memory(fileBytes);
+    return scanForExif(memory);
 }
 
 QList<Entry> readEntries(const QString &path, QString *error)
