@@ -8,6 +8,8 @@
 #include <exiv2/exiv2.hpp>
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
 
 namespace RawReader {
 
@@ -26,13 +28,38 @@ Reply failureReply(const QString &reason)
     return reply;
 }
 
-Exiv2::Image::AutoPtr opened(const ProbeInput &input)
+// Exiv2 picks its parser by content and knows far more than RAW files, videos included, whose
+// parsers loop on damaged files. Only the structures cameras write their RAW files in are
+// read; ISO-BMFF only as Canon's CR3.
+bool isRawStructure(const Exiv2::Image &image, const ProbeInput &input)
 {
-    Exiv2::Image::AutoPtr image =
+    switch (image.imageType()) {
+    case Exiv2::ImageType::tiff: // also DNG, NEF, ARW, PEF, SRW, SR2, 3FR, ERF, IIQ
+    case Exiv2::ImageType::cr2:
+    case Exiv2::ImageType::crw:
+    case Exiv2::ImageType::mrw:
+    case Exiv2::ImageType::orf:
+    case Exiv2::ImageType::raf:
+    case Exiv2::ImageType::rw2:
+        return true;
+    case Exiv2::ImageType::bmff: {
+        char head[12];
+        return input.read(0, head, sizeof head) == sizeof head && std::memcmp(head + 4, "ftypcrx ", 8) == 0;
+    }
+    default:
+        return false;
+    }
+}
+
+std::unique_ptr<Exiv2::Image> opened(const ProbeInput &input)
+{
+    std::unique_ptr<Exiv2::Image> image(
         input.isFile() ? Exiv2::ImageFactory::open(std::string(input.path().constData(), size_t(input.path().size())))
+                             .release()
                        : Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte *>(input.bytes().constData()),
-                                                   long(input.bytes().size()));
-    if (!image.get())
+                                                   long(input.bytes().size()))
+                             .release());
+    if (!image || !isRawStructure(*image, input))
         throw Exiv2::Error(Exiv2::kerFileContainsUnknownImageType);
     image->readMetadata();
     return image;
@@ -91,7 +118,7 @@ void prepare()
 Reply metadata(const ProbeInput &input)
 {
     try {
-        const Exiv2::Image::AutoPtr image = opened(input);
+        const std::unique_ptr<Exiv2::Image> image = opened(input);
         Reply reply;
         ExifDetails::fill(reply, image->exifData());
         return reply;
@@ -103,7 +130,7 @@ Reply metadata(const ProbeInput &input)
 Reply picture(const ProbeInput &input, QSize box, Scale scale)
 {
     try {
-        const Exiv2::Image::AutoPtr image = opened(input);
+        const std::unique_ptr<Exiv2::Image> image = opened(input);
         const int orientation = ExifDetails::orientationOf(image->exifData());
         const Exiv2::PreviewManager manager(*image);
         const Exiv2::PreviewPropertiesList previews = jpegPreviews(manager);

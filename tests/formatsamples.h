@@ -1,7 +1,7 @@
 #pragma once
 // Camera files other than JPEG for the tests, made on the spot with the tools a user has:
-// HEIC by heif-enc from the program's own JPEGs, RAW-like TIFF files (EXIF by exiftool, a JPEG
-// preview by exiv2) under RAW extensions, videos by ffmpeg; and damaged or hostile variants
+// HEIC by heif-enc from the program's own JPEGs, RAW-like TIFF files (EXIF and a JPEG preview
+// written by exiv2) under RAW extensions, videos by ffmpeg; and damaged or hostile variants
 // built byte by byte. Each maker returns false (after a warning) when a tool failed: use as
 // QVERIFY(FormatSamples::heic(...)).
 #include <QByteArray>
@@ -28,8 +28,9 @@ QString corners(const QImage &picture);
 // that turning it by the orientation gives the upright quadrants back.
 QImage storedFor(QSize upright, int orientation);
 
-// A JPEG of the picture with EXIF written by exiftool: Make "Lumaro", DateTimeOriginal
-// "2021:03:04 05:06:07" (or `date`, empty for none) and the orientation (0 for none).
+// A JPEG of the picture with EXIF written by exiv2: Make "Lumaro", DateTimeOriginal
+// "2021:03:04 05:06:07" (or `date`, empty for none) and the orientation (0 for none); without
+// EXIF when there is neither date nor orientation.
 [[nodiscard]] bool jpeg(const QString &path, const QImage &picture, int orientation,
                         const QString &date = QStringLiteral("2021:03:04 05:06:07"));
 // heif-enc of a JPEG (its EXIF kept), with a thumbnail item fitting `thumbnail` pixels when

@@ -26,7 +26,7 @@ QString findFrom(const QString &programFolder)
 {
     if (programFolder.isEmpty())
         return {};
-    const QString folder = Paths::withSeparator(programFolder);
+    const QString folder = Paths::withSeparator(FileSystem::cleanPath(programFolder));
     const QString name = QString::fromLatin1(ProgramName);
     for (const QString &candidate :
          {folder + name, FileSystem::cleanPath(folder + QStringLiteral(LUMARO_PROBE_INSTALLED_FOLDER "/") + name)}) {

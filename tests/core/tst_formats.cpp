@@ -2,13 +2,15 @@
 // the dates (a video's UTC creation time in Paris time), orientations, EXIF entries named as for
 // a JPEG, upright pictures of the right size from HEIF files (thumbnail item or primary image,
 // turned by the container or by EXIF) and from RAW previews, files held in memory, names that
-// are not UTF-8, and several threads sharing one reader. Material is made by heif-enc, exiftool,
+// are not UTF-8, and several threads sharing one reader. Material is made by heif-enc,
 // exiv2 and ffmpeg from the program's own JPEGs.
 #include "core/exifdate.h"
 #include "core/exifreader.h"
 #include "core/filename.h"
 #include "core/formats/filekind.h"
+#include "core/filesystem.h"
 #include "core/formats/formatreader.h"
+#include "core/formats/probelocation.h"
 #include "core/imaging.h"
 #include "tests/formatsamples.h"
 #include "tests/testsupport.h"
@@ -20,6 +22,7 @@
 #include <cstdio>
 #include <thread>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using FormatSamples::corners;
@@ -324,6 +327,25 @@ private slots:
         QVERIFY(!reader.picture(path("side.jpg"), QSize(105, 105)).ok());
         QVERIFY(!reader.metadata(QStringLiteral("IMG_0001.THM"), QByteArray("x")).ok());
         QVERIFY(reader.probeProcesses().empty());
+    }
+
+    void probeFoundBesideOrInstalled()
+    {
+        // The build tree: beside the program. An installed tree: bin/ and libexec/lumaro/.
+        const QString root = path("tree");
+        const QString beside = root + QStringLiteral("/usr/bin/lumaro-probe");
+        const QString installed = root + QStringLiteral("/usr/libexec/lumaro/lumaro-probe");
+        QVERIFY(TestSupport::writeFile(installed, "#!/bin/sh\n"));
+        QCOMPARE(ProbeLocation::findFrom(root + QStringLiteral("/usr/bin")), QString());
+        QVERIFY(::chmod(FileName::encode(installed).constData(), 0755) == 0);
+        QCOMPARE(ProbeLocation::findFrom(root + QStringLiteral("/usr/bin/")), installed);
+        QVERIFY(TestSupport::writeFile(beside, "#!/bin/sh\n"));
+        QVERIFY(::chmod(FileName::encode(beside).constData(), 0755) == 0);
+        QCOMPARE(ProbeLocation::findFrom(root + QStringLiteral("/usr/bin")), beside);
+        QVERIFY(ProbeLocation::findFrom(QString()).isEmpty());
+        // This test program lies in the build's tests folder, one below the probe.
+        QCOMPARE(ProbeLocation::findFrom(ProbeLocation::runningProgramFolder() + QStringLiteral("..")),
+                 FileSystem::cleanPath(QStringLiteral(LUMARO_PROBE)));
     }
 
     void threadsShareWarmProbes()
