@@ -207,11 +207,13 @@ QImage decoded(const heif_image_handle *handle)
     const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
     if (!pixels || width <= 0 || height <= 0 || stride < width * 3)
         throw HeifFailure(QStringLiteral("Image HEIF illisible"));
-    QImage picture(width, height, QImage::Format_RGB888);
+    // The picture lives in libheif's buffer, released with the last copy of the QImage: a full
+    // photo is not copied once more before it is scaled.
+    QImage picture(pixels, width, height, stride, QImage::Format_RGB888,
+                   [](void *released) { heif_image_release(static_cast<heif_image *>(released)); }, image.get());
     if (picture.isNull())
         throw HeifFailure(QStringLiteral("Mémoire insuffisante"));
-    for (int y = 0; y < height; ++y)
-        std::memcpy(picture.scanLine(y), pixels + qsizetype(y) * stride, size_t(width) * 3);
+    image.release();
     return picture;
 }
 

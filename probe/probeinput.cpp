@@ -10,6 +10,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+constexpr qint64 HeadBytes = 64 * 1024;
+
+} // namespace
+
 std::optional<ProbeInput> ProbeInput::openFile(const QByteArray &encodedPath, QString *failure)
 {
     ProbeInput input;
@@ -30,6 +36,10 @@ std::optional<ProbeInput> ProbeInput::openFile(const QByteArray &encodedPath, QS
     }
     input.m_path = encodedPath;
     input.m_size = status.st_size;
+    QByteArray head(qsizetype(std::min<qint64>(input.m_size, HeadBytes)), Qt::Uninitialized);
+    const ssize_t read = PosixFile::readFull(input.m_fd.get(), head.data(), size_t(head.size()));
+    head.resize(qsizetype(std::max<ssize_t>(read, 0)));
+    input.m_head = std::move(head);
     return input;
 }
 
@@ -48,8 +58,9 @@ qint64 ProbeInput::read(qint64 offset, char *buffer, qint64 size) const
     if (offset >= m_size)
         return 0;
     size = std::min(size, m_size - offset);
-    if (!isFile()) {
-        std::memcpy(buffer, m_bytes.constData() + offset, size_t(size));
+    const QByteArray &memory = isFile() ? m_head : m_bytes;
+    if (offset + size <= memory.size()) {
+        std::memcpy(buffer, memory.constData() + offset, size_t(size));
         return size;
     }
     qint64 done = 0;

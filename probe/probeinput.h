@@ -30,6 +30,7 @@ private:
     ProbeInput() = default;
 
     PosixFile::Descriptor m_fd;
+    QByteArray m_head; // a file's first bytes, where the parsers read their boxes a few at a time
     QByteArray m_path;
     QByteArray m_bytes;
     qint64 m_size = 0;

@@ -38,6 +38,10 @@ void limitMemory()
 {
     // Each thread's malloc arena reserves 64 MiB of addresses: two are plenty for the decoders.
     ::mallopt(M_ARENA_MAX, 2);
+    // The planes of one picture are freed and asked for again by the next: kept in the heap
+    // rather than handed back to the system, they are not faulted in and cleared anew each time.
+    ::mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    ::mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
     if (UnderAddressSanitizer)
         return;
     rlimit limit{};
