@@ -231,6 +231,8 @@ bool jpeg(const QString &path, const QImage &picture, int orientation, const QSt
 bool heic(const QString &jpegPath, const QString &path, int thumbnail)
 {
     QStringList arguments{QStringLiteral("-q"), QStringLiteral("90")};
+    if (path.endsWith(QLatin1String(".avif"), Qt::CaseInsensitive))
+        arguments << QStringLiteral("-A");
     if (thumbnail > 0)
         arguments << QStringLiteral("-t") << QString::number(thumbnail);
     return run(QStringLiteral("heif-enc"), arguments << QStringLiteral("-o") << path << jpegPath);

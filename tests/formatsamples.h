@@ -34,7 +34,7 @@ QImage storedFor(QSize upright, int orientation);
 [[nodiscard]] bool jpeg(const QString &path, const QImage &picture, int orientation,
                         const QString &date = QStringLiteral("2021:03:04 05:06:07"));
 // heif-enc of a JPEG (its EXIF kept), with a thumbnail item fitting `thumbnail` pixels when
-// not 0.
+// not 0; AV1 when the name ends with .avif.
 [[nodiscard]] bool heic(const QString &jpegPath, const QString &path, int thumbnail = 0);
 // A TIFF with the EXIF of a RAW file (Make, Model, DateTimeOriginal, Orientation) and
 // `preview` (a JPEG file) embedded as its preview; the name gives it a RAW extension.

@@ -23,6 +23,10 @@ const QString NotStarted = QStringLiteral("Le lecteur de formats n'a pas pu dém
 const QString TimedOut = QStringLiteral("Lecture trop longue, abandonnée");
 const QString Garbage = QStringLiteral("Réponse illisible du lecteur de formats");
 
+// A thumbnail's reply fits at once; a full photo's (36 MB for 12 MP) grows as it comes.
+constexpr qint64 ReservedReplyBytes = 64 * 1024 * 1024;
+constexpr qint64 ReplyChunkBytes = 4 * 1024 * 1024;
+
 // Milliseconds left until the deadline, for poll(); 0 once it has passed.
 int millisecondsUntil(ProbeProcess::Clock::time_point deadline)
 {
@@ -193,14 +197,20 @@ std::optional<QByteArray> ProbeProcess::exchange(const QByteArray &requestBody, 
         *failure = Garbage;
         return fail();
     }
+    // Read as it arrives: a length claimed by a probe that then sends nothing costs nothing.
     QByteArray body;
     try {
-        body.resize(qsizetype(*length));
+        body.reserve(qsizetype(std::min<qint64>(*length, ReservedReplyBytes)));
+        while (body.size() < *length) {
+            const qsizetype at = body.size();
+            const qint64 chunk = std::min<qint64>(*length - at, ReplyChunkBytes);
+            body.resize(at + qsizetype(chunk));
+            if (!receiveAll(body.data() + at, chunk, deadline, failure))
+                return fail();
+        }
     } catch (const std::bad_alloc &) {
         *failure = QStringLiteral("Mémoire insuffisante");
         return fail();
     }
-    if (!receiveAll(body.data(), *length, deadline, failure))
-        return fail();
     return body;
 }

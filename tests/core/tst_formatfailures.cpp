@@ -249,6 +249,7 @@ private slots:
         QTest::newRow("noise") << noise;
         QTest::newRow("length of an exabyte") << header(qint64(1) << 62);
         QTest::newRow("negative length") << header(-5);
+        QTest::newRow("700 MB announced, then silence") << header(700'000'000);
         QTest::newRow("field beyond the body") << framed(field(1, {}).left(2) + le({1000}));
         QTest::newRow("unknown field") << framed(field(99, "abcd"));
         QTest::newRow("orientation 9") << framed(field(2, le({9})));

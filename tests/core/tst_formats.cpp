@@ -72,6 +72,7 @@ private slots:
         QVERIFY(FormatSamples::heic(path("side.jpg"), path("IMG_0001.HEIC")));
         QVERIFY(FormatSamples::heic(path("upright.jpg"), path("IMG_0002.heic")));
         QVERIFY(FormatSamples::heic(path("side.jpg"), path("IMG_0003.HEIC"), 160));
+        QVERIFY(FormatSamples::heic(path("side.jpg"), path("IMG_0004.AVIF")));
         const QByteArray turned = FormatSamples::withRotation(readFile(path("IMG_0001.HEIC")), 3);
         QVERIFY(!turned.isEmpty());
         QVERIFY(TestSupport::writeFile(path("PHONE_0001.HEIC"), turned));
@@ -169,6 +170,7 @@ private slots:
         QTest::newRow("upright, fitting") << "IMG_0002.heic" << QSize(200, 200) << false << QSize(200, 150)
                                           << Upright;
         QTest::newRow("never enlarged") << "IMG_0002.heic" << QSize(1000, 1000) << false << Upright << Upright;
+        QTest::newRow("AVIF") << "IMG_0004.AVIF" << QSize(105, 105) << false << QSize(105, 79) << QSize(300, 400);
         QTest::newRow("thumbnail item") << "IMG_0003.HEIC" << QSize(105, 105) << false << QSize(105, 79)
                                         << QSize(300, 400);
         QTest::newRow("thumbnail item too small") << "IMG_0003.HEIC" << QSize(360, 360) << false << QSize(360, 270)
