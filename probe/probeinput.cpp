@@ -58,6 +58,8 @@ qint64 ProbeInput::read(qint64 offset, char *buffer, qint64 size) const
     if (offset >= m_size)
         return 0;
     size = std::min(size, m_size - offset);
+    if (size == 0)
+        return 0; // libheif asks for nothing with no buffer at all
     const QByteArray &memory = isFile() ? m_head : m_bytes;
     if (offset + size <= memory.size()) {
         std::memcpy(buffer, memory.constData() + offset, size_t(size));
