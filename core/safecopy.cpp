@@ -235,15 +235,12 @@ void copyFile(const QString &source, const QString &target, Mode mode, const Hoo
     commitCopy(out, mode, hooks, sourceChecksum.value(), written.st_size, fail);
 }
 
-void writeFromSource(const QString &source, const QByteArray &content, const QString &target, Mode mode,
-                     const Hooks &hooks)
-{
-    const auto fail = [&] { return LumaroError(copyErrorMessage(source, target)); };
+namespace {
 
-    const Descriptor in = PosixFile::open(source, O_RDONLY);
-    struct stat status {};
-    if (!in.isOpen() || ::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode))
-        throw fail();
+// The bytes under a temporary name beside the target, with the given times, then put in place.
+void writeBytes(const QByteArray &content, const struct timespec (&times)[2], const QString &target, Mode mode,
+                const Hooks &hooks, const std::function<LumaroError()> &fail)
+{
     FileReplacement out(target, syncFor(mode));
     if (!out.isOpen())
         throw fail();
@@ -253,10 +250,32 @@ void writeFromSource(const QString &source, const QByteArray &content, const QSt
         throw fail();
     if (mode == Mode::Verified)
         ::sync_file_range(out.descriptor(), 0, content.size(), SYNC_FILE_RANGE_WRITE);
-    const struct timespec times[2] = {status.st_atim, status.st_mtim};
     if (::futimens(out.descriptor(), times) != 0)
         throw fail();
     commitCopy(out, mode, hooks, checksum.value(), off_t(content.size()), fail);
+}
+
+} // namespace
+
+void writeFromSource(const QString &source, const QByteArray &content, const QString &target, Mode mode,
+                     const Hooks &hooks)
+{
+    const auto fail = [&] { return LumaroError(copyErrorMessage(source, target)); };
+
+    const Descriptor in = PosixFile::open(source, O_RDONLY);
+    struct stat status {};
+    if (!in.isOpen() || ::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode))
+        throw fail();
+    const struct timespec times[2] = {status.st_atim, status.st_mtim};
+    writeBytes(content, times, target, mode, hooks, fail);
+}
+
+void writeContent(const QString &source, const QByteArray &content, const struct timespec &modified,
+                  const QString &target, Mode mode, const Hooks &hooks)
+{
+    const auto fail = [&] { return LumaroError(copyErrorMessage(source, target)); };
+    const struct timespec times[2] = {{0, UTIME_NOW}, modified};
+    writeBytes(content, times, target, mode, hooks, fail);
 }
 
 } // namespace SafeCopy
