@@ -283,7 +283,7 @@ bool DeviceSession::stillThere() const
                && status->st_ino == m_served->inode;
     }
     // A USB device's port is listed only while it is plugged in.
-    const Gphoto::Drivers drivers;
+    const Gphoto::Drivers drivers(Gphoto::Drivers::Load::PortsOnly);
     return !drivers.isLoaded() || drivers.isListed(m_device.port());
 }
 

@@ -18,17 +18,22 @@ ListPointer newList()
     return ListPointer(list);
 }
 
-Drivers::Drivers()
+Drivers::Drivers(Load load) : m_portsOnly(load == Load::PortsOnly)
 {
-    if (gp_abilities_list_new(&m_abilities) < GP_OK || gp_port_info_list_new(&m_ports) < GP_OK)
-        return;
     // No context here: loading reports nothing the user could act on, and it never waits on a
     // device.
-    if (gp_abilities_list_load(m_abilities, nullptr) < GP_OK || gp_port_info_list_load(m_ports) < GP_OK) {
-        gp_abilities_list_free(m_abilities);
-        gp_port_info_list_free(m_ports);
-        m_abilities = nullptr;
+    if (gp_port_info_list_new(&m_ports) < GP_OK || gp_port_info_list_load(m_ports) < GP_OK) {
+        if (m_ports)
+            gp_port_info_list_free(m_ports);
         m_ports = nullptr;
+        return;
+    }
+    if (m_portsOnly)
+        return;
+    if (gp_abilities_list_new(&m_abilities) < GP_OK || gp_abilities_list_load(m_abilities, nullptr) < GP_OK) {
+        if (m_abilities)
+            gp_abilities_list_free(m_abilities);
+        m_abilities = nullptr;
     }
 }
 
@@ -43,7 +48,7 @@ Drivers::~Drivers()
 QList<DetectedPort> Drivers::detect(GPContext *context) const
 {
     QList<DetectedPort> found;
-    if (!isLoaded())
+    if (!m_abilities || !m_ports)
         return found;
     const ListPointer list = newList();
     if (gp_abilities_list_detect(m_abilities, m_ports, list.get(), context) < GP_OK)
@@ -59,7 +64,7 @@ QList<DetectedPort> Drivers::detect(GPContext *context) const
 
 std::optional<CameraAbilities> Drivers::abilities(const QString &model) const
 {
-    if (!isLoaded())
+    if (!m_abilities)
         return std::nullopt;
     const int index = gp_abilities_list_lookup_model(m_abilities, FileName::encode(model).constData());
     CameraAbilities abilities;

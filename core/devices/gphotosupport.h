@@ -39,12 +39,16 @@ struct DetectedPort {
 // list changes as devices come and go). Call with the library lock held.
 class Drivers {
 public:
-    Drivers();
+    enum class Load {
+        All,
+        PortsOnly, // enough for isListed(), without loading every camera driver
+    };
+    explicit Drivers(Load load = Load::All);
     ~Drivers();
     Drivers(const Drivers &) = delete;
     Drivers &operator=(const Drivers &) = delete;
 
-    bool isLoaded() const { return m_abilities && m_ports; }
+    bool isLoaded() const { return m_ports && (m_abilities || m_portsOnly); }
     // The cameras connected now, with the port each one is on.
     QList<DetectedPort> detect(GPContext *context) const;
     std::optional<CameraAbilities> abilities(const QString &model) const;
@@ -58,6 +62,7 @@ public:
 private:
     CameraAbilitiesList *m_abilities = nullptr;
     GPPortInfoList *m_ports = nullptr;
+    bool m_portsOnly = false;
 };
 
 // A libgphoto2 context that collects the error texts of the drivers and cancels a call in which
