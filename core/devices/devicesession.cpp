@@ -1,11 +1,10 @@
 #include "core/devices/devicesession.h"
 
 #include "core/devices/devicedetector.h"
+#include "core/devices/gphotoinfo.h"
 #include "core/devices/gphotosupport.h"
 #include "core/filename.h"
 #include "core/filesystem.h"
-
-#include <cstdlib>
 
 namespace {
 
@@ -23,33 +22,6 @@ std::pair<QByteArray, QByteArray> split(const QString &path)
     const qsizetype slash = clean.lastIndexOf(u'/');
     const QString folder = slash <= 0 ? QStringLiteral("/") : clean.left(slash);
     return {FileName::encode(folder), FileName::encode(clean.mid(slash + 1))};
-}
-
-QString widgetText(Camera *camera, GPContext *context, const char *name)
-{
-    CameraWidget *widget = nullptr;
-    if (gp_camera_get_single_config(camera, name, &widget, context) < GP_OK || !widget)
-        return QString();
-    QString text;
-    CameraWidgetType type;
-    const char *value = nullptr;
-    if (gp_widget_get_type(widget, &type) >= GP_OK && (type == GP_WIDGET_TEXT || type == GP_WIDGET_MENU || type == GP_WIDGET_RADIO)
-        && gp_widget_get_value(widget, &value) >= GP_OK && value)
-        text = QString::fromUtf8(value).trimmed();
-    gp_widget_free(widget);
-    return text;
-}
-
-// "Serial Number: 0123" and the like in the device's summary, for drivers that have no such
-// configuration entry.
-QString summaryField(const QString &summary, const QString &label)
-{
-    for (const QString &line : summary.split(u'\n')) {
-        const QString trimmed = line.trimmed();
-        if (trimmed.startsWith(label + u':', Qt::CaseInsensitive))
-            return trimmed.mid(label.size() + 1).trimmed();
-    }
-    return QString();
 }
 
 } // namespace
@@ -168,73 +140,24 @@ DeviceOutcome DeviceSession::openLocked()
                                       QStringLiteral("Impossible d'ouvrir l'appareil %1 (%2).").arg(quoted(model), detail));
     }
     m_library->camera = camera;
-    readIdentity(model);
+    m_library->context.begin();
+    m_identity = Gphoto::readIdentity(camera, m_library->context.get(), model, port);
     const DeviceResult<QList<DeviceStorage>> storages = readStorages();
     m_storages = storages.value;
     return DeviceOutcome::success();
 }
 
-void DeviceSession::readIdentity(const QString &driverModel)
-{
-    Camera *camera = m_library->camera;
-    GPContext *context = m_library->context.get();
-    // PTP devices give their DeviceInfo as configuration entries; other drivers, if anything,
-    // in their summary.
-    m_library->context.begin();
-    QString serial = widgetText(camera, context, "serialnumber");
-    QString manufacturer = widgetText(camera, context, "manufacturer");
-    QString model = widgetText(camera, context, "cameramodel");
-    if (serial.isEmpty() || manufacturer.isEmpty() || model.isEmpty()) {
-        CameraText summary;
-        m_library->context.begin();
-        if (gp_camera_get_summary(camera, &summary, context) >= GP_OK) {
-            const QString text = QString::fromUtf8(summary.text);
-            if (serial.isEmpty())
-                serial = summaryField(text, QStringLiteral("Serial Number"));
-            if (manufacturer.isEmpty())
-                manufacturer = summaryField(text, QStringLiteral("Manufacturer"));
-            if (model.isEmpty())
-                model = summaryField(text, QStringLiteral("Model"));
-        }
-    }
-    m_identity.serial = DeviceIdentity::cleanSerial(serial);
-    m_identity.manufacturer = manufacturer;
-    m_identity.model = model.isEmpty() ? driverModel : model;
-}
-
 DeviceResult<QList<DeviceStorage>> DeviceSession::readStorages()
 {
-    CameraStorageInformation *information = nullptr;
-    int count = 0;
     m_library->context.begin();
-    const int result = gp_camera_get_storageinfo(m_library->camera, &information, &count, m_library->context.get());
-    if (result < GP_OK) {
-        // Many drivers cannot say: that is no failure of the device.
-        if (result == GP_ERROR_NOT_SUPPORTED)
-            return QList<DeviceStorage>();
-        return problem(result, DeviceStatus::Failed,
-                       QStringLiteral("Impossible de lire les mémoires de l'appareil %1 (%2).")
-                           .arg(quoted(m_identity.model), m_library->context.describe(result)));
-    }
-    QList<DeviceStorage> storages;
-    for (int i = 0; i < count; ++i) {
-        const CameraStorageInformation &info = information[i];
-        DeviceStorage storage;
-        storage.folder = info.fields & GP_STORAGEINFO_BASE ? FileName::decode(info.basedir) : QStringLiteral("/");
-        if (info.fields & GP_STORAGEINFO_DESCRIPTION)
-            storage.description = QString::fromUtf8(info.description).trimmed();
-        if (info.fields & GP_STORAGEINFO_LABEL)
-            storage.label = QString::fromUtf8(info.label).trimmed();
-        if (info.fields & GP_STORAGEINFO_MAXCAPACITY)
-            storage.capacity = qint64(info.capacitykbytes) * 1024;
-        if (info.fields & GP_STORAGEINFO_FREESPACEKBYTES)
-            storage.free = qint64(info.freekbytes) * 1024;
-        if (info.fields & GP_STORAGEINFO_ACCESS)
-            storage.deletable = info.access != GP_STORAGEINFO_AC_READONLY;
-        storages.append(storage);
-    }
-    std::free(information);
-    return storages;
+    int result = GP_OK;
+    const std::optional<QList<DeviceStorage>> storages =
+        Gphoto::readStorages(m_library->camera, m_library->context.get(), &result);
+    if (storages)
+        return *storages;
+    return problem(result, DeviceStatus::Failed,
+                   QStringLiteral("Impossible de lire les mémoires de l'appareil %1 (%2).")
+                       .arg(quoted(m_identity.model), m_library->context.describe(result)));
 }
 
 DeviceResult<QList<DeviceStorage>> DeviceSession::storages()

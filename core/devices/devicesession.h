@@ -103,7 +103,6 @@ private:
 
     struct ServedFolder;
     DeviceOutcome openLocked();
-    void readIdentity(const QString &driverModel);
     DeviceResult<QList<DeviceStorage>> readStorages();
     DeviceOutcome usable() const;
     // Sorts a failed call into Gone, NotFound or `otherwise`.
