@@ -52,6 +52,8 @@ public:
         if (m_mounted)
             ::umount2(m_target.constData(), MNT_DETACH);
         m_mounted = false;
+        // QTemporaryDir cannot remove a name that is not UTF-8: the mount point goes here.
+        ::rmdir(m_target.constData());
     }
 
 private:
