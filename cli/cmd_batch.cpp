@@ -9,6 +9,7 @@
 #include "core/settings/paramappli.h"
 #include "core/files/paths.h"
 #include "core/discovery/recherchephotos.h"
+#include "cli/sourceargument.h"
 
 #include <csignal>
 
@@ -67,16 +68,18 @@ int commandBatch(CliContext &context, const QCommandLineParser &line)
     const QStringList args = line.positionalArguments();
     if (args.at(0).isEmpty() || args.at(1).isEmpty())
         throw UsageError(QStringLiteral("Le dossier source et le dossier de destination ne peuvent pas être vides."));
-    const QString source = Paths::withSeparator(FileSystem::absolutePath(args.at(0)));
+    const SourceArgument source = sourceArgument(args.at(0));
     options.destination = Paths::withSeparator(FileSystem::absolutePath(args.at(1)));
-    if (!FileSystem::isFolder(source))
-        throw LumaroError(QStringLiteral("Le dossier %1 n'existe pas.").arg(source));
+    options.source = source.source;
 
     catchStopSignals();
     const TParamAppli settings(context.settingsFolder + QStringLiteral("Lumaro.ini"));
     const TFiltrePhoto filter(settings.folder());
     QStringList photos, extraFiles;
-    RechercherPhotos(source, true, filter, extraFiles, photos, settings, context.ui);
+    if (source.source)
+        RechercherPhotos(*source.source, source.text, true, filter, extraFiles, photos, settings, context.ui);
+    else
+        RechercherPhotos(source.text, true, filter, extraFiles, photos, settings, context.ui);
 
     BatchTransfer::Result result;
     if (photos.isEmpty()) {
@@ -91,9 +94,15 @@ int commandBatch(CliContext &context, const QCommandLineParser &line)
     printLine(QStringLiteral("--"));
     flushOut();
     // The extra files are copied also after a stop, as the set-up dialog does.
-    for (const QString &copy : EnregistrerExtensionsSupp(options.destination, extraFiles, context.ui))
+    const QStringList copies = source.source
+                                   ? EnregistrerExtensionsSupp(options.destination, extraFiles, context.ui, *source.source)
+                                   : EnregistrerExtensionsSupp(options.destination, extraFiles, context.ui);
+    for (const QString &copy : copies)
         printLine(copy);
     flushOut();
+    // The desktop may take the device again.
+    if (source.source)
+        source.source->release();
 
     if (stopSignal || result.end == BatchTransfer::End::Stopped)
         return Interrupted;

@@ -7,6 +7,7 @@
 #include "core/naming/namemask.h"
 #include "core/settings/paramappli.h"
 #include "core/operations/photooperations.h"
+#include "core/sources/photosource.h"
 
 
 int commandName(CliContext &context, const QCommandLineParser &line)
@@ -32,6 +33,20 @@ int commandName(CliContext &context, const QCommandLineParser &line)
         date = ExifDate::parse(dateText);
         if (date < 0)
             throw UsageError(QStringLiteral("Date invalide : %1 (attendu AAAA:MM:JJ HH:MM:SS)").arg(dateText));
+    } else if (PhotoSources::isDeviceText(photo)) {
+        // A camera's file: its date from its bytes, else from the time the device gives.
+        const SourceOpening opening = PhotoSources::open(photo);
+        if (!opening.source)
+            throw LumaroError(opening.message);
+        const DeviceResult<SourceFile> described = opening.source->describe(photo);
+        const DeviceResult<QByteArray> bytes = opening.source->readFile(photo);
+        if (!bytes.ok())
+            throw LumaroError(bytes.message);
+        TListeInformationExif list;
+        const QDateTime fileTime = described.ok() ? described.value.modified : QDateTime();
+        LireInformationsExif(list, bytes.value, fileTime, true);
+        date = DatePhoto(list, fileTime);
+        opening.source->release();
     } else {
         if (!FileSystem::isFile(photo))
             throw LumaroError(QStringLiteral("Fichier introuvable : %1").arg(photo));

@@ -5,20 +5,25 @@
 #include "core/discovery/filtrephoto.h"
 #include "core/settings/paramappli.h"
 #include "core/discovery/recherchephotos.h"
+#include "cli/sourceargument.h"
 
 
 int commandSearch(CliContext &context, const QCommandLineParser &line)
 {
     const bool withSubfolders = !line.isSet(QStringLiteral("no-subfolders"));
-    const QString folder = FileSystem::absolutePath(line.positionalArguments().front());
-    if (!FileSystem::isFolder(folder))
-        throw LumaroError(QStringLiteral("Le dossier %1 n'existe pas.").arg(folder));
+    const QString argument = line.positionalArguments().front();
+    const SourceArgument source = sourceArgument(argument);
+    // A folder is listed as it was given (without a trailing "/" added).
+    const QString folder = source.source ? source.text : FileSystem::absolutePath(PhotoSources::localPath(argument));
 
     const TParamAppli settings(context.settingsFolder + QStringLiteral("Lumaro.ini"));
     const TFiltrePhoto filter(settings.folder());
     QStringList photos, extraFiles;
     context.ui.quiet = true; // the wait texts would only clutter a listing meant for scripts
-    RechercherPhotos(folder, withSubfolders, filter, extraFiles, photos, settings, context.ui);
+    if (source.source)
+        RechercherPhotos(*source.source, folder, withSubfolders, filter, extraFiles, photos, settings, context.ui);
+    else
+        RechercherPhotos(folder, withSubfolders, filter, extraFiles, photos, settings, context.ui);
 
     for (const QString &photo : std::as_const(photos))
         printLine(photo);

@@ -9,6 +9,8 @@
 #include "core/settings/paramappli.h"
 #include "core/files/paths.h"
 #include "core/discovery/photoscanner.h"
+#include "core/discovery/sourcescanner.h"
+#include "core/sources/photosource.h"
 #include "core/files/safecopy.h"
 #include "core/userinterface.h"
 
@@ -49,6 +51,14 @@ void applyDateFilter(QStringList &entries, const TFiltrePhoto &filter)
 void RechercherPhotos(const QString &folder, bool withSubfolders, const TFiltrePhoto &filter, QStringList &extraFiles,
                       QStringList &photos, const TParamAppli &settings, UserInterface &ui, const VolumeLocator &volumes)
 {
+    if (PhotoSources::isDeviceText(folder)) {
+        const SourceOpening opening = PhotoSources::open(folder);
+        if (!opening.source)
+            throw LumaroError(opening.message);
+        RechercherPhotos(*opening.source, folder, withSubfolders, filter, extraFiles, photos, settings, ui);
+        opening.source->release();
+        return;
+    }
     const QString root = Paths::withSeparator(folder);
     ScanRules rules;
     rules.withSubfolders = withSubfolders;
@@ -85,6 +95,44 @@ void RechercherPhotos(const QString &folder, bool withSubfolders, const TFiltreP
         photos.append(entry.mid(14));
 }
 
+void RechercherPhotos(PhotoSource &source, const QString &folder, bool withSubfolders, const TFiltrePhoto &filter,
+                      QStringList &extraFiles, QStringList &photos, const TParamAppli &settings, UserInterface &ui)
+{
+    const QString root = folder.endsWith(u'/') ? folder : folder + u'/';
+    ScanRules rules;
+    rules.withSubfolders = withSubfolders;
+    rules.lowQualityFolder = settings.Repertoire;
+    rules.ignoredFolder = settings.RepertoireAIgnorer;
+    rules.extraExtensions = settings.ExtensionSupp;
+    SourceScanner scanner(source, rules);
+    {
+        WaitScope wait(ui, QStringLiteral("Recherche des photos..."));
+        scanner.scan(root, [&ui] { ui.processEvents(); });
+    }
+    // A device that went away leaves no history made of half its photos.
+    if (scanner.outcome().status == DeviceStatus::Gone)
+        throw LumaroError(scanner.outcome().message);
+
+    QStringList entries;
+    for (const FoundPhoto &photo : scanner.sortedPhotos())
+        entries.append(photo.entry());
+    extraFiles.append(scanner.extraFiles());
+
+    if (const std::optional<SourceHistoryKey> key = source.historyKey(root)) {
+        const QString history = History::filePath(settings.folder(), VolumeLocation{key->serial, QString(), key->relativeFolder});
+        const QStringList previous = History::read(history);
+        History::write(history, entries);
+        if (filter.NouvellePhoto)
+            History::removeKnownPhotos(entries, previous, root, key->relativeFolder);
+    }
+    applyNameFilter(entries, filter);
+    applyDateFilter(entries, filter);
+
+    photos.reserve(photos.size() + entries.size());
+    for (const QString &entry : std::as_const(entries))
+        photos.append(entry.mid(14));
+}
+
 QStringList EnregistrerExtensionsSupp(const QString &destination, const QStringList &extraFiles, UserInterface &ui)
 {
     QStringList copies;
@@ -103,6 +151,46 @@ QStringList EnregistrerExtensionsSupp(const QString &destination, const QStringL
         // Like a photo: whole or not at all under its name, read back before it counts.
         try {
             SafeCopy::copyFile(file, target, SafeCopy::Mode::Verified);
+            copies.append(target);
+        } catch (const LumaroError &error) {
+            qCInfo(lumaroCore) << "extra file not copied:" << error.message();
+        }
+        ui.processEvents();
+    }
+    return copies;
+}
+
+QStringList EnregistrerExtensionsSupp(const QString &destination, const QStringList &extraFiles, UserInterface &ui,
+                                      PhotoSource &source)
+{
+    if (!source.isDevice())
+        return EnregistrerExtensionsSupp(destination, extraFiles, ui);
+    QStringList copies;
+    WaitScope wait(ui, QStringLiteral("Veuillez patienter, enregistrement des extensions supplémenaires..."));
+    const QString base = Paths::withSeparator(destination);
+    for (const QString &file : extraFiles) {
+        const QString name = FileSystem::fileNameOf(file);
+        const qsizetype dot = name.lastIndexOf(u'.');
+        const QString extension = dot < 0 ? QString() : name.mid(dot + 1);
+        const QString folder = base + extension + u'/';
+        if (!FileSystem::makeFolders(folder))
+            qCInfo(lumaroCore) << "folder" << folder << "not created";
+        QString target = folder + name;
+        for (int n = 1; FileSystem::exists(target); ++n)
+            target = folder + name + QStringLiteral(" - ") + QString::number(n);
+        const DeviceResult<QByteArray> bytes = source.readFile(file);
+        const DeviceResult<SourceFile> described = source.describe(file);
+        if (!bytes.ok()) {
+            qCInfo(lumaroCore) << "extra file not read:" << bytes.message;
+            if (bytes.status == DeviceStatus::Gone)
+                break;
+            continue;
+        }
+        const qint64 seconds = described.ok() && described.value.modified.isValid()
+                                   ? described.value.modified.toSecsSinceEpoch()
+                                   : QDateTime::currentSecsSinceEpoch();
+        try {
+            SafeCopy::writeContent(file, bytes.value, {time_t(seconds), 0}, target, SafeCopy::Mode::Verified);
             copies.append(target);
         } catch (const LumaroError &error) {
             qCInfo(lumaroCore) << "extra file not copied:" << error.message();

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+class PhotoSource;
 class TFiltrePhoto;
 class TParamAppli;
 class UserInterface;
@@ -17,6 +18,13 @@ class UserInterface;
 void RechercherPhotos(const QString &folder, bool withSubfolders, const TFiltrePhoto &filter, QStringList &extraFiles,
                       QStringList &photos, const TParamAppli &settings, UserInterface &ui,
                       const VolumeLocator &volumes = VolumeLocator());
+// The same on a camera or phone (a folder text that is a device's address goes there too,
+// through a source opened for the search and released after it): the folders listed through
+// the source, the date keys from the times it gives for its files, the history named after
+// the device's identity (its serial, else its model and port) and its folder on the device.
+// Throws LumaroError also when the device cannot be opened or goes away during the search.
+void RechercherPhotos(PhotoSource &source, const QString &folder, bool withSubfolders, const TFiltrePhoto &filter,
+                      QStringList &extraFiles, QStringList &photos, const TParamAppli &settings, UserInterface &ui);
 
 // Copies each extra file to destination + its extension + "/" + its name, numbering the name
 // (" - 1", " - 2" ... after the whole name) when the place is taken, through the verified copy
@@ -24,3 +32,7 @@ void RechercherPhotos(const QString &folder, bool withSubfolders, const TFiltreP
 // Failures are passed over (logged in "lumaro.core"): the source files stay where they are.
 // Returns the copies made, in order.
 QStringList EnregistrerExtensionsSupp(const QString &destination, const QStringList &extraFiles, UserInterface &ui);
+// The same for extra files of a camera or phone: each read through the source, then written
+// by the verified write with the time the device gives.
+QStringList EnregistrerExtensionsSupp(const QString &destination, const QStringList &extraFiles, UserInterface &ui,
+                                      PhotoSource &source);

@@ -43,14 +43,26 @@ const TInformationExif &TListeInformationExif::Items(int index) const
 
 namespace {
 
-void fill(TListeInformationExif &list, const QList<ExifReader::Entry> &entries, const QString &photoPath)
+// A file time as the file date of a photo: local, even second.
+double dateOfTime(const QDateTime &time)
+{
+    return time.isValid() ? DateValue::fromDateTime(DateValue::evenSecond(time)) : DateValue::None;
+}
+
+void fill(TListeInformationExif &list, const QList<ExifReader::Entry> &entries, double fileDate)
 {
     list.Vider();
     for (const ExifReader::Entry &e : entries)
         list.Ajouter(e.tag, e.flag, e.name, e.value);
     // No readable EXIF: the file date stands in, so that a date is always found in the same place.
     if (list.isEmpty())
-        list.Ajouter(0, 0, QLatin1String(ExifReader::DateTakenName), ExifDate::format(ExifDate::fileDate(photoPath)));
+        list.Ajouter(0, 0, QLatin1String(ExifReader::DateTakenName), ExifDate::format(fileDate));
+}
+
+void fill(TListeInformationExif &list, const QList<ExifReader::Entry> &entries, const QString &photoPath)
+{
+    // The file is asked for its date only when the EXIF data gives none.
+    fill(list, entries, entries.isEmpty() ? ExifDate::fileDate(photoPath) : DateValue::None);
 }
 
 } // namespace
@@ -70,6 +82,22 @@ void LireInformationsExif(TListeInformationExif &list, const QByteArray &photoCo
     if (readExif && ExifReader::hasExif(photoContent))
         entries = ExifReader::readEntries(photoContent);
     fill(list, entries, photoPath);
+}
+
+void LireInformationsExif(TListeInformationExif &list, const QByteArray &photoContent, const QDateTime &fileTime,
+                          bool readExif)
+{
+    QList<ExifReader::Entry> entries;
+    if (readExif && ExifReader::hasExif(photoContent))
+        entries = ExifReader::readEntries(photoContent);
+    fill(list, entries, dateOfTime(fileTime));
+}
+
+double DatePhoto(const TListeInformationExif &list, const QDateTime &fileTime)
+{
+    const TInformationExif *date = list.Chercher(QLatin1String(ExifReader::DateTakenName));
+    const double d = date ? date->DateExif() : DateValue::None;
+    return d == DateValue::None ? dateOfTime(fileTime) : d;
 }
 
 double DatePhoto(const TListeInformationExif &list, const QString &photoPath)

@@ -5,6 +5,7 @@
 #include "core/settings/objectlist.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -43,10 +44,15 @@ void LireInformationsExif(TListeInformationExif &list, const QString &photoPath,
 // The same from the photo's bytes already in memory; photoPath still gives the file date.
 void LireInformationsExif(TListeInformationExif &list, const QByteArray &photoContent, const QString &photoPath,
                           bool readExif);
+// The same for a file that is not on the disk (a camera's): fileTime is the time its source
+// gives for it.
+void LireInformationsExif(TListeInformationExif &list, const QByteArray &photoContent, const QDateTime &fileTime,
+                          bool readExif);
 
 // The date taken when it reads, else the file's last-write time (local, even second); -1.0 when
 // neither exists.
 double DatePhoto(const TListeInformationExif &list, const QString &photoPath);
+double DatePhoto(const TListeInformationExif &list, const QDateTime &fileTime);
 
 // The automatic rotation in degrees clockwise: 90 for "right-top (6)", 270 for "left-bottom (8)",
 // 0 for any other value or without an "Orientation" entry.

@@ -47,21 +47,35 @@ LowQualityCopy::Options LowQualityCopy::Options::fromSettings(const TParamAppli 
     return options;
 }
 
+struct LowQualityCopy::Decoded {
+    Imaging::Photo photo;
+};
+
+namespace {
+
+// Decoding at a reduced scale is what makes the copy fast; the square of the long side covers
+// the target whichever way the picture ends up after its turn.
+QSize coveringSize(const LowQualityCopy::Options &options)
+{
+    return options.landscape.isValid() ? QSize(options.landscape.width(), options.landscape.width()) : QSize();
+}
+
+Imaging::MetadataChoice metadataChoice(const LowQualityCopy::Options &options)
+{
+    return options.keepExif ? Imaging::MetadataChoice::Load : Imaging::MetadataChoice::Skip;
+}
+
+} // namespace
+
 LowQualityCopy LowQualityCopy::make(const Options &options, const QString &source, int angle,
                                     const QDateTime &sourceDate)
 {
     LowQualityCopy copy;
     if (options.keepDate)
         copy.m_date = sourceDate;
-    // Decoding at a reduced scale is what makes the copy fast; the square of the long side
-    // covers the target whichever way the picture ends up after its turn.
-    const QSize covering = options.landscape.isValid() ? QSize(options.landscape.width(), options.landscape.width())
-                                                       : QSize();
-    Imaging::Photo photo;
+    Decoded decoded;
     try {
-        photo = Imaging::loadPhotoCovering(source, covering,
-                                           options.keepExif ? Imaging::MetadataChoice::Load
-                                                            : Imaging::MetadataChoice::Skip);
+        decoded.photo = Imaging::loadPhotoCovering(source, coveringSize(options), metadataChoice(options));
     } catch (const Imaging::ImagingError &error) {
         copy.m_readError = error.message();
         copy.m_sourceUnreadable =
@@ -71,7 +85,28 @@ LowQualityCopy LowQualityCopy::make(const Options &options, const QString &sourc
         copy.m_readError = error.message();
         return copy;
     }
+    return reduce(options, std::move(copy), std::move(decoded), angle);
+}
 
+LowQualityCopy LowQualityCopy::makeFromContent(const Options &options, const QByteArray &content, int angle,
+                                               const QDateTime &sourceDate)
+{
+    LowQualityCopy copy;
+    if (options.keepDate)
+        copy.m_date = sourceDate;
+    Decoded decoded;
+    try {
+        decoded.photo = Imaging::decodePhoto(content, metadataChoice(options), coveringSize(options));
+    } catch (const LumaroError &error) {
+        copy.m_readError = error.message();
+        return copy;
+    }
+    return reduce(options, std::move(copy), std::move(decoded), angle);
+}
+
+LowQualityCopy LowQualityCopy::reduce(const Options &options, LowQualityCopy copy, Decoded decoded, int angle)
+{
+    const Imaging::Photo &photo = decoded.photo;
     QImage picture = photo.picture;
     bool turned = false;
     if (angle != 0) {

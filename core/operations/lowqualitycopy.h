@@ -37,6 +37,10 @@ public:
     static LowQualityCopy make(const Options &options, const QString &source, int angle,
                                const QDateTime &sourceDate);
 
+    // The same from the photo's bytes already in memory (a camera's file read once).
+    static LowQualityCopy makeFromContent(const Options &options, const QByteArray &content, int angle,
+                                          const QDateTime &sourceDate);
+
     // Writes the copy as the whole content of path (its folder must exist). Throws LumaroError
     // "Erreur pendant la sauvegarde basse résolution (1). " + reason when the photo could not
     // be decoded, "(2)" when the copy could not be written; the file at path is then as it
@@ -45,6 +49,9 @@ public:
     void write(const QString &path, const QString &copyError = QString()) const;
 
 private:
+    struct Decoded;
+    static LowQualityCopy reduce(const Options &options, LowQualityCopy copy, Decoded decoded, int angle);
+
     QByteArray m_jpeg;
     QString m_readError;
     bool m_sourceUnreadable = false;

@@ -4,6 +4,7 @@
 #include "core/files/filereplacement.h"
 #include "core/files/filesystem.h"
 #include "core/imaging/imaging.h"
+#include "core/operations/contenttransfer.h"
 #include "core/operations/lowqualitycopy.h"
 #include "core/naming/namemask.h"
 #include "core/settings/paramappli.h"
@@ -73,6 +74,9 @@ struct BatchTransfer::Preparation {
     QImage thumbnail;
     std::optional<LowQualityCopy> lowQuality;
     TurnedPhoto turnedPhoto; // the source turned by `angle`, when it could be done ahead
+    // A device's photo: its bytes as read, or why they could not be.
+    std::optional<SourcePhoto> content;
+    DeviceOutcome readOutcome;
 };
 
 // The photos after the current one, prepared on two worker threads (the turn, the reduced
@@ -168,6 +172,8 @@ bool BatchTransfer::askToStop(Result &result)
 BatchTransfer::Preparation BatchTransfer::prepare(const TParamAppli &settings, const BatchOptions &options,
                                                   const QString &source)
 {
+    if (options.source && options.source->isDevice())
+        return prepareFromSource(settings, options, source);
     Preparation preparation;
     Imaging::Photo thumbnail;
     bool loaded = false;
@@ -265,8 +271,9 @@ bool BatchTransfer::processPhoto(BatchObserver *observer)
     removeLeftoversBeside(photo.destination);
     if (m_options.lowQuality && !m_options.lowQualityOnly)
         removeLeftoversBeside(NomBasseQualite(m_settings, photo.destination));
-    const bool written =
-        m_options.lowQualityOnly ? writeLowQualityOnly(photo, preparation) : transfer(photo, preparation);
+    const bool written = m_options.lowQualityOnly ? writeLowQualityOnly(photo, preparation)
+                         : fromDevice()           ? transferFromSource(photo, preparation)
+                                                  : transfer(photo, preparation);
     if (observer)
         observer->photoFinished(photo, written);
     if (!m_abortMessage.isEmpty())
@@ -323,6 +330,8 @@ void BatchTransfer::removeLeftoversBeside(const QString &path)
 
 bool BatchTransfer::sourceGone(const QString &source) const
 {
+    if (fromDevice())
+        return m_options.source->gone();
     // A missing photo in a folder that is still there was only moved away; a missing folder
     // means the card was pulled out.
     return !fileExists(source) && !FileSystem::isFolder(folderOfAbsolute(source));
@@ -354,8 +363,96 @@ void BatchTransfer::abort(Reason reason, const QString &photoMessage)
 {
     m_abortMessage = (photoMessage.isEmpty() ? QString() : photoMessage + QStringLiteral("\n\n"))
                      + QStringLiteral("Le transfert est arrêté : ")
-                     + (reason == Reason::SourceGone ? QStringLiteral("la carte ou le dossier des photos n'est plus accessible.")
-                                                     : QStringLiteral("le disque de destination est plein."))
-                     + QStringLiteral("\nLes photos qui n'ont pas été transférées sont restées à leur place.");
+                     + (reason == Reason::DestinationFull ? QStringLiteral("le disque de destination est plein.")
+                        : fromDevice() ? QStringLiteral("l'appareil n'est plus accessible.")
+                                       : QStringLiteral("la carte ou le dossier des photos n'est plus accessible."))
+                     + (fromDevice() ? QStringLiteral("\nLes photos qui n'ont pas été transférées sont restées sur l'appareil.")
+                                     : QStringLiteral("\nLes photos qui n'ont pas été transférées sont restées à leur place."));
     m_ui.showError(m_abortMessage);
+}
+
+// --- Photos of a camera or phone ---------------------------------------------------------------
+
+BatchTransfer::Preparation BatchTransfer::prepareFromSource(const TParamAppli &settings, const BatchOptions &options,
+                                                            const QString &source)
+{
+    Preparation preparation;
+    PhotoSource &photos = *options.source;
+    // The device is read once per photo: everything else is made from these bytes.
+    const DeviceResult<SourceFile> described = photos.describe(source);
+    DeviceResult<QByteArray> read = photos.readFile(source);
+    const QDateTime fileTime = described.ok() ? described.value.modified : QDateTime();
+    if (read.ok()) {
+        SourcePhoto content;
+        content.source = source;
+        content.content = std::move(read.value);
+        const qint64 seconds = fileTime.isValid() ? fileTime.toSecsSinceEpoch() : QDateTime::currentSecsSinceEpoch();
+        content.modified = {time_t(seconds), 0};
+        preparation.content = std::move(content);
+    } else {
+        preparation.readOutcome = read;
+        preparation.openError = read.message;
+    }
+    const QByteArray &bytes = preparation.content ? preparation.content->content : QByteArray();
+
+    LireInformationsExif(*preparation.exif, bytes, fileTime, preparation.content.has_value());
+    preparation.date = DatePhoto(*preparation.exif, fileTime);
+    if (settings.RotationAuto)
+        preparation.angle = AngleOrientation(*preparation.exif);
+    if (options.thumbnails && preparation.content) {
+        // The device's own thumbnail when it keeps one (PTP sends it without the file), else
+        // the one the photo's bytes hold.
+        const DeviceResult<QByteArray> small = photos.thumbnail(source);
+        for (const QByteArray *candidate : {&small.value, &bytes}) {
+            if (candidate->isEmpty())
+                continue;
+            try {
+                preparation.thumbnail = Imaging::decodeThumbnail(*candidate, ThumbnailBox).picture;
+                break;
+            } catch (const LumaroError &) {
+            }
+        }
+        if (preparation.angle != 0 && !preparation.thumbnail.isNull())
+            preparation.thumbnail = Imaging::turnedPicture(preparation.thumbnail, preparation.angle);
+    }
+    if (preparation.content && preparation.angle != 0 && !options.lowQualityOnly)
+        preparation.turnedPhoto.bytes = turnedContent(bytes, preparation.angle);
+    if (options.lowQuality || options.lowQualityOnly)
+        preparation.lowQuality = LowQualityCopy::makeFromContent(LowQualityCopy::Options::fromSettings(settings), bytes,
+                                                                 preparation.angle, fileTime);
+    return preparation;
+}
+
+bool BatchTransfer::transferFromSource(BatchPhoto &photo, const Preparation &preparation)
+{
+    HeldMessages held(m_ui);
+    ContentTransferResult result;
+    if (preparation.content) {
+        result = TransfererContenu(m_settings, held, *preparation.content, *m_options.source, m_options.destination,
+                                   photo.destination, photo.angle, *m_exif, m_settings.ExportInfoExif,
+                                   m_options.lowQuality, {},
+                                   {preparation.lowQuality ? &*preparation.lowQuality : nullptr, preparation.turnedPhoto});
+    } else {
+        held.showInformation(QStringLiteral("Erreur pendant le transfert de la photo : \n") + preparation.readOutcome.message);
+    }
+    if (result.written || fileExists(photo.destination))
+        m_written.append(photo.destination);
+    if (result.written && m_settings.SupprimerPhoto && result.deletion.ok())
+        m_photos.removeAt(m_index);
+    else
+        ++m_index;
+    // One message for the whole batch: the photos stay on the device, the copies go on.
+    if (result.deletion.status == DeviceStatus::DeletionRefused && !m_deletionRefusedTold) {
+        m_deletionRefusedTold = true;
+        m_ui.showInformation(result.deletion.message);
+    }
+    if (!result.written && stopsEverything(photo.source, held.held()))
+        return false;
+    // Unplugged once the photo was written: it is safe, the batch stops after it.
+    if (result.deletion.status == DeviceStatus::Gone) {
+        abort(Reason::SourceGone, QString());
+        return true;
+    }
+    held.release();
+    return result.written;
 }

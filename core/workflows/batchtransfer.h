@@ -7,6 +7,7 @@
 // source is deleted only by the verified transfer, and when the card disappears or the
 // destination fills up the batch stops after that photo instead of failing photo after photo.
 #include "core/exif/informationexif.h"
+#include "core/sources/photosource.h"
 
 #include <QImage>
 #include <QSet>
@@ -24,6 +25,9 @@ struct BatchOptions {
     bool lowQuality = false;      // also write each photo's low-quality copy
     bool lowQualityOnly = false;  // write only the low-quality copies; the photos stay on the card
     bool thumbnails = true;       // report a thumbnail of each photo
+    // A camera or phone the photos are read from (each file once, through it); null for a
+    // folder's photos, which are copied from their files.
+    std::shared_ptr<PhotoSource> source;
 };
 
 // What the window shows of the photo being processed.
@@ -102,6 +106,11 @@ private:
     void prepareAhead();
     BatchPhoto describe(const QString &source, Preparation &preparation);
     bool transfer(BatchPhoto &photo, const Preparation &preparation);
+    // The preparation of a device's photo: its bytes read once, what is made from them.
+    static Preparation prepareFromSource(const TParamAppli &settings, const BatchOptions &options,
+                                         const QString &source);
+    bool transferFromSource(BatchPhoto &photo, const Preparation &preparation);
+    bool fromDevice() const { return m_options.source && m_options.source->isDevice(); }
     bool writeLowQualityOnly(BatchPhoto &photo, const Preparation &preparation);
     bool askToStop(Result &result);
     bool sourceGone(const QString &source) const;
@@ -127,6 +136,7 @@ private:
     bool m_stopRequested = false;
     StopKind m_stopKind = StopKind::Ask;
     QString m_abortMessage;
+    bool m_deletionRefusedTold = false;
     QSet<QString> m_cleanedFolders;
     struct Lookahead;
     std::unique_ptr<Lookahead> m_ahead;
