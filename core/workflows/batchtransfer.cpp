@@ -238,7 +238,8 @@ BatchPhoto BatchTransfer::describe(const QString &source, Preparation &preparati
     photo.number = m_number;
     photo.total = m_total;
     photo.source = source;
-    if (!preparation.openError.isEmpty())
+    // A device gone is told once, by the stop of the batch.
+    if (!preparation.openError.isEmpty() && preparation.readOutcome.status != DeviceStatus::Gone)
         m_ui.showError(QStringLiteral("Erreur lors de l'ouverture du fichier ") + source + QStringLiteral(".\r")
                        + preparation.openError);
     m_exif = std::move(preparation.exif);
@@ -425,6 +426,11 @@ BatchTransfer::Preparation BatchTransfer::prepareFromSource(const TParamAppli &s
 
 bool BatchTransfer::transferFromSource(BatchPhoto &photo, const Preparation &preparation)
 {
+    if (!preparation.content && preparation.readOutcome.status == DeviceStatus::Gone) {
+        ++m_index;
+        abort(Reason::SourceGone, QString());
+        return false;
+    }
     HeldMessages held(m_ui);
     ContentTransferResult result;
     if (preparation.content) {
