@@ -76,6 +76,7 @@ private:
     QCheckBox *cbRotationAuto = nullptr;
     QCheckBox *cbExportExif = nullptr;
     QCheckBox *cbSupprimerPhoto = nullptr;
+    QCheckBox *cbEjecterCarte = nullptr;
     QComboBox *cbModeAffichagePP = nullptr;
     TSaisie *saiExtensionSupp = nullptr;
     // Masque répertoire

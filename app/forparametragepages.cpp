@@ -163,6 +163,7 @@ QWidget *TforParametrage::buildGeneralPage()
     cbExportExif = checkBox("cbExportExif",
         QStringLiteral("Exporter les informations EXIF de la photo dans un fichier TXT lors d'un transfert"), group);
     cbSupprimerPhoto = checkBox("cbSupprimerPhoto", QStringLiteral("Supprimer la photo une fois transférée"), group);
+    cbEjecterCarte = checkBox("cbEjecterCarte", QStringLiteral("Éjecter la carte à la fin du transfert"), group);
 
     cbModeAffichagePP = named(new QComboBox(group), "cbModeAffichagePP");
     cbModeAffichagePP->addItems({QStringLiteral("Standard"), QStringLiteral("Standard Maximisé"),
@@ -182,7 +183,7 @@ QWidget *TforParametrage::buildGeneralPage()
                     row, 0);
     grid->addWidget(slRepertoireAIgnorer, row++, 1);
     grid->setRowMinimumHeight(row++, 6);
-    for (QCheckBox *box : {cbGestionExif, cbRotationAuto, cbExportExif, cbSupprimerPhoto})
+    for (QCheckBox *box : {cbGestionExif, cbRotationAuto, cbExportExif, cbSupprimerPhoto, cbEjecterCarte})
         grid->addWidget(box, row++, 0, 1, 2);
     grid->setRowMinimumHeight(row++, 6);
     grid->addWidget(label("labModeAffichagePP", QStringLiteral("Mode d'affichage par défaut en Photo/Photo :"),

@@ -1,6 +1,7 @@
 #include "transfer/fortransfertbatch.h"
 
 #include "controls/elidedlabel.h"
+#include "transfer/cardejectbutton.h"
 #include "core/settings/paramappli.h"
 #include "dialogs/helpwindow.h"
 #include "slideshow/fordiaporama.h"
@@ -61,6 +62,7 @@ TforTransfertBatch::TforTransfertBatch(TParamAppli &settings, QStringList &photo
     , m_settings(settings)
     , m_batch(settings, m_ui, photos, options)
     , m_thumbnails(options.thumbnails)
+    , m_source(options.source)
 {
     setObjectName(QStringLiteral("TforTransfertBatch"));
     setWindowTitle(QStringLiteral("Transfert des photos en mode Batch"));
@@ -105,6 +107,9 @@ void TforTransfertBatch::build()
     left->addWidget(imaCopie, 0, Qt::AlignHCenter);
     left->addStretch(1);
     left->addWidget(butArreter);
+    butEjecter = new CardEjectButton(GroupBox1);
+    butEjecter->setMinimumSize(121, 25);
+    left->addWidget(butEjecter);
 
     labInfoTransfert = valueLabel("labInfoTransfert", GroupBox1);
     labInfoTransfert->setAlignment(Qt::AlignCenter);
@@ -149,6 +154,11 @@ void TforTransfertBatch::build()
     auto *main = new QVBoxLayout(this);
     main->setContentsMargins(16, 12, 11, 12);
     main->addWidget(GroupBox1);
+}
+
+void TforTransfertBatch::setCardEject(const CardEject &eject)
+{
+    butEjecter->setCardEject(eject);
 }
 
 void TforTransfertBatch::setStartDelay(int milliseconds)
@@ -247,11 +257,24 @@ void TforTransfertBatch::LanceTraitementClick()
         LancerDiaporama(m_settings, written);
     }
     m_finished = true;
+    // A camera or phone is given back to the desktop at once.
+    if (m_source && m_source->isDevice())
+        m_source->release();
+    // A removable card: ejected now, or the window stays open to offer it.
+    if (butEjecter->offer(m_source.get(), m_settings.EjecterCarte)) {
+        GroupBox1->setTitle(QStringLiteral(" Transfert des photos terminé "));
+        butArreter->setText(QStringLiteral("Fermer"));
+        disconnect(butArreter, &QPushButton::clicked, this, nullptr);
+        connect(butArreter, &QPushButton::clicked, this, &QDialog::accept);
+        connect(butEjecter, &CardEjectButton::ejected, this, &QDialog::accept);
+        return;
+    }
     accept();
 }
 
 void LancerTransfertBatch(TParamAppli &settings, QStringList &photos, const QString &destination,
-                          const QString &theme, bool lowQuality, bool lowQualityOnly, bool thumbnails, QWidget *parent)
+                          const QString &theme, bool lowQuality, bool lowQualityOnly, bool thumbnails, QWidget *parent,
+                          std::shared_ptr<PhotoSource> source)
 {
     BatchOptions options;
     options.destination = destination;
@@ -259,6 +282,8 @@ void LancerTransfertBatch(TParamAppli &settings, QStringList &photos, const QStr
     options.lowQuality = lowQuality;
     options.lowQualityOnly = lowQualityOnly;
     options.thumbnails = thumbnails;
+    // A folder's photos are copied from their files; a device's are read through the source.
+    options.source = std::move(source);
     TforTransfertBatch window(settings, photos, options, parent);
     if (const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
         window.move(screen->availableGeometry().center() - window.rect().center());

@@ -10,6 +10,8 @@
 #include <functional>
 #include <optional>
 
+class CardEjectButton;
+class CardEject;
 class ElidedLabel;
 class QGroupBox;
 class QLabel;
@@ -29,6 +31,8 @@ public:
     // The pause between the window's first showing and the start of the processing (500 ms),
     // which lets the window paint first; benchmarks timing the processing set it to 0.
     void setStartDelay(int milliseconds);
+    // Test seam: the UDisks2 the eject button asks.
+    void setCardEject(const CardEject &eject);
     // Escape does nothing: the stop button is the only way in while the batch runs.
     void reject() override;
 
@@ -65,6 +69,7 @@ private:
     bool m_thumbnails;
     bool m_started = false;
     bool m_finished = false;
+    std::shared_ptr<PhotoSource> m_source;
 
     QTimer *Timer = nullptr;
     QGroupBox *GroupBox1 = nullptr;
@@ -76,10 +81,11 @@ private:
     ElidedLabel *labNomPhoto = nullptr;
     ElidedLabel *labNomPhotoDestination = nullptr;
     QPushButton *butArreter = nullptr;
+    CardEjectButton *butEjecter = nullptr;
 };
 
 // Runs the batch window modally on the photos (at least one) and returns when it has closed.
 // Entries of photos whose source the transfer deleted are removed from the list.
 void LancerTransfertBatch(TParamAppli &settings, QStringList &photos, const QString &destination,
                           const QString &theme, bool lowQuality, bool lowQualityOnly, bool thumbnails,
-                          QWidget *parent = nullptr);
+                          QWidget *parent = nullptr, std::shared_ptr<PhotoSource> source = {});

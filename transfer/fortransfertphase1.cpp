@@ -6,6 +6,9 @@
 #include "core/settings/paramappli.h"
 #include "core/files/paths.h"
 #include "core/discovery/recherchephotos.h"
+#include "core/sources/foldersource.h"
+#include "core/sources/sourcechoice.h"
+#include "core/userinterface.h"
 #include "dialogs/choisirrepertoire.h"
 #include "dialogs/helpwindow.h"
 #include "dialogs/messages.h"
@@ -20,6 +23,10 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
+#include <QPointer>
+#include <QtConcurrent/QtConcurrentRun>
+#include <QFutureWatcher>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -59,7 +66,10 @@ TforTransfertPhase1::TforTransfertPhase1(TParamAppli &settings, int mode, QWidge
     setWindowTitle(QStringLiteral("Lumaro - Paramétrage du transfert"));
     build();
 
-    slLecteurCarte->AffecterTexte(settings.LecteurCarte);
+    if (PhotoSources::isDeviceText(settings.LecteurCarte))
+        setSource(settings.LecteurCarte);
+    else
+        slLecteurCarte->AffecterTexte(settings.LecteurCarte);
     slRepertoire->AffecterTexte(Paths::shownFolder(settings.RepertoirePhoto));
     cbLowQuality->setChecked(settings.ActiverLowQ);
     cbMiniature->setChecked(settings.MiniatureBatch());
@@ -150,15 +160,74 @@ void TforTransfertPhase1::layOutForMode()
 
 void TforTransfertPhase1::setSource(const QString &folder)
 {
+    if (PhotoSources::isDeviceText(folder)) {
+        m_deviceText = folder;
+        slLecteurCarte->AffecterTexte(SourceChoices::shownText(folder));
+        return;
+    }
+    m_deviceText.clear();
     slLecteurCarte->AffecterTexte(folder.isEmpty() ? folder : Paths::withSeparator(folder));
 }
 
-void TforTransfertPhase1::slLecteurCarteListeClick()
+QString TforTransfertPhase1::sourceText() const
+{
+    const QString shown = slLecteurCarte->LireTexte();
+    if (!m_deviceText.isEmpty() && shown == SourceChoices::shownText(m_deviceText))
+        return m_deviceText;
+    return shown;
+}
+
+void TforTransfertPhase1::chooseFolder()
 {
     const FolderChoice choice =
         ChoisirRepertoire(QStringLiteral("Choisissez le répertoire contenant les photos à transférer"));
     if (choice.confirmed)
         setSource(choice.folder);
+}
+
+void TforTransfertPhase1::slLecteurCarteListeClick()
+{
+    if (m_busy)
+        return;
+    if (!m_sourceMenu) {
+        m_sourceMenu = new QMenu(this);
+        m_sourceMenu->setObjectName(QStringLiteral("menuSources"));
+    }
+    fillSourceMenu({}, true);
+    // Detection opens every device for a moment: never on the window's thread.
+    const int detection = ++m_detection;
+    auto *watcher = new QFutureWatcher<QList<DetectedDevice>>(this);
+    connect(watcher, &QFutureWatcher<QList<DetectedDevice>>::finished, this, [this, watcher, detection] {
+        watcher->deleteLater();
+        if (detection == m_detection && m_sourceMenu->isVisible())
+            fillSourceMenu(watcher->result(), false);
+    });
+    const auto detect = m_detect ? m_detect : [] { return DeviceDetector::detect(DeviceDetector::Detail::Full); };
+    watcher->setFuture(QtConcurrent::run(detect));
+    m_sourceMenu->popup(slLecteurCarte->mapToGlobal(QPoint(0, slLecteurCarte->height())));
+}
+
+void TforTransfertPhase1::fillSourceMenu(const QList<DetectedDevice> &devices, bool searching)
+{
+    m_sourceMenu->clear();
+    const QList<SourceChoice> choices = SourceChoices::fromDetected(devices);
+    if (choices.isEmpty()) {
+        QAction *none = m_sourceMenu->addAction(searching ? QStringLiteral("Recherche des appareils…")
+                                                          : QStringLiteral("Aucun appareil branché"));
+        none->setObjectName(QStringLiteral("actAucunAppareil"));
+        none->setEnabled(false);
+    }
+    for (const SourceChoice &choice : choices) {
+        QAction *action = m_sourceMenu->addAction(choice.label);
+        action->setObjectName(QStringLiteral("actSource"));
+        action->setData(choice.text);
+        connect(action, &QAction::triggered, this, [this, text = choice.text] { setSource(text); });
+    }
+    m_sourceMenu->addSeparator();
+    QAction *folder = m_sourceMenu->addAction(QStringLiteral("Autre dossier…"));
+    folder->setObjectName(QStringLiteral("actAutreDossier"));
+    // Once the menu has closed: the folder browser is a window of its own.
+    connect(folder, &QAction::triggered, this, &TforTransfertPhase1::chooseFolder, Qt::QueuedConnection);
 }
 
 void TforTransfertPhase1::slRepertoireListeClick()
@@ -203,7 +272,7 @@ void TforTransfertPhase1::butSuivantClick()
 {
     if (m_busy)
         return;
-    const QString source = slLecteurCarte->LireTexte();
+    const QString source = sourceText();
     const QString destination = slRepertoire->LireTexte();
     // An empty field would mean the root of the whole disk: never searched or written by accident.
     if (source.isEmpty() || destination.isEmpty()) {
@@ -224,9 +293,24 @@ void TforTransfertPhase1::butSuivantClick()
 
     QtUserInterface ui;
     QStringList photos, extraFiles;
+    const bool device = PhotoSources::isDeviceText(source);
+    std::shared_ptr<PhotoSource> photoSource;
+    if (device) {
+        photoSource = openDevice(source);
+        if (!photoSource) {
+            reopen();
+            return;
+        }
+    } else {
+        photoSource = std::make_shared<FolderSource>(Paths::withSeparator(source));
+    }
     try {
-        RechercherPhotos(Paths::withSeparator(source), true, m_filtre, extraFiles, photos, m_settings, ui);
+        if (device)
+            RechercherPhotos(*photoSource, photoSource->root(), true, m_filtre, extraFiles, photos, m_settings, ui);
+        else
+            RechercherPhotos(Paths::withSeparator(source), true, m_filtre, extraFiles, photos, m_settings, ui);
     } catch (const LumaroError &error) {
+        photoSource->release();
         MessageErreur(error.message());
         reopen();
         return;
@@ -235,19 +319,45 @@ void TforTransfertPhase1::butSuivantClick()
     if (photos.isEmpty())
         MessageInformation(QStringLiteral("Aucune photo à transférer !"));
     else
-        transferPhotos(photos, folder, saiNomPhoto->LireTexte());
+        transferPhotos(photos, folder, saiNomPhoto->LireTexte(), photoSource);
     // Also when nothing was found and after a stopped transfer.
     if (!extraFiles.isEmpty())
-        EnregistrerExtensionsSupp(folder, extraFiles, ui);
+        EnregistrerExtensionsSupp(folder, extraFiles, ui, *photoSource);
+    // The desktop may take the device again.
+    photoSource->release();
     reopen();
     accept();
 }
 
-void TforTransfertPhase1::transferPhotos(QStringList &photos, const QString &destination, const QString &theme)
+std::shared_ptr<PhotoSource> TforTransfertPhase1::openDevice(const QString &text)
+{
+    SourceOpening opening;
+    {
+        QtUserInterface waitUi;
+        WaitScope wait(waitUi, QStringLiteral("Connexion à l'appareil..."));
+        opening = PhotoSources::open(text);
+    }
+    if (!opening.source) {
+        MessageErreur(opening.message);
+        return nullptr;
+    }
+    // Offered again next time, by its model and serial number.
+    if (text != m_settings.LecteurCarte) {
+        try {
+            m_settings.rememberSource(text);
+        } catch (const LumaroError &error) {
+            MessageErreur(error.message());
+        }
+    }
+    return opening.source;
+}
+
+void TforTransfertPhase1::transferPhotos(QStringList &photos, const QString &destination, const QString &theme,
+                                         const std::shared_ptr<PhotoSource> &source)
 {
     if (m_mode == PhotoByPhotoMode) {
         // The low-quality box is hidden in this mode; it still carries the settings' choice.
-        LancerTransfertPhoto(m_settings, photos, destination, theme, cbLowQuality->isChecked(), this);
+        LancerTransfertPhoto(m_settings, photos, destination, theme, cbLowQuality->isChecked(), this, source);
         return;
     }
     try {
@@ -258,5 +368,5 @@ void TforTransfertPhase1::transferPhotos(QStringList &photos, const QString &des
         MessageErreur(error.message());
     }
     LancerTransfertBatch(m_settings, photos, destination, theme, cbLowQuality->isChecked(),
-                         cbSeulementLowQ->isChecked(), cbMiniature->isChecked(), this);
+                         cbSeulementLowQ->isChecked(), cbMiniature->isChecked(), this, source);
 }

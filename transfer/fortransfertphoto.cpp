@@ -12,6 +12,7 @@
 #include "dialogs/helpwindow.h"
 #include "slideshow/fordiaporama.h"
 #include "dialogs/messages.h"
+#include "transfer/cardejectbutton.h"
 
 #include <QAction>
 #include <QApplication>
@@ -318,10 +319,26 @@ void TforTransfertPhoto::actBasseQualiteExecute()
     runCopy([this] { return m_session.lowQualityOnly(m_ui); });
 }
 
+void TforTransfertPhoto::setSource(std::shared_ptr<PhotoSource> source)
+{
+    m_source = source;
+    m_session.setSource(source);
+    m_preloader.setSource(std::move(source));
+}
+
+void TforTransfertPhoto::setCardEject(const CardEject &eject)
+{
+    butEjecter->setCardEject(eject);
+}
+
 void TforTransfertPhoto::butAnnulerClick()
 {
     if (m_busy)
         return;
+    if (m_ejectOffered) {
+        finish();
+        return;
+    }
     if (m_session.stopNeedsConfirmation()
         && !MessageConfirmation(QStringLiteral("Confirmez vous l'arrêt du transfert ?")))
         return;
@@ -339,6 +356,23 @@ void TforTransfertPhoto::ProposerDiaporama()
 
 void TforTransfertPhoto::finish()
 {
+    if (!m_ejectOffered) {
+        // A camera or phone is given back to the desktop at once.
+        if (m_source && m_source->isDevice())
+            m_source->release();
+        // A removable card: ejected now, or the window stays open to offer it.
+        if (butEjecter->offer(m_source.get(), m_settings.EjecterCarte)) {
+            m_ejectOffered = true;
+            for (QAction *action : {actPrecedent, actBasseQualite, actTransfert, actSuivant})
+                action->setEnabled(false);
+            panSaisie->setEnabled(false);
+            connect(butEjecter, &CardEjectButton::ejected, this, [this] {
+                m_finished = true;
+                accept();
+            });
+            return;
+        }
+    }
     m_finished = true;
     accept();
 }
@@ -376,9 +410,10 @@ bool TforTransfertPhoto::eventFilter(QObject *watched, QEvent *event)
 }
 
 int LancerTransfertPhoto(TParamAppli &settings, QStringList &photos, const QString &destination,
-                         const QString &theme, bool lowQuality, QWidget *parent)
+                         const QString &theme, bool lowQuality, QWidget *parent, std::shared_ptr<PhotoSource> source)
 {
     TforTransfertPhoto window(settings, photos, destination, theme, lowQuality, parent);
+    window.setSource(std::move(source));
     if (maximisedMode(settings.ModeAffichagePP)) {
         window.setWindowState(window.windowState() | Qt::WindowMaximized);
     } else if (const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {

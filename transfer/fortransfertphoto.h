@@ -15,6 +15,8 @@ class QLabel;
 class QProgressBar;
 class QStackedLayout;
 class QPushButton;
+class CardEject;
+class CardEjectButton;
 class QToolButton;
 class QWidget;
 class ToggleButton;
@@ -37,6 +39,11 @@ public:
     void InitialiserAffichage();
 
     const PhotoByPhotoSession &session() const { return m_session; }
+    // A camera or phone the photos are read from (null: files on the disk); a card folder
+    // given here is offered to be ejected at the end.
+    void setSource(std::shared_ptr<PhotoSource> source);
+    // Test seam: the UDisks2 the eject button asks.
+    void setCardEject(const CardEject &eject);
     // The picture as shown (turned), for tests.
     QImage picture() const;
     // A copy is running: the window takes no input.
@@ -128,8 +135,12 @@ private:
     QAction *actTransfert = nullptr;
     QAction *actSuivant = nullptr;
     QAction *actArreter = nullptr;
+    CardEjectButton *butEjecter = nullptr;
+    std::shared_ptr<PhotoSource> m_source;
+    bool m_ejectOffered = false;
 };
 
 // Runs the window modally on the photos (at least one) and returns its modal result.
 int LancerTransfertPhoto(TParamAppli &settings, QStringList &photos, const QString &destination,
-                         const QString &theme, bool lowQuality, QWidget *parent = nullptr);
+                         const QString &theme, bool lowQuality, QWidget *parent = nullptr,
+                         std::shared_ptr<PhotoSource> source = {});

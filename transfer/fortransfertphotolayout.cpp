@@ -21,6 +21,8 @@
 #include <QPushButton>
 #include <QStackedLayout>
 #include <QToolBar>
+
+#include "transfer/cardejectbutton.h"
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -288,6 +290,8 @@ QWidget *TforTransfertPhoto::buildButtonStrip()
     strip->addWidget(sbAgrandirEcran);
     strip->addStretch(1);
     strip->addWidget(actBoutons);
+    butEjecter = new CardEjectButton(panBoutons);
+    strip->addWidget(butEjecter);
     strip->addStretch(1);
     return panBoutons;
 }

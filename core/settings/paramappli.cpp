@@ -33,6 +33,7 @@ struct SettingTable {
             {"General", "RepertoireAIgnorer", &P::RepertoireAIgnorer, "", 0, true},
             {"General", "ModeAffichagePP", &P::ModeAffichagePP, nullptr, 0, true},
             {"General", "ExtensionSupp", &P::ExtensionSupp, "", 0, true},
+            {"General", "EjecterCarte", &P::EjecterCarte, nullptr, 0, true},
             {"ImagesLowQ", "Qualite", &P::Qualite, nullptr, 40, true},
             {"ImagesLowQ", "Suffixe", &P::Suffixe, "Low", 0, true},
             {"ImagesLowQ", "Repertoire", &P::Repertoire, "Basse Resolution", 0, true},
@@ -115,6 +116,13 @@ void TParamAppli::setMiniatureBatch(bool value)
 {
     m_miniatureBatch = value;
     m_file.writeBool(QStringLiteral("General"), QStringLiteral("MiniatureBatch"), value);
+    m_file.flush();
+}
+
+void TParamAppli::rememberSource(const QString &source)
+{
+    LecteurCarte = source;
+    m_file.writeString(QStringLiteral("General"), QStringLiteral("LecteurCarte"), source);
     m_file.flush();
 }
 

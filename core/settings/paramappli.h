@@ -26,6 +26,9 @@ public:
     bool MiniatureBatch() const { return m_miniatureBatch; }
     // Stores the value and writes that one key at once.
     void setMiniatureBatch(bool value);
+    // The source chosen in the transfer set-up (a device's remembered address), written at once
+    // so that the next transfer offers it again. Throws LumaroError when it cannot be written.
+    void rememberSource(const QString &source);
 
     // "Section/Key=value" for every setting in table order, booleans as 0/1.
     QStringList describe() const;
@@ -49,6 +52,8 @@ public:
     QString RepertoireAIgnorer;
     int ModeAffichagePP = 0;
     QString ExtensionSupp;
+    // Eject a removable card (through UDisks2) as soon as a transfer from it is over.
+    bool EjecterCarte = false;
     bool GestionEXIF = true;
     // ImagesLowQ
     int Qualite = 40;

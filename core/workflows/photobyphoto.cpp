@@ -5,6 +5,8 @@
 #include "core/files/filesystem.h"
 #include "core/naming/namemask.h"
 #include "core/settings/paramappli.h"
+#include "core/operations/contenttransfer.h"
+#include "core/operations/lowqualitycopy.h"
 #include "core/operations/photooperations.h"
 #include "core/userinterface.h"
 
@@ -43,8 +45,14 @@ QString PhotoByPhotoSession::source() const
 void PhotoByPhotoSession::showCurrent()
 {
     const QString path = source();
-    LireInformationsExif(m_exif, path, exifManaged());
-    m_dateLue = DatePhoto(m_exif, path);
+    if (fromDevice()) {
+        const QByteArray &content = deviceContent();
+        LireInformationsExif(m_exif, content, m_fileTime, exifManaged() && !content.isEmpty());
+        m_dateLue = DatePhoto(m_exif, m_fileTime);
+    } else {
+        LireInformationsExif(m_exif, path, exifManaged());
+        m_dateLue = DatePhoto(m_exif, path);
+    }
     m_datePriseDeVue = m_dateLue;
     m_angle = 0;
     if (m_automaticRotation) {
@@ -119,6 +127,8 @@ PhotoByPhotoSession::After PhotoByPhotoSession::moveOn()
 
 PhotoByPhotoSession::After PhotoByPhotoSession::transfer(const QString &finalName, UserInterface &ui)
 {
+    if (fromDevice())
+        return transferFromDevice(finalName, ui);
     const QString path = source();
     const bool succeeded =
         TransfererPhoto(m_settings, ui, path, m_destination, finalName, m_angle, m_exif, m_exportExif, m_lowQuality);
@@ -139,11 +149,70 @@ PhotoByPhotoSession::After PhotoByPhotoSession::lowQualityOnly(UserInterface &ui
     const QString target = NomBasseQualite();
     try {
         checkInsideDestination(m_destination, target);
-        EnregistrerBasseQualite(m_settings, source(), target, m_angle);
+        if (fromDevice()) {
+            const QByteArray &content = deviceContent();
+            if (content.isEmpty())
+                throw LumaroError(m_readOutcome.message);
+            const LowQualityCopy made = LowQualityCopy::makeFromContent(LowQualityCopy::Options::fromSettings(m_settings),
+                                                                        content, m_angle, m_fileTime);
+            EnregistrerBasseQualite(m_settings, source(), target, m_angle, &made);
+        } else {
+            EnregistrerBasseQualite(m_settings, source(), target, m_angle);
+        }
     } catch (const LumaroError &error) {
         ui.showError(error.message());
         return After::SamePhoto;
     }
     m_written.append(target);
+    return moveOn();
+}
+
+const QByteArray &PhotoByPhotoSession::deviceContent()
+{
+    const QString path = source();
+    if (m_contentPath == path)
+        return m_content;
+    m_contentPath = path;
+    const DeviceResult<SourceFile> described = m_source->describe(path);
+    m_fileTime = described.ok() ? described.value.modified : QDateTime();
+    DeviceResult<QByteArray> read = m_source->readFile(path);
+    m_readOutcome = read;
+    m_content = read.ok() ? std::move(read.value) : QByteArray();
+    return m_content;
+}
+
+PhotoByPhotoSession::After PhotoByPhotoSession::transferFromDevice(const QString &finalName, UserInterface &ui)
+{
+    const QString path = source();
+    const QByteArray &content = deviceContent();
+    if (content.isEmpty()) {
+        ui.showInformation(QStringLiteral("Erreur pendant le transfert de la photo : \n") + m_readOutcome.message);
+        return m_readOutcome.status == DeviceStatus::Gone ? After::Finished : moveOn();
+    }
+    SourcePhoto photo;
+    photo.source = path;
+    photo.content = content;
+    const qint64 seconds = m_fileTime.isValid() ? m_fileTime.toSecsSinceEpoch() : QDateTime::currentSecsSinceEpoch();
+    photo.modified = {time_t(seconds), 0};
+    const ContentTransferResult result = TransfererContenu(m_settings, ui, photo, *m_source, m_destination, finalName,
+                                                           m_angle, m_exif, m_exportExif, m_lowQuality);
+    if (result.written || FileSystem::status(finalName))
+        m_written.append(finalName);
+    if (result.deletion.status == DeviceStatus::DeletionRefused && !m_deletionRefusedTold) {
+        m_deletionRefusedTold = true;
+        ui.showInformation(result.deletion.message);
+    }
+    if (result.written && m_settings.SupprimerPhoto && result.deletion.ok()) {
+        m_photos.removeAt(m_number - 1);
+        --m_number;
+    }
+    m_contentPath.clear();
+    m_content.clear();
+    // Unplugged: nothing more can be read from it.
+    if (result.deletion.status == DeviceStatus::Gone || m_source->gone()) {
+        ui.showError(QStringLiteral("Le transfert est arrêté : l'appareil n'est plus accessible.\n"
+                                    "Les photos qui n'ont pas été transférées sont restées sur l'appareil."));
+        return After::Finished;
+    }
     return moveOn();
 }

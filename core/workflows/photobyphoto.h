@@ -4,9 +4,12 @@
 // "Suivante" do to the list of photos and to the list of written files. The window shows the
 // state and forwards the user's actions; tests drive it the same way.
 #include "core/exif/informationexif.h"
+#include "core/sources/photosource.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 class TParamAppli;
 class UserInterface;
@@ -16,6 +19,10 @@ public:
     // photos is the search's list (at least one entry); entries whose source a transfer deleted
     // are removed from it. destination is the root folder, with its trailing "/".
     PhotoByPhotoSession(const TParamAppli &settings, QStringList &photos, QString destination, QString theme);
+
+    // A camera or phone the photos are read from, each once, and deleted on (null: files on
+    // the disk). A deletion it refuses is told once, through the ui of the transfer.
+    void setSource(std::shared_ptr<PhotoSource> source) { m_source = std::move(source); }
 
     // Settings and toggles in force. Automatic rotation applies when a photo is shown; the two
     // others at the next transfer. EXIF management off forces rotation and export off.
@@ -84,6 +91,10 @@ public:
 
 private:
     After moveOn();
+    bool fromDevice() const { return m_source && m_source->isDevice(); }
+    // The bytes and time of the photo shown, read from the device; empty when it failed.
+    const QByteArray &deviceContent();
+    After transferFromDevice(const QString &finalName, UserInterface &ui);
 
     const TParamAppli &m_settings;
     QStringList &m_photos;
@@ -99,4 +110,10 @@ private:
     bool m_automaticRotation = false;
     bool m_lowQuality = false;
     bool m_exportExif = false;
+    std::shared_ptr<PhotoSource> m_source;
+    QString m_contentPath; // whose bytes m_content holds
+    QByteArray m_content;
+    QDateTime m_fileTime;
+    DeviceOutcome m_readOutcome;
+    bool m_deletionRefusedTold = false;
 };

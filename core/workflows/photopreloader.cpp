@@ -17,12 +17,23 @@ void PhotoPreloader::setTarget(QSize target)
     m_jobs.clear();
 }
 
+Imaging::Photo PhotoPreloader::decode(const std::shared_ptr<PhotoSource> &source, const QString &path, QSize target,
+                                      Imaging::MetadataChoice metadata)
+{
+    if (!source || !source->isDevice())
+        return Imaging::loadPhotoCovering(path, target, metadata);
+    const DeviceResult<QByteArray> bytes = source->readFile(path);
+    if (!bytes.ok())
+        throw LumaroError(bytes.message);
+    return Imaging::decodePhoto(bytes.value, metadata, target);
+}
+
 std::shared_future<Imaging::Photo> PhotoPreloader::start(const QString &path) const
 {
     const QSize target = m_target;
     const Imaging::MetadataChoice metadata = m_metadata;
-    return std::async(std::launch::async, [path, target, metadata] {
-               return Imaging::loadPhotoCovering(path, target, metadata);
+    return std::async(std::launch::async, [source = m_source, path, target, metadata] {
+               return decode(source, path, target, metadata);
            }).share();
 }
 
@@ -39,7 +50,7 @@ Imaging::Photo PhotoPreloader::load(const QString &path)
 {
     const auto found = m_jobs.find(path);
     if (found == m_jobs.end())
-        return Imaging::loadPhotoCovering(path, m_target, m_metadata);
+        return decode(m_source, path, m_target, m_metadata);
     // get() hands over the picture, or throws the error that the background decode met.
     const std::shared_future<Imaging::Photo> job = found->second;
     return job.get();

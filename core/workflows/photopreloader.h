@@ -4,6 +4,7 @@
 // at the smallest DCT scale that still covers the display size. A photo whose file changes
 // (turned, deleted) is forgotten by its owner; nothing stale is ever handed out for it.
 #include "core/imaging/imaging.h"
+#include "core/sources/photosource.h"
 
 #include <QSize>
 #include <QString>
@@ -11,6 +12,7 @@
 
 #include <future>
 #include <map>
+#include <memory>
 
 class PhotoPreloader {
 public:
@@ -18,6 +20,9 @@ public:
     ~PhotoPreloader(); // waits for the decodes under way
     PhotoPreloader(const PhotoPreloader &) = delete;
     PhotoPreloader &operator=(const PhotoPreloader &) = delete;
+
+    // A camera or phone the photos are read from (null: files on the disk).
+    void setSource(std::shared_ptr<PhotoSource> source) { m_source = std::move(source); }
 
     // The size to cover; a new size drops what was decoded for the old one.
     void setTarget(QSize target);
@@ -37,6 +42,10 @@ public:
 private:
     std::shared_future<Imaging::Photo> start(const QString &path) const;
 
+    static Imaging::Photo decode(const std::shared_ptr<PhotoSource> &source, const QString &path, QSize target,
+                                 Imaging::MetadataChoice metadata);
+
+    std::shared_ptr<PhotoSource> m_source;
     Imaging::MetadataChoice m_metadata;
     QSize m_target;
     std::map<QString, std::shared_future<Imaging::Photo>> m_jobs;
