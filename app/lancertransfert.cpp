@@ -2,21 +2,27 @@
 
 #include "dialogs/messages.h"
 #include "core/settings/paramappli.h"
+#include "core/files/filesystem.h"
 #include "core/files/paths.h"
+#include "core/sources/photosource.h"
 #include "transfer/fortransfertphase1.h"
 
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 
-#include <QFileInfo>
 
 QString transferSource(const TParamAppli &params, const QString &path)
 {
     if (path.isEmpty())
         return params.LecteurCarte;
-    if (QFileInfo(path).isDir())
-        return Paths::withSeparator(path);
+    // A camera or phone is looked for when the search starts, where a missing one is told.
+    if (PhotoSources::isDeviceText(path))
+        return path;
+    // The desktop hands a card over as file:///media/...: its path's bytes.
+    const QString folder = PhotoSources::localPath(path);
+    if (FileSystem::isFolder(folder))
+        return Paths::withSeparator(folder);
     MessageErreur(QStringLiteral("Le chemin passé en paramètre ") + path + QStringLiteral(" n'existe pas."));
     return params.LecteurCarte;
 }

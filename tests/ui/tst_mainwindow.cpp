@@ -10,6 +10,7 @@
 #include "core/settings/paramappli.h"
 #include "tests/testsupport.h"
 
+#include <QDir>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -199,6 +200,17 @@ private slots:
         QCOMPARE(transferSource(window.params(), card.path() + u'/'), card.path() + u'/');
         expectModal();
         QCOMPARE(transferSource(window.params(), QStringLiteral("/no/such")), window.params().LecteurCarte);
+
+        // What the desktop hands over (%U): a card as a file:// address, percent-decoded to
+        // its path; a camera's or phone's address as it is, looked for when the search starts.
+        QVERIFY(QDir(card.path()).mkdir(QStringLiteral("CARTE SD")));
+        QCOMPARE(transferSource(window.params(), QStringLiteral("file://") + card.path() + QStringLiteral("/CARTE%20SD")),
+                 card.path() + QStringLiteral("/CARTE SD/"));
+        QCOMPARE(transferSource(window.params(), QStringLiteral("gphoto2://[usb:002,005]/")),
+                 QStringLiteral("gphoto2://[usb:002,005]/"));
+        QCOMPARE(transferSource(window.params(), QStringLiteral("mtp://Google_Pixel_7/")), QStringLiteral("mtp://Google_Pixel_7/"));
+        expectModal();
+        QCOMPARE(transferSource(window.params(), QStringLiteral("file:///no/such")), window.params().LecteurCarte);
     }
 
     void helpOpensAtTheRightTopic()
