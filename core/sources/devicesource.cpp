@@ -101,7 +101,20 @@ DeviceResult<QByteArray> DeviceSource::readFile(const QString &photo)
     const QString path = devicePath(photo);
     if (path.isEmpty())
         return DeviceOutcome::failure(DeviceStatus::NotFound, QStringLiteral("%1 n'est pas sur l'appareil.").arg(photo));
-    return noted(m_session->readFile(path));
+    {
+        QMutexLocker lock(&m_filesLock);
+        for (const auto &recent : std::as_const(m_recent))
+            if (recent.first == path)
+                return recent.second;
+    }
+    DeviceResult<QByteArray> read = noted(m_session->readFile(path));
+    if (read.ok()) {
+        QMutexLocker lock(&m_filesLock);
+        m_recent.append({path, read.value});
+        if (m_recent.size() > RecentReads)
+            m_recent.removeFirst();
+    }
+    return read;
 }
 
 DeviceResult<QByteArray> DeviceSource::thumbnail(const QString &photo)
@@ -118,10 +131,10 @@ DeviceOutcome DeviceSource::remove(const QString &photo)
     if (path.isEmpty())
         return DeviceOutcome::failure(DeviceStatus::NotFound, QStringLiteral("%1 n'est pas sur l'appareil.").arg(photo));
     const DeviceOutcome outcome = noted(m_session->remove(path));
-    if (outcome.ok()) {
-        QMutexLocker lock(&m_filesLock);
+    QMutexLocker lock(&m_filesLock);
+    m_recent.removeIf([&](const QPair<QString, QByteArray> &recent) { return recent.first == path; });
+    if (outcome.ok())
         m_files.remove(path);
-    }
     return outcome;
 }
 

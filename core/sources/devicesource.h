@@ -47,4 +47,8 @@ private:
     std::atomic<bool> m_gone{false};
     QMutex m_filesLock;
     QHash<QString, SourceFile> m_files; // what the listings said, by path on the device
+    // The last files read, newest last: the preview and the transfer of the photo shown
+    // (photo by photo) read the device once. Shared bytes, no copies.
+    static constexpr int RecentReads = 3;
+    QList<QPair<QString, QByteArray>> m_recent;
 };

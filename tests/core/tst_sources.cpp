@@ -3,6 +3,7 @@
 // the verified write and deletes it on the device, a device that refuses deletion or goes away
 // in the middle, and lumaro-cli on a device's address.
 #include "core/discovery/filtrephoto.h"
+#include "core/exif/exifdate.h"
 #include "core/discovery/history.h"
 #include "core/discovery/recherchephotos.h"
 #include "core/operations/contenttransfer.h"
@@ -10,6 +11,7 @@
 #include "core/sources/devicesource.h"
 #include "core/sources/foldersource.h"
 #include "core/workflows/batchtransfer.h"
+#include "core/workflows/photobyphoto.h"
 #include "tests/testsupport.h"
 #include "tools/democard.h"
 
@@ -303,6 +305,42 @@ private slots:
         QVERIFY(photos.size() >= m_contents.photos.size() - written.size());
         for (const QString &photo : std::as_const(photos))
             QVERIFY2(QFile::exists(moved + u'/' + photo.mid(servedUri(m_camera).size())), qPrintable(photo));
+    }
+
+    // Photo by photo from the device: each photo's date from its EXIF data read from the
+    // device, its turn, its copy written and verified, then deleted on the device; a
+    // protected photo stays, told once.
+    void photoByPhotoFromADevice()
+    {
+        QVERIFY(QFile::setPermissions(m_contents.photos.at(3), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        const std::shared_ptr<PhotoSource> camera = openCamera();
+        QVERIFY(camera);
+        QStringList photos = search(*camera, camera->root());
+        PhotoByPhotoSession session(*m_settings, photos, path(QStringLiteral("out")) + u'/', QStringLiteral("Plage"));
+        session.setSource(camera);
+        session.setAutomaticRotation(true);
+        session.showCurrent();
+        QCOMPARE(session.DateLue(), ExifDate::parse(QStringLiteral("2024:07:12 09:15:00")));
+        RecordingUserInterface ui;
+        QStringList names;
+        PhotoByPhotoSession::After after = PhotoByPhotoSession::After::NextPhoto;
+        while (after == PhotoByPhotoSession::After::NextPhoto) {
+            names << session.NomFinal();
+            after = session.transfer(session.NomFinal(), ui);
+        }
+        QCOMPARE(after, PhotoByPhotoSession::After::Finished);
+        QCOMPARE(ui.information, QStringList{deletionRefusedMessage()});
+        QCOMPARE(session.PhotosTransferees(), names);
+        QCOMPARE(names.size(), m_contents.photos.size());
+        QCOMPARE(photos.size(), 1);
+        for (int index = 0; index < m_contents.photos.size(); ++index)
+            QCOMPARE(QFile::exists(m_contents.photos.at(index)), index == 3);
+        // A photo recorded on its side is written turned upright: as the card's transfer does.
+        const int turned = m_contents.photos.indexOf(m_contents.orientation6.value(0));
+        QVERIFY(turned >= 0);
+        QImage upright;
+        QVERIFY(upright.load(names.at(turned)));
+        QCOMPARE(upright.size(), QSize(240, 320));
     }
 
     // lumaro-cli on a device's address: search, name and batch.
