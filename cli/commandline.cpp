@@ -63,6 +63,12 @@ QList<CliCommand> makeCommands()
          {theme, low,
           flag(QStringLiteral("low-only"), QStringLiteral("écrit seulement les copies basse qualité et laisse les photos"))},
          2, commandBatch},
+        {QStringLiteral("devices"), QString(),
+         QStringLiteral("Affiche les appareils photo et téléphones branchés : modèle, port, adresse, numéro de série et "
+                        "mémoires. Une carte dont libgphoto2 voit le dossier DCIM est "
+                        "signalée comme carte mémoire : mieux vaut l'ouvrir comme dossier."),
+         {flag(QStringLiteral("no-details"), QStringLiteral("sans ouvrir les appareils (ni numéro de série ni mémoires)"))},
+         0, commandDevices},
         {QStringLiteral("check-version"), QString(),
          QStringLiteral("Cherche sur internet une nouvelle version (LUMARO_VERSION_URL : adresse du fichier de version) ; "
                         "affiche \"à jour\" (code 0) ou \"nouvelle version X : ADRESSE\" (code 10) ; code 1 en cas d'échec."),

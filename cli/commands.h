@@ -34,3 +34,4 @@ int commandLowQuality(CliContext &context, const QCommandLineParser &line);
 int commandTransfer(CliContext &context, const QCommandLineParser &line);
 int commandBatch(CliContext &context, const QCommandLineParser &line);
 int commandCheckVersion(CliContext &context, const QCommandLineParser &line);
+int commandDevices(CliContext &context, const QCommandLineParser &line);

@@ -1,8 +1,11 @@
-# What `cmake --install` puts in place: the two programs, the menu entry (offered by file managers
+# What `cmake --install` puts in place: the two programs and their probe, the menu entry (offered by file managers
 # when a camera card is mounted), the icon, the AppStream metadata and the French manual pages.
 include(GNUInstallDirs)
 
 install(TARGETS lumaro lumaro-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The reader of RAW, HEIF and video files: a private program, found by the two above at the same
+# place relative to their own folder (LUMARO_PROBE_INSTALLED_FOLDER).
+install(TARGETS lumaro-probe RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/lumaro)
 install(FILES ${CMAKE_SOURCE_DIR}/resources/desktop/lumaro.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/resources/icons/lumaro.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

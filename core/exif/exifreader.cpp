@@ -211,20 +211,10 @@ Entry entryOf(const Exiv2::Exifdatum &datum, const Exiv2::ExifData &exif)
     return entry;
 }
 
-QList<Entry> entriesOf(Exiv2::Image &image)
+QList<Entry> entriesOfImage(Exiv2::Image &image)
 {
     image.readMetadata();
-    const Exiv2::ExifData &exif = image.exifData();
-    QList<Entry> entries;
-    for (const Exiv2::Exifdatum &datum : exif) {
-        try {
-            if (!isLeftOut(datum))
-                entries.append(entryOf(datum, exif));
-        } catch (...) {
-            // One entry that cannot be printed does not hide the others.
-        }
-    }
-    return entries;
+    return entriesOf(image.exifData());
 }
 
 // Opens the photo with the given step and lists its entries; every failure becomes a French reason.
@@ -241,7 +231,7 @@ QList<Entry> readWith(Open open, QString *error)
                 *error = QStringLiteral("Ce fichier n'est pas une image JPEG");
             return {};
         }
-        return entriesOf(*image);
+        return entriesOfImage(*image);
     } catch (...) {
         // Exiv2 errors, and bad_alloc on a count that claims gigabytes.
         if (error)
@@ -251,6 +241,20 @@ QList<Entry> readWith(Open open, QString *error)
 }
 
 } // namespace
+
+QList<Entry> entriesOf(const Exiv2::ExifData &exif)
+{
+    QList<Entry> entries;
+    for (const Exiv2::Exifdatum &datum : exif) {
+        try {
+            if (!isLeftOut(datum))
+                entries.append(entryOf(datum, exif));
+        } catch (...) {
+            // One entry that cannot be printed does not hide the others.
+        }
+    }
+    return entries;
+}
 
 QString orientationText(long value)
 {

@@ -6,6 +6,10 @@
 #include <QList>
 #include <QString>
 
+namespace Exiv2 {
+class ExifData;
+}
+
 namespace ExifReader {
 
 // Where an entry comes from, stored in the entry's flag word. 0 is kept for the entry that the
@@ -43,6 +47,10 @@ bool hasExif(const QByteArray &fileBytes);
 // a French reason, or stays empty when the file simply has no EXIF.
 QList<Entry> readEntries(const QString &path, QString *error = nullptr);
 QList<Entry> readEntries(const QByteArray &fileBytes, QString *error = nullptr);
+
+// The entries of EXIF data that a reader of another format has already decoded (the probe's
+// RAW and HEIF readers), with the same names, values and omissions as for a JPEG.
+QList<Entry> entriesOf(const Exiv2::ExifData &exif);
 
 // The text given for an orientation value 1..8 ("top-left (1)" ... "left-bottom (8)"); empty
 // for any other value.

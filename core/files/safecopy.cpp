@@ -235,6 +235,35 @@ void copyFile(const QString &source, const QString &target, Mode mode, const Hoo
     commitCopy(out, mode, hooks, sourceChecksum.value(), written.st_size, fail);
 }
 
+namespace {
+
+// The bytes under a temporary name beside the target, with the given times, then put in place.
+void writeBytes(const QByteArray &content, const struct timespec (&times)[2], const QString &target, Mode mode,
+                const Hooks &hooks, const std::function<LumaroError()> &fail)
+{
+    FileReplacement out(target, syncFor(mode));
+    if (!out.isOpen())
+        throw fail();
+    Checksum checksum;
+    checksum.add(content.constData(), std::size_t(content.size()));
+    // Piece by piece, the disk starting on each piece at once (as a copy does): the flush that
+    // follows then finds most of the file already written.
+    qsizetype at = 0;
+    do {
+        const qsizetype size = std::min(content.size() - at, qsizetype(BufferSize));
+        if (!out.write(content.constData() + at, size))
+            throw fail();
+        if (mode == Mode::Verified)
+            ::sync_file_range(out.descriptor(), at, size, SYNC_FILE_RANGE_WRITE);
+        at += size;
+    } while (at < content.size());
+    if (::futimens(out.descriptor(), times) != 0)
+        throw fail();
+    commitCopy(out, mode, hooks, checksum.value(), off_t(content.size()), fail);
+}
+
+} // namespace
+
 void writeFromSource(const QString &source, const QByteArray &content, const QString &target, Mode mode,
                      const Hooks &hooks)
 {
@@ -244,19 +273,16 @@ void writeFromSource(const QString &source, const QByteArray &content, const QSt
     struct stat status {};
     if (!in.isOpen() || ::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode))
         throw fail();
-    FileReplacement out(target, syncFor(mode));
-    if (!out.isOpen())
-        throw fail();
-    Checksum checksum;
-    checksum.add(content.constData(), std::size_t(content.size()));
-    if (!out.write(content))
-        throw fail();
-    if (mode == Mode::Verified)
-        ::sync_file_range(out.descriptor(), 0, content.size(), SYNC_FILE_RANGE_WRITE);
     const struct timespec times[2] = {status.st_atim, status.st_mtim};
-    if (::futimens(out.descriptor(), times) != 0)
-        throw fail();
-    commitCopy(out, mode, hooks, checksum.value(), off_t(content.size()), fail);
+    writeBytes(content, times, target, mode, hooks, fail);
+}
+
+void writeContent(const QString &source, const QByteArray &content, const struct timespec &modified,
+                  const QString &target, Mode mode, const Hooks &hooks)
+{
+    const auto fail = [&] { return LumaroError(copyErrorMessage(source, target)); };
+    const struct timespec times[2] = {{0, UTIME_NOW}, modified};
+    writeBytes(content, times, target, mode, hooks, fail);
 }
 
 } // namespace SafeCopy

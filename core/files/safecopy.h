@@ -15,6 +15,8 @@
 #include <functional>
 #include <memory>
 
+#include <time.h>
+
 namespace SafeCopy {
 
 enum class Mode {
@@ -41,6 +43,14 @@ void copyFile(const QString &source, const QString &target, Mode mode = Mode::Pl
 // `content` before it takes the target's place. Throws LumaroError with the copy error.
 void writeFromSource(const QString &source, const QByteArray &content, const QString &target, Mode mode = Mode::Plain,
                      const Hooks &hooks = {});
+
+// Writes bytes that come from elsewhere than a local file (a camera's file read into memory) as
+// target, with the given last-write time (the access time is now) and the guarantees of
+// copyFile: with Mode::Verified it is flushed, read back past the page cache and compared with
+// `content` before it takes the target's place. `source` names the origin in the error message
+// (a device file's address). Throws LumaroError with the copy error.
+void writeContent(const QString &source, const QByteArray &content, const struct timespec &modified,
+                  const QString &target, Mode mode = Mode::Plain, const Hooks &hooks = {});
 
 // The program's copy error, shared by every copy step.
 QString copyErrorMessage(const QString &source, const QString &target);

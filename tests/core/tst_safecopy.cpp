@@ -158,6 +158,41 @@ private slots:
         QCOMPARE(calls, 1);
     }
 
+    // Bytes read from a camera: written, read back and compared like a copy, with the camera's
+    // time for the file; a damaged write or a missing folder leaves nothing behind.
+    void deviceBytesAreWrittenVerified()
+    {
+        QTemporaryDir dir;
+        const QString source = QStringLiteral("gphoto2://[usb:002,005]/DCIM/100CANON/IMG_0001.JPG");
+        const QString target = dir.filePath(QStringLiteral("2004-02-14 1.JPG"));
+        const QByteArray bytes = randomBytes(1500000, 4);
+        const struct timespec taken = {1076751012, 0};
+        SafeCopy::writeContent(source, bytes, taken, target, SafeCopy::Mode::Verified);
+        QCOMPARE(readFile(target), bytes);
+        QCOMPARE(qint64(modificationTime(target).tv_sec), qint64(1076751012));
+
+        SafeCopy::Hooks hooks;
+        hooks.afterWrite = [](const QString &temporary) {
+            QFile file(temporary);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            file.seek(777777);
+            char c = 0;
+            file.getChar(&c);
+            file.seek(777777);
+            file.putChar(char(c ^ 0x01));
+        };
+        const QString second = dir.filePath(QStringLiteral("2004-02-14 2.JPG"));
+        for (const QString &where : {second, dir.filePath(QStringLiteral("none/3.JPG"))}) {
+            try {
+                SafeCopy::writeContent(source, bytes, taken, where, SafeCopy::Mode::Verified, hooks);
+                QFAIL("a damaged or impossible write was accepted");
+            } catch (const LumaroError &error) {
+                QCOMPARE(error.message(), expectedError(source, where));
+            }
+        }
+        QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("2004-02-14 1.JPG")});
+    }
+
     void failuresLeaveNothingBehind_data()
     {
         QTest::addColumn<QString>("situation");

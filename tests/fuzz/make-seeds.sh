@@ -1,7 +1,9 @@
 #!/bin/sh
-# Writes the fuzzer's starting photos into the folder given (created if needed): small
+# Writes the fuzzers' starting files into the folder given (created if needed): small
 # generated JPEGs in the variants cameras and editors produce, with EXIF, orientation and a
-# stored thumbnail, plus a few JPEGs found on this machine. Needs ImageMagick and exiftool.
+# stored thumbnail, plus a few JPEGs found on this machine; HEIC with and without a thumbnail
+# item, a RAW-like TIFF with EXIF and a JPEG preview, and short videos in the containers cameras
+# write. Needs ImageMagick, exiftool, heif-enc, exiv2 and ffmpeg.
 set -eu
 out=${1:?usage: make-seeds.sh FOLDER}
 mkdir -p "$out"
@@ -46,6 +48,24 @@ profile = bytes(range(256)) * 8
 segments = app2(1, 2, profile[:1000]) + app2(2, 2, profile[1000:])
 open(sys.argv[2], 'wb').write(data[:2] + segments + data[2:])
 PY
+
+# HEIF from the camera-like JPEG (its EXIF kept), without and with a thumbnail item.
+heif-enc -q 50 -o "$out/camera.heic" "$out/camera-6.jpg" >/dev/null
+heif-enc -q 50 -t 64 -o "$out/thumbnail.heic" "$out/camera-1.jpg" >/dev/null
+
+# A RAW-like TIFF: EXIF as a camera writes it and a JPEG preview where Exiv2 finds previews.
+convert -size 16x12 xc:gray "$work/raw.tif"
+exiftool -q -overwrite_original -Make=Lumaro -Model=Seed -DateTimeOriginal="2004:02:14 10:30:12" \
+    -Orientation#=6 "$work/raw.tif"
+cp "$out/plain.jpg" "$work/raw-thumb.jpg"
+exiv2 -it "$work/raw.tif"
+cp "$work/raw.tif" "$out/raw-like.cr2"
+
+# Short videos with a creation time, in the containers cameras and phones write.
+for container in mp4 mov mts avi; do
+    ffmpeg -v error -f lavfi -i testsrc=size=64x48:rate=5 -t 0.4 -metadata creation_time=2024-07-12T08:30:00Z \
+        -y "$out/clip.$container"
+done
 
 # Real JPEGs shipped with other packages, when present.
 n=0
