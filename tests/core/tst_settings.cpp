@@ -44,7 +44,8 @@ private slots:
         QVERIFY(p.Executer && p.ActiverDiaporama && !p.AfficherNom && !p.Boucler && p.CacherCurseur);
         QCOMPARE(p.Tempo, 5);
         QVERIFY(p.GestionEXIF);
-        QCOMPARE(p.describe().size(), 27);
+        QVERIFY(!p.EjecterCarte); // a card is ejected only when asked
+        QCOMPARE(p.describe().size(), 28);
         QVERIFY(!QFile::exists(ini()));
     }
 
@@ -65,10 +66,12 @@ private slots:
                 keys << line.section(u'=', 0, 0);
         }
         QCOMPARE(sections, (QStringList{"[General]", "[ImagesLowQ]", "[Diaporama]"}));
-        QCOMPARE(keys.size(), 26);
+        QCOMPARE(keys.size(), 27);
         QCOMPARE(keys.first(), QStringLiteral("LecteurCarte"));
         QCOMPARE(keys.at(8), QStringLiteral("MiniatureBatch"));
-        QCOMPARE(keys.at(12), QStringLiteral("Qualite"));
+        QCOMPARE(keys.at(12), QStringLiteral("EjecterCarte"));
+        QCOMPARE(keys.at(13), QStringLiteral("Qualite"));
+        QVERIFY(bytes.contains("EjecterCarte=0\r\n"));
         QCOMPARE(keys.last(), QStringLiteral("CacherCurseur"));
         QVERIFY(bytes.contains("RepertoirePhoto=/\r\n"));
         // What was written reads back the same.
@@ -342,8 +345,9 @@ private slots:
         QString out;
         QCOMPARE(TestSupport::runCli({"settings", "--settings-dir", folder.path()}, &out), 0);
         const QStringList lines = out.trimmed().split(u'\n');
-        QCOMPARE(lines.size(), 27);
+        QCOMPARE(lines.size(), 28);
         QCOMPARE(lines.first(), QStringLiteral("General/LecteurCarte=") + Paths::defaultCardReader());
+        QVERIFY(lines.contains(QStringLiteral("General/EjecterCarte=0")));
         QCOMPARE(lines.last(), QStringLiteral("General/GestionEXIF=1"));
         QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("Lumaro.ini"))));
         QCOMPARE(TestSupport::runCli({"settings", "--write", "--settings-dir", folder.path()}), 0);

@@ -22,6 +22,8 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
+#include <QProgressBar>
+#include <QScreen>
 #include <QPushButton>
 #include <QtTest>
 
@@ -58,6 +60,17 @@ private:
     QTimer m_poll;
     QPointer<QMessageBox> m_last;
 };
+
+// With LUMARO_SHOTS set to a folder, the screen as it is now, saved there under NAME.png: how
+// the windows are looked at under Xvfb (QT_QPA_PLATFORM=xcb). Nothing otherwise.
+void shot(const QString &name)
+{
+    const QString folder = qEnvironmentVariable("LUMARO_SHOTS");
+    if (folder.isEmpty())
+        return;
+    QCoreApplication::processEvents();
+    QGuiApplication::primaryScreen()->grabWindow(0).save(folder + u'/' + name + QStringLiteral(".png"));
+}
 
 } // namespace
 
@@ -193,6 +206,7 @@ private slots:
         QAction *cameraAction = nullptr;
         QTRY_VERIFY((cameraAction = menu->findChild<QAction *>(QStringLiteral("actSource"))) != nullptr);
         QVERIFY(detectedAway);
+        shot(QStringLiteral("setup-device-menu"));
         QCOMPARE(cameraAction->text(), QStringLiteral("Appareil : Directory Browse"));
         QStringList captions;
         for (QAction *action : menu->actions())
@@ -207,7 +221,20 @@ private slots:
 
         child<TSaisieListe>(&dialog, "slRepertoire")->AffecterTexte(m_work.destination());
         BoxWatcher boxes;
+        // The batch window, halfway.
+        QTimer during;
+        bool shown = false;
+        connect(&during, &QTimer::timeout, this, [&] {
+            for (QWidget *window : QApplication::topLevelWidgets())
+                if (auto *batch = qobject_cast<TforTransfertBatch *>(window))
+                    if (!shown && batch->findChild<QProgressBar *>(QStringLiteral("pbGauge"))->value() >= 2) {
+                        shown = true;
+                        shot(QStringLiteral("batch-emptying-camera"));
+                    }
+        });
+        during.start(1);
         child<QPushButton>(&dialog, "butSuivant")->click();
+        during.stop();
         QCOMPARE(boxes.boxes, QStringList());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         for (const QString &photo : m_work.card.photos)
@@ -246,11 +273,12 @@ private slots:
         auto *eject = child<QPushButton>(window.get(), "butEjecter");
         QVERIFY(!eject->isVisible());
         QSignalSpy finished(window.get(), &QDialog::finished);
-        window->show();
+        window->QDialog::show();
         QTRY_VERIFY(eject->isVisible() && eject->isEnabled());
         QCOMPARE(eject->text(), QStringLiteral("Éjecter la carte"));
         QCOMPARE(child<QPushButton>(window.get(), "butArreter")->text(), QStringLiteral("Fermer"));
         QCOMPARE(finished.count(), 0);
+        shot(QStringLiteral("batch-end-eject"));
         QCOMPARE(photos, QStringList());
         BoxWatcher boxes;
         eject->click();
@@ -266,7 +294,7 @@ private slots:
         QStringList photos = m_work.card.photos;
         const std::unique_ptr<TforTransfertBatch> window = cardBatch(photos);
         auto *eject = child<QPushButton>(window.get(), "butEjecter");
-        window->show();
+        window->QDialog::show();
         QTRY_VERIFY(eject->isEnabled());
         BoxWatcher boxes;
         eject->click();
@@ -289,7 +317,7 @@ private slots:
         QStringList photos = m_work.card.photos;
         const std::unique_ptr<TforTransfertBatch> window = cardBatch(photos);
         QSignalSpy finished(window.get(), &QDialog::finished);
-        window->show();
+        window->QDialog::show();
         QTRY_COMPARE(finished.count(), 1);
         QCOMPARE(child<QPushButton>(window.get(), "butEjecter")->text(), QStringLiteral("Carte éjectée"));
 
@@ -298,7 +326,7 @@ private slots:
         QStringList others = m_work.card.photos;
         const std::unique_ptr<TforTransfertBatch> unmanaged = cardBatch(others);
         QSignalSpy closed(unmanaged.get(), &QDialog::finished);
-        unmanaged->show();
+        unmanaged->QDialog::show();
         QTRY_COMPARE(closed.count(), 1);
         QVERIFY(!child<QPushButton>(unmanaged.get(), "butEjecter")->isEnabled());
     }
