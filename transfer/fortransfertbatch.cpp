@@ -257,9 +257,6 @@ void TforTransfertBatch::LanceTraitementClick()
         LancerDiaporama(m_settings, written);
     }
     m_finished = true;
-    // A camera or phone is given back to the desktop at once.
-    if (m_source && m_source->isDevice())
-        m_source->release();
     // A removable card: ejected now, or the window stays open to offer it.
     if (butEjecter->offer(m_source.get(), m_settings.EjecterCarte)) {
         GroupBox1->setTitle(QStringLiteral(" Transfert des photos terminé "));

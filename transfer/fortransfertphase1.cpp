@@ -323,7 +323,7 @@ void TforTransfertPhase1::butSuivantClick()
     // Also when nothing was found and after a stopped transfer.
     if (!extraFiles.isEmpty())
         EnregistrerExtensionsSupp(folder, extraFiles, ui, *photoSource);
-    // The desktop may take the device again.
+    // The transfer is over, extra files included: the desktop may take the device again.
     photoSource->release();
     reopen();
     accept();

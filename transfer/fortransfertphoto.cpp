@@ -374,9 +374,6 @@ void TforTransfertPhoto::ProposerDiaporama()
 void TforTransfertPhoto::finish()
 {
     if (!m_ejectOffered) {
-        // A camera or phone is given back to the desktop at once.
-        if (m_source && m_source->isDevice())
-            m_source->release();
         // A removable card: ejected now, or the window stays open to offer it.
         if (butEjecter->offer(m_source.get(), m_settings.EjecterCarte)) {
             m_ejectOffered = true;

@@ -186,6 +186,7 @@ private slots:
     void setUpDialogEmptiesACameraChosenInItsMenu()
     {
         const QString camera = path(QStringLiteral("card"));
+        m_work.settings->ExtensionSupp = QStringLiteral("AVI"); // the card's film, copied after the photos
         TforTransfertPhase1 dialog(*m_work.settings, 1);
         bool detectedAway = false;
         const Qt::HANDLE guiThread = QThread::currentThreadId();
@@ -240,6 +241,8 @@ private slots:
         for (const QString &photo : m_work.card.photos)
             QVERIFY2(!QFile::exists(photo), qPrintable(photo));
         QCOMPARE(QDir(m_work.destination()).entryList(QDir::Files).size(), m_work.card.photos.size());
+        // The extra files too, read from the camera before it is given back.
+        QCOMPARE(QDir(m_work.destination() + QStringLiteral("AVI")).entryList(QDir::Files).size(), 1);
         // Offered again next time.
         QCOMPARE(TParamAppli(path(QStringLiteral("settings/Lumaro.ini"))).LecteurCarte, servedUri(camera));
     }
