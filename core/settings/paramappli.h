@@ -49,6 +49,9 @@ public:
     QString RepertoireAIgnorer;
     int ModeAffichagePP = 0;
     QString ExtensionSupp;
+    // RAW, HEIF and video files are photos too, and the files of one folder that share a name
+    // are transferred as one shot under one new name.
+    bool AutresFormats = false;
     bool GestionEXIF = true;
     // ImagesLowQ
     int Qualite = 40;

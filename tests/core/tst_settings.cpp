@@ -44,7 +44,8 @@ private slots:
         QVERIFY(p.Executer && p.ActiverDiaporama && !p.AfficherNom && !p.Boucler && p.CacherCurseur);
         QCOMPARE(p.Tempo, 5);
         QVERIFY(p.GestionEXIF);
-        QCOMPARE(p.describe().size(), 27);
+        QVERIFY(!p.AutresFormats);
+        QCOMPARE(p.describe().size(), 28);
         QVERIFY(!QFile::exists(ini()));
     }
 
@@ -98,6 +99,7 @@ private slots:
                                       << QString::fromUtf8("ImagesLowQ/Repertoire=Réduites");
         QTest::newRow("same key in other section") << QByteArray("[Diaporama]\r\nActiver=0\r\n[ImagesLowQ]\r\nActiver=1\r\n")
                                                    << "Diaporama/Activer=0";
+        QTest::newRow("other formats read") << QByteArray("[General]\r\nAutresFormats=1\r\n") << "General/AutresFormats=1";
         QTest::newRow("gestion exif read") << QByteArray("[General]\r\nGestionEXIF=0\r\n") << "General/GestionEXIF=0";
     }
     void valuesFollowTheProfileRules()
@@ -342,7 +344,8 @@ private slots:
         QString out;
         QCOMPARE(TestSupport::runCli({"settings", "--settings-dir", folder.path()}, &out), 0);
         const QStringList lines = out.trimmed().split(u'\n');
-        QCOMPARE(lines.size(), 27);
+        QCOMPARE(lines.size(), 28);
+        QVERIFY(lines.contains(QStringLiteral("General/AutresFormats=0")));
         QCOMPARE(lines.first(), QStringLiteral("General/LecteurCarte=") + Paths::defaultCardReader());
         QCOMPARE(lines.last(), QStringLiteral("General/GestionEXIF=1"));
         QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("Lumaro.ini"))));
