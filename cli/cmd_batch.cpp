@@ -9,6 +9,7 @@
 #include "core/settings/paramappli.h"
 #include "core/files/paths.h"
 #include "core/discovery/recherchephotos.h"
+#include "core/discovery/shotmembers.h"
 
 #include <csignal>
 
@@ -73,16 +74,20 @@ int commandBatch(CliContext &context, const QCommandLineParser &line)
         throw LumaroError(QStringLiteral("Le dossier %1 n'existe pas.").arg(source));
 
     catchStopSignals();
-    const TParamAppli settings(context.settingsFolder + QStringLiteral("Lumaro.ini"));
+    TParamAppli settings(context.settingsFolder + QStringLiteral("Lumaro.ini"));
+    // For this run only: the settings file is never written here.
+    if (line.isSet(QStringLiteral("all-formats")))
+        settings.AutresFormats = true;
     const TFiltrePhoto filter(settings.folder());
     QStringList photos, extraFiles;
-    RechercherPhotos(source, true, filter, extraFiles, photos, settings, context.ui);
+    ShotMembers shots;
+    RechercherPhotos(source, true, filter, extraFiles, photos, settings, context.ui, VolumeLocator(), &shots);
 
     BatchTransfer::Result result;
     if (photos.isEmpty()) {
         context.ui.showInformation(QStringLiteral("Aucune photo à transférer !"));
     } else if (!stopSignal) {
-        BatchTransfer batch(settings, context.ui, photos, options);
+        BatchTransfer batch(settings, context.ui, photos, options, &shots);
         Progress progress(batch);
         result = batch.run(&progress);
         for (const QString &written : batch.PhotosTransferees())

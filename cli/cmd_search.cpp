@@ -14,12 +14,16 @@ int commandSearch(CliContext &context, const QCommandLineParser &line)
     if (!FileSystem::isFolder(folder))
         throw LumaroError(QStringLiteral("Le dossier %1 n'existe pas.").arg(folder));
 
-    const TParamAppli settings(context.settingsFolder + QStringLiteral("Lumaro.ini"));
+    TParamAppli settings(context.settingsFolder + QStringLiteral("Lumaro.ini"));
+    // For this run only: the settings file is never written here.
+    if (line.isSet(QStringLiteral("all-formats")))
+        settings.AutresFormats = true;
     const TFiltrePhoto filter(settings.folder());
     QStringList photos, extraFiles;
     context.ui.quiet = true; // the wait texts would only clutter a listing meant for scripts
     RechercherPhotos(folder, withSubfolders, filter, extraFiles, photos, settings, context.ui);
 
+    // One line per shot, its key member; the other members travel with it.
     for (const QString &photo : std::as_const(photos))
         printLine(photo);
     printLine(QStringLiteral("--"));

@@ -233,7 +233,12 @@ bool transferShot(const TParamAppli &settings, UserInterface &ui, const QStringL
     if (members.isEmpty())
         return false;
     const QString &source = members.first();
-    const FileKind keyKind = members.size() == 1 ? FileKind::Jpeg : fileKindOf(source);
+    // Whatever is not a RAW, HEIF or video file is handled as a JPEG, as it always was.
+    const auto kindOf = [](const QString &path) {
+        const FileKind kind = fileKindOf(path);
+        return isProbedKind(kind) ? kind : FileKind::Jpeg;
+    };
+    const FileKind keyKind = kindOf(source);
     // A video has no picture to reduce.
     const bool withLowQuality = lowQuality && keyKind != FileKind::Video;
     const LowQualityCopy *preparedLowQuality = prepared.lowQuality;
@@ -267,7 +272,7 @@ bool transferShot(const TParamAppli &settings, UserInterface &ui, const QStringL
         for (qsizetype i = 0; i < members.size(); ++i) {
             // Only a JPEG is turned without loss; RAW, HEIF and video files keep the bytes and
             // the orientation the camera wrote.
-            if (members.size() == 1 || fileKindOf(members.at(i)) == FileKind::Jpeg)
+            if (kindOf(members.at(i)) == FileKind::Jpeg)
                 CopierEtTourner(members.at(i), destinations.at(i), angle, mode, copyHooks,
                                 i == 0 ? prepared.turnedPhoto : TurnedPhoto());
             else
