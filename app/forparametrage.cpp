@@ -125,6 +125,7 @@ void TforParametrage::FormCreate()
 
     cbGarderInfoExifLQ->setChecked(s.GarderInfoEXIF);
     cbSupprimerPhoto->setChecked(s.SupprimerPhoto);
+    cbAutresFormats->setChecked(s.AutresFormats);
     cbNomPhotoDiaporama->setChecked(s.AfficherNom);
     cbBouclerDiaporama->setChecked(s.Boucler);
     slRepertoireAIgnorer->AffecterTexte(s.RepertoireAIgnorer);
@@ -164,6 +165,7 @@ void TforParametrage::copyToSettings(TParamAppli &s)
     s.RepertoireSpecif = cbRepertoireSpecifique->isChecked();
     s.MasqueRepertoire = saiMasqueRepertoire->LireTexte();
     s.SupprimerPhoto = cbSupprimerPhoto->isChecked();
+    s.AutresFormats = cbAutresFormats->isChecked();
     s.Executer = cbExecuterDiaporama->isChecked();
     s.AfficherNom = cbNomPhotoDiaporama->isChecked();
     s.Boucler = cbBouclerDiaporama->isChecked();

@@ -76,6 +76,8 @@ private:
     QCheckBox *cbRotationAuto = nullptr;
     QCheckBox *cbExportExif = nullptr;
     QCheckBox *cbSupprimerPhoto = nullptr;
+    QCheckBox *cbAutresFormats = nullptr;
+    QLabel *labAutresFormats = nullptr;
     QComboBox *cbModeAffichagePP = nullptr;
     TSaisie *saiExtensionSupp = nullptr;
     // Masque répertoire

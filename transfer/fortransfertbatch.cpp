@@ -1,6 +1,7 @@
 #include "transfer/fortransfertbatch.h"
 
 #include "controls/elidedlabel.h"
+#include "controls/videoplaceholder.h"
 #include "core/settings/paramappli.h"
 #include "dialogs/helpwindow.h"
 #include "slideshow/fordiaporama.h"
@@ -55,11 +56,11 @@ QLabel *captionLabel(const QString &text, QWidget *parent)
 } // namespace
 
 TforTransfertBatch::TforTransfertBatch(TParamAppli &settings, QStringList &photos, BatchOptions options,
-                                       QWidget *parent)
+                                       QWidget *parent, const ShotMembers *shots)
     // No title-bar button at all: the window closes only by itself.
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     , m_settings(settings)
-    , m_batch(settings, m_ui, photos, options)
+    , m_batch(settings, m_ui, photos, options, shots)
     , m_thumbnails(options.thumbnails)
 {
     setObjectName(QStringLiteral("TforTransfertBatch"));
@@ -230,7 +231,8 @@ void TforTransfertBatch::show(const BatchPhoto &photo)
     labDatePhoto->setText(BatchTransfer::formatDate(photo.date));
     labNomPhotoDestination->setFullText(QFileInfo(photo.destination).fileName(), photo.destination);
     if (m_thumbnails)
-        imaPhoto->setPixmap(QPixmap::fromImage(photo.thumbnail));
+        imaPhoto->setPixmap(QPixmap::fromImage(photo.video ? videoPlaceholder(QSize(105, 79), photo.durationMs)
+                                                           : photo.thumbnail));
 }
 
 void TforTransfertBatch::LanceTraitementClick()
@@ -251,7 +253,8 @@ void TforTransfertBatch::LanceTraitementClick()
 }
 
 void LancerTransfertBatch(TParamAppli &settings, QStringList &photos, const QString &destination,
-                          const QString &theme, bool lowQuality, bool lowQualityOnly, bool thumbnails, QWidget *parent)
+                          const QString &theme, bool lowQuality, bool lowQualityOnly, bool thumbnails, QWidget *parent,
+                          const ShotMembers *shots)
 {
     BatchOptions options;
     options.destination = destination;
@@ -259,7 +262,7 @@ void LancerTransfertBatch(TParamAppli &settings, QStringList &photos, const QStr
     options.lowQuality = lowQuality;
     options.lowQualityOnly = lowQualityOnly;
     options.thumbnails = thumbnails;
-    TforTransfertBatch window(settings, photos, options, parent);
+    TforTransfertBatch window(settings, photos, options, parent, shots);
     if (const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
         window.move(screen->availableGeometry().center() - window.rect().center());
     window.exec();

@@ -6,6 +6,7 @@
 #include "core/settings/paramappli.h"
 #include "core/files/paths.h"
 #include "core/discovery/recherchephotos.h"
+#include "core/discovery/shotmembers.h"
 #include "dialogs/choisirrepertoire.h"
 #include "dialogs/helpwindow.h"
 #include "dialogs/messages.h"
@@ -224,8 +225,10 @@ void TforTransfertPhase1::butSuivantClick()
 
     QtUserInterface ui;
     QStringList photos, extraFiles;
+    ShotMembers shots;
     try {
-        RechercherPhotos(Paths::withSeparator(source), true, m_filtre, extraFiles, photos, m_settings, ui);
+        RechercherPhotos(Paths::withSeparator(source), true, m_filtre, extraFiles, photos, m_settings, ui, VolumeLocator(),
+                         &shots);
     } catch (const LumaroError &error) {
         MessageErreur(error.message());
         reopen();
@@ -235,7 +238,7 @@ void TforTransfertPhase1::butSuivantClick()
     if (photos.isEmpty())
         MessageInformation(QStringLiteral("Aucune photo à transférer !"));
     else
-        transferPhotos(photos, folder, saiNomPhoto->LireTexte());
+        transferPhotos(photos, shots, folder, saiNomPhoto->LireTexte());
     // Also when nothing was found and after a stopped transfer.
     if (!extraFiles.isEmpty())
         EnregistrerExtensionsSupp(folder, extraFiles, ui);
@@ -243,11 +246,12 @@ void TforTransfertPhase1::butSuivantClick()
     accept();
 }
 
-void TforTransfertPhase1::transferPhotos(QStringList &photos, const QString &destination, const QString &theme)
+void TforTransfertPhase1::transferPhotos(QStringList &photos, const ShotMembers &shots, const QString &destination,
+                                         const QString &theme)
 {
     if (m_mode == PhotoByPhotoMode) {
         // The low-quality box is hidden in this mode; it still carries the settings' choice.
-        LancerTransfertPhoto(m_settings, photos, destination, theme, cbLowQuality->isChecked(), this);
+        LancerTransfertPhoto(m_settings, photos, destination, theme, cbLowQuality->isChecked(), this, &shots);
         return;
     }
     try {
@@ -258,5 +262,5 @@ void TforTransfertPhase1::transferPhotos(QStringList &photos, const QString &des
         MessageErreur(error.message());
     }
     LancerTransfertBatch(m_settings, photos, destination, theme, cbLowQuality->isChecked(),
-                         cbSeulementLowQ->isChecked(), cbMiniature->isChecked(), this);
+                         cbSeulementLowQ->isChecked(), cbMiniature->isChecked(), this, &shots);
 }

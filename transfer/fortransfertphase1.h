@@ -7,6 +7,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class ShotMembers;
 class QGroupBox;
 class QPushButton;
 class TParamAppli;
@@ -44,7 +45,7 @@ private:
     void build();
     void layOutForMode();
     // Runs the batch or photo-by-photo window on the photos found.
-    void transferPhotos(QStringList &photos, const QString &destination, const QString &theme);
+    void transferPhotos(QStringList &photos, const ShotMembers &shots, const QString &destination, const QString &theme);
 
     TParamAppli &m_settings;
     int m_mode;

@@ -8,6 +8,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class FormatReader;
+class ShotMembers;
 class TParamAppli;
 class UserInterface;
 
@@ -15,7 +19,10 @@ class PhotoByPhotoSession {
 public:
     // photos is the search's list (at least one entry); entries whose source a transfer deleted
     // are removed from it. destination is the root folder, with its trailing "/".
-    PhotoByPhotoSession(const TParamAppli &settings, QStringList &photos, QString destination, QString theme);
+    // shots (kept by the caller) gives every member of the search's shots of several files.
+    PhotoByPhotoSession(const TParamAppli &settings, QStringList &photos, QString destination, QString theme,
+                        const ShotMembers *shots = nullptr);
+    ~PhotoByPhotoSession();
 
     // Settings and toggles in force. Automatic rotation applies when a photo is shown; the two
     // others at the next transfer. EXIF management off forces rotation and export off.
@@ -33,6 +40,15 @@ public:
     QString source() const;
     // The path of photo number n (1 for the first); empty outside the list.
     QString sourceAt(int number) const { return m_photos.value(number - 1); }
+    // Every file of the shot shown, its key member (source()) first.
+    QStringList members() const;
+    // The shot has a JPEG, the one file a turn applies to.
+    bool turnable() const;
+    // The shot shown is a video, whose length is durationMs() (-1 when unknown).
+    bool isVideo() const;
+    qint64 durationMs() const { return m_durationMs; }
+    // The reader of RAW, HEIF and video files (with the other formats on), for the pictures.
+    FormatReader *formatReader() const { return m_formats.get(); }
     bool hasNext() const { return total() > m_number; }
     bool hasPrevious() const { return m_number > 1; }
 
@@ -53,6 +69,7 @@ public:
     void restoreDate() { m_datePriseDeVue = m_dateLue; }
 
     int AnglePhoto() const { return m_angle; }
+    // Only a shot with a JPEG turns (turnable()); the others stay as the camera wrote them.
     void rotateRight();
     void rotateLeft();
 
@@ -87,6 +104,9 @@ private:
 
     const TParamAppli &m_settings;
     QStringList &m_photos;
+    const ShotMembers *m_shots;
+    std::unique_ptr<FormatReader> m_formats;
+    qint64 m_durationMs = -1;
     QString m_destination;
     QString m_theme;
     QStringList m_themes;

@@ -12,12 +12,19 @@
 #include <future>
 #include <map>
 
+class FormatReader;
+
 class PhotoPreloader {
 public:
     explicit PhotoPreloader(Imaging::MetadataChoice metadata = Imaging::MetadataChoice::Skip);
     ~PhotoPreloader(); // waits for the decodes under way
     PhotoPreloader(const PhotoPreloader &) = delete;
     PhotoPreloader &operator=(const PhotoPreloader &) = delete;
+
+    // Reads the pictures of HEIF and RAW files (upright) through the reader, which must outlive
+    // the preloader; a video, or a file the reader cannot picture, gives a null picture (the
+    // reason is logged). Without one, every file is read as a JPEG.
+    void setFormatReader(FormatReader *reader) { m_formats = reader; }
 
     // The size to cover; a new size drops what was decoded for the old one.
     void setTarget(QSize target);
@@ -38,6 +45,7 @@ private:
     std::shared_future<Imaging::Photo> start(const QString &path) const;
 
     Imaging::MetadataChoice m_metadata;
+    FormatReader *m_formats = nullptr;
     QSize m_target;
     std::map<QString, std::shared_future<Imaging::Photo>> m_jobs;
 };

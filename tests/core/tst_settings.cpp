@@ -66,10 +66,11 @@ private slots:
                 keys << line.section(u'=', 0, 0);
         }
         QCOMPARE(sections, (QStringList{"[General]", "[ImagesLowQ]", "[Diaporama]"}));
-        QCOMPARE(keys.size(), 26);
+        QCOMPARE(keys.size(), 27);
         QCOMPARE(keys.first(), QStringLiteral("LecteurCarte"));
         QCOMPARE(keys.at(8), QStringLiteral("MiniatureBatch"));
-        QCOMPARE(keys.at(12), QStringLiteral("Qualite"));
+        QCOMPARE(keys.at(12), QStringLiteral("AutresFormats"));
+        QCOMPARE(keys.at(13), QStringLiteral("Qualite"));
         QCOMPARE(keys.last(), QStringLiteral("CacherCurseur"));
         QVERIFY(bytes.contains("RepertoirePhoto=/\r\n"));
         // What was written reads back the same.
