@@ -1,6 +1,6 @@
 // lumaro-bench-photo CARD [PAIRS]: how long "Suivante" takes in the photo-by-photo window
 // (1280 x 1024, offscreen) to show the next photo with its EXIF table, with the next photo
-// decoded ahead on the second core and without, in interleaved pairs. Prints two lines:
+// decoded ahead on a worker thread and without, in interleaved pairs. Prints two lines:
 // "ahead MEDIAN_MS" and "plain MEDIAN_MS".
 #include "core/imaging/memorytuning.h"
 #include "core/settings/paramappli.h"

@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -27,6 +28,7 @@
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QStackedLayout>
 #include <QTimer>
@@ -141,7 +143,7 @@ void TforTransfertPhoto::AfficherPhotoCourante()
     showPicture();
     updateNavigation();
     updateTurnButtons();
-    // The neighbours are decoded on the second core while the user looks at this one.
+    // The neighbours are decoded on a worker thread while the user looks at this one.
     if (!m_lookAhead) {
         m_preloader.preload({});
         return;
@@ -183,10 +185,25 @@ void TforTransfertPhoto::RemplirGrilleExif()
 {
     const TListeInformationExif &exif = m_session.InfosExif();
     egInfoExif->setRowCount(exif.Count() + 1);
+    const QFontMetrics metrics(egInfoExif->font());
+    m_widestExifName = 0;
     for (int i = 0; i < exif.Count(); ++i) {
         egInfoExif->setCells(0, i + 1, exif.Items(i).Nom);
         egInfoExif->setCells(1, i + 1, exif.Items(i).Valeur);
+        m_widestExifName = qMax(m_widestExifName, metrics.horizontalAdvance(exif.Items(i).Nom));
     }
+    fitExifColumns();
+}
+
+void TforTransfertPhoto::fitExifColumns()
+{
+    // The values keep their 160 pixels; a name such as "Date and Time (digitized)" that does not
+    // fit in its 130 pixels takes the room the panel has left beside them instead of being cut.
+    constexpr int nameWidth = 130;
+    constexpr int valueWidth = 160;
+    constexpr int cellPadding = 12;
+    const int room = egInfoExif->viewport()->width() - valueWidth - 2;
+    egInfoExif->Colonnes().Items(0).setLargeur(qBound(nameWidth, m_widestExifName + cellPadding, qMax(nameWidth, room)));
 }
 
 void TforTransfertPhoto::sbRotationDroiteClick()
@@ -389,6 +406,7 @@ void TforTransfertPhoto::closeEvent(QCloseEvent *event)
 void TforTransfertPhoto::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
+    fitExifColumns();
     update();
 }
 

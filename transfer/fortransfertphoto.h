@@ -78,6 +78,7 @@ private:
 
     void AfficherPhotoCourante();
     void RemplirGrilleExif();
+    void fitExifColumns();
     void AfficherCopieEnCours(bool on);
     void ProposerDiaporama();
     // The decoded picture turned by the photo's angle, into imaPhoto.
@@ -99,6 +100,7 @@ private:
     bool m_busy = false;
     bool m_finished = false;
     bool m_lookAhead = true;
+    int m_widestExifName = 0;
 
     QStackedLayout *m_dates = nullptr;  // the date shown, or its editor
     QStackedLayout *m_saisie = nullptr; // the transfer parameters, or the copy under way

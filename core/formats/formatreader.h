@@ -42,7 +42,7 @@ struct FormatMetadata {
     QString failure; // empty when the file was read
 
     // The date the photo or video was taken, local wall-clock time (a day count as
-    // core/datetimevalue.h; DateValue::None when the file records none): the EXIF date taken
+    // core/exif/datetimevalue.h; DateValue::None when the file records none): the EXIF date taken
     // of a RAW or HEIF file, a video's creation time (stored in UTC) in local time. The same
     // date is the value of the "Date taken" entry, when there is one.
     double dateTaken = DateValue::None;

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -136,6 +137,15 @@ private slots:
         QCOMPARE(grid->Colonnes()[0].Titre().Caption(), QStringLiteral("Information"));
         QCOMPARE(grid->Colonnes()[1].Largeur(), 160);
         QVERIFY(!grid->canSelect(1, 1));
+        // No name is cut ("Date and Time (digitized)" is wider than the column's first 130
+        // pixels), and the two columns still fit beside each other at the smallest size.
+        const QFontMetrics metrics(grid->font());
+        int widest = 0;
+        for (int row = 1; row < grid->RowCount(); ++row)
+            widest = qMax(widest, metrics.horizontalAdvance(grid->Cells(0, row)));
+        QVERIFY(widest > 130);
+        QVERIFY(grid->Colonnes()[0].Largeur() > widest);
+        QVERIFY(grid->Colonnes()[0].Largeur() + 160 <= grid->viewport()->width());
     }
 
     void withoutExifManagement()
