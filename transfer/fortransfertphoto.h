@@ -94,6 +94,7 @@ private:
     TParamAppli &m_settings;
     QtUserInterface m_ui;
     PhotoByPhotoSession m_session;
+    // After the session, whose reader of RAW and HEIF files its decodes use: it is gone first.
     PhotoPreloader m_preloader;
     QImage m_decoded; // the photo shown, unturned
     QString m_nomFinal;
