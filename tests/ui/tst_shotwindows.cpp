@@ -90,6 +90,7 @@ private slots:
     // and say why; its name keeps its own extension.
     void photoByPhotoTurnsOnlyJpegShots()
     {
+        QVERIFY(QDir().mkpath(path(QStringLiteral("card"))));
         QVERIFY(FormatSamples::jpeg(path("a.jpg"), FormatSamples::quadrants({400, 300}), 1));
         QVERIFY(FormatSamples::heic(path("a.jpg"), path("card/IMG_0002.HEIC")));
         QVERIFY(TestSupport::writeFile(path("card/IMG_0003.JPG"), TestSupport::readFile(path("a.jpg"))));
