@@ -126,6 +126,7 @@ void TforParametrage::FormCreate()
     cbGarderInfoExifLQ->setChecked(s.GarderInfoEXIF);
     cbSupprimerPhoto->setChecked(s.SupprimerPhoto);
     cbEjecterCarte->setChecked(s.EjecterCarte);
+    cbAutresFormats->setChecked(s.AutresFormats);
     cbNomPhotoDiaporama->setChecked(s.AfficherNom);
     cbBouclerDiaporama->setChecked(s.Boucler);
     slRepertoireAIgnorer->AffecterTexte(s.RepertoireAIgnorer);
@@ -166,6 +167,7 @@ void TforParametrage::copyToSettings(TParamAppli &s)
     s.MasqueRepertoire = saiMasqueRepertoire->LireTexte();
     s.SupprimerPhoto = cbSupprimerPhoto->isChecked();
     s.EjecterCarte = cbEjecterCarte->isChecked();
+    s.AutresFormats = cbAutresFormats->isChecked();
     s.Executer = cbExecuterDiaporama->isChecked();
     s.AfficherNom = cbNomPhotoDiaporama->isChecked();
     s.Boucler = cbBouclerDiaporama->isChecked();

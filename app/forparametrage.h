@@ -77,6 +77,8 @@ private:
     QCheckBox *cbExportExif = nullptr;
     QCheckBox *cbSupprimerPhoto = nullptr;
     QCheckBox *cbEjecterCarte = nullptr;
+    QCheckBox *cbAutresFormats = nullptr;
+    QLabel *labAutresFormats = nullptr;
     QComboBox *cbModeAffichagePP = nullptr;
     TSaisie *saiExtensionSupp = nullptr;
     // Masque répertoire

@@ -4,6 +4,7 @@
 #include "controls/saisie.h"
 #include "controls/saisiebouton.h"
 #include "controls/saisieentier.h"
+#include "core/formats/filekind.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -164,6 +165,20 @@ QWidget *TforParametrage::buildGeneralPage()
         QStringLiteral("Exporter les informations EXIF de la photo dans un fichier TXT lors d'un transfert"), group);
     cbSupprimerPhoto = checkBox("cbSupprimerPhoto", QStringLiteral("Supprimer la photo une fois transférée"), group);
     cbEjecterCarte = checkBox("cbEjecterCarte", QStringLiteral("Éjecter la carte à la fin du transfert"), group);
+    cbAutresFormats = checkBox("cbAutresFormats", QStringLiteral("Transférer aussi les photos RAW, HEIF et les vidéos"), group);
+    // The formats are named from the lists the search itself uses.
+    const QString hint =
+        QStringLiteral("RAW (%1), HEIF (%2) et vidéos (%3), avec leurs fichiers %4 : les fichiers d'un même nom "
+                       "(IMG_0001.JPG et IMG_0001.CR2) sont transférés ensemble, sous un seul nom.")
+            .arg(extensionsOf(FileKind::Raw).join(QStringLiteral(", ")),
+                 extensionsOf(FileKind::Heif).join(QStringLiteral(", ")),
+                 extensionsOf(FileKind::Video).join(QStringLiteral(", ")),
+                 extensionsOf(FileKind::Sidecar).join(QStringLiteral(", ")));
+    cbAutresFormats->setToolTip(hint);
+    labAutresFormats = named(new QLabel(hint, group), "labAutresFormats");
+    labAutresFormats->setWordWrap(true);
+    labAutresFormats->setIndent(22);
+    labAutresFormats->setForegroundRole(QPalette::PlaceholderText);
 
     cbModeAffichagePP = named(new QComboBox(group), "cbModeAffichagePP");
     cbModeAffichagePP->addItems({QStringLiteral("Standard"), QStringLiteral("Standard Maximisé"),
@@ -183,8 +198,9 @@ QWidget *TforParametrage::buildGeneralPage()
                     row, 0);
     grid->addWidget(slRepertoireAIgnorer, row++, 1);
     grid->setRowMinimumHeight(row++, 6);
-    for (QCheckBox *box : {cbGestionExif, cbRotationAuto, cbExportExif, cbSupprimerPhoto, cbEjecterCarte})
+    for (QCheckBox *box : {cbGestionExif, cbRotationAuto, cbExportExif, cbSupprimerPhoto, cbEjecterCarte, cbAutresFormats})
         grid->addWidget(box, row++, 0, 1, 2);
+    grid->addWidget(labAutresFormats, row++, 0, 1, 2);
     grid->setRowMinimumHeight(row++, 6);
     grid->addWidget(label("labModeAffichagePP", QStringLiteral("Mode d'affichage par défaut en Photo/Photo :"),
                           cbModeAffichagePP, group), row, 0);

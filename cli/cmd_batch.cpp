@@ -10,6 +10,7 @@
 #include "core/files/paths.h"
 #include "core/discovery/recherchephotos.h"
 #include "cli/sourceargument.h"
+#include "core/discovery/shotmembers.h"
 
 #include <csignal>
 
@@ -73,19 +74,23 @@ int commandBatch(CliContext &context, const QCommandLineParser &line)
     options.source = source.source;
 
     catchStopSignals();
-    const TParamAppli settings(context.settingsFolder + QStringLiteral("Lumaro.ini"));
+    TParamAppli settings(context.settingsFolder + QStringLiteral("Lumaro.ini"));
+    // For this run only: the settings file is never written here.
+    if (line.isSet(QStringLiteral("all-formats")))
+        settings.AutresFormats = true;
     const TFiltrePhoto filter(settings.folder());
     QStringList photos, extraFiles;
+    ShotMembers shots;
     if (source.source)
         RechercherPhotos(*source.source, source.text, true, filter, extraFiles, photos, settings, context.ui);
     else
-        RechercherPhotos(source.text, true, filter, extraFiles, photos, settings, context.ui);
+        RechercherPhotos(source.text, true, filter, extraFiles, photos, settings, context.ui, VolumeLocator(), &shots);
 
     BatchTransfer::Result result;
     if (photos.isEmpty()) {
         context.ui.showInformation(QStringLiteral("Aucune photo à transférer !"));
     } else if (!stopSignal) {
-        BatchTransfer batch(settings, context.ui, photos, options);
+        BatchTransfer batch(settings, context.ui, photos, options, &shots);
         Progress progress(batch);
         result = batch.run(&progress);
         for (const QString &written : batch.PhotosTransferees())

@@ -4,6 +4,7 @@
 #include "core/exif/exifdate.h"
 #include "core/files/filesystem.h"
 #include "core/exif/informationexif.h"
+#include "core/formats/formatinformation.h"
 #include "core/naming/namemask.h"
 #include "core/settings/paramappli.h"
 #include "core/operations/photooperations.h"
@@ -28,6 +29,12 @@ int commandName(CliContext &context, const QCommandLineParser &line)
     if (!counterOk || counter < 0)
         throw UsageError(QStringLiteral("Compteur invalide : %1").arg(counterText));
 
+    TParamAppli settings(context.settingsFolder + QStringLiteral("Lumaro.ini"));
+    if (line.isSet(QStringLiteral("all-formats")))
+        settings.AutresFormats = true;
+    // A RAW, HEIF or video file keeps its own extension and is dated from its own metadata.
+    const bool otherFormat = settings.AutresFormats && isFormatFile(photo);
+
     double date = -1.0;
     if (hasDate) {
         date = ExifDate::parse(dateText);
@@ -51,12 +58,17 @@ int commandName(CliContext &context, const QCommandLineParser &line)
         if (!FileSystem::isFile(photo))
             throw LumaroError(QStringLiteral("Fichier introuvable : %1").arg(photo));
         TListeInformationExif list;
-        LireInformationsExif(list, photo, true);
+        if (otherFormat) {
+            FormatReader reader;
+            readFormatInformation(reader, list, photo, true);
+        } else {
+            LireInformationsExif(list, photo, true);
+        }
         date = DatePhoto(list, photo);
     }
 
-    const TParamAppli settings(context.settingsFolder + QStringLiteral("Lumaro.ini"));
     const QString path = low ? CalculerNomBasseQualite(settings, theme, photo, destination, date, counter)
+        : otherFormat        ? shotName(settings, theme, {photo}, destination, date, counter)
                              : CalculerNomPhoto(settings, theme, photo, destination, date, false, counter);
     // What a transfer would refuse is refused here too.
     checkInsideDestination(destination, path);

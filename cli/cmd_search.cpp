@@ -16,7 +16,10 @@ int commandSearch(CliContext &context, const QCommandLineParser &line)
     // A folder is listed as it was given (without a trailing "/" added).
     const QString folder = source.source ? source.text : FileSystem::absolutePath(PhotoSources::localPath(argument));
 
-    const TParamAppli settings(context.settingsFolder + QStringLiteral("Lumaro.ini"));
+    TParamAppli settings(context.settingsFolder + QStringLiteral("Lumaro.ini"));
+    // For this run only: the settings file is never written here.
+    if (line.isSet(QStringLiteral("all-formats")))
+        settings.AutresFormats = true;
     const TFiltrePhoto filter(settings.folder());
     QStringList photos, extraFiles;
     context.ui.quiet = true; // the wait texts would only clutter a listing meant for scripts
@@ -25,6 +28,7 @@ int commandSearch(CliContext &context, const QCommandLineParser &line)
     else
         RechercherPhotos(folder, withSubfolders, filter, extraFiles, photos, settings, context.ui);
 
+    // One line per shot, its key member; the other members travel with it.
     for (const QString &photo : std::as_const(photos))
         printLine(photo);
     printLine(QStringLiteral("--"));

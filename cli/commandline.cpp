@@ -20,6 +20,11 @@ QList<CliCommand> makeCommands()
     const QCommandLineOption low = flag(QStringLiteral("low"), QStringLiteral("écrit aussi les copies basse qualité"));
     const QCommandLineOption angle =
         valued(QStringLiteral("angle"), QStringLiteral("A"), QStringLiteral("tourne de A degrés (0, 90, 180 ou 270)"));
+    const QCommandLineOption allFormats =
+        flag(QStringLiteral("all-formats"),
+             QStringLiteral("les fichiers RAW, HEIF et les vidéos sont aussi des photos, et les fichiers d'un même nom "
+                            "(IMG_0001.JPG, IMG_0001.CR2) une seule prise de vue, comme avec le réglage \"Transférer "
+                            "aussi les photos RAW, HEIF et les vidéos\""));
     return {
         {QStringLiteral("settings"), QString(),
          QStringLiteral("Affiche chaque paramètre (Section/Clé=valeur), puis l'écrit avec --write."),
@@ -32,7 +37,7 @@ QList<CliCommand> makeCommands()
          {}, 1, commandDate},
         {QStringLiteral("name"), QStringLiteral("PHOTO DESTINATION"),
          QStringLiteral("Affiche le chemin que les masques de nom donnent à la photo."),
-         {theme,
+         {theme, allFormats,
           valued(QStringLiteral("date"), QStringLiteral("\"AAAA:MM:JJ HH:MM:SS\""),
                  QStringLiteral("la date de la photo, à la place de sa date EXIF")),
           valued(QStringLiteral("counter"), QStringLiteral("N"), QStringLiteral("la valeur du compteur (#CPT), 1 par défaut")),
@@ -41,7 +46,7 @@ QList<CliCommand> makeCommands()
         {QStringLiteral("search"), QStringLiteral("DOSSIER"),
          QStringLiteral("Cherche les photos comme le programme (filtre de Filtre.ini), écrit l'historique, affiche "
                         "les photos, une ligne \"--\", puis les fichiers des extensions supplémentaires."),
-         {flag(QStringLiteral("no-subfolders"), QStringLiteral("sans les sous-dossiers"))}, 1, commandSearch},
+         {flag(QStringLiteral("no-subfolders"), QStringLiteral("sans les sous-dossiers")), allFormats}, 1, commandSearch},
         {QStringLiteral("demo-card"), QStringLiteral("DOSSIER"),
          QStringLiteral("Écrit une fausse carte mémoire (photos de démonstration)."),
          {valued(QStringLiteral("count"), QStringLiteral("N"), QStringLiteral("le nombre de photos (1 à 10000)")),
@@ -60,7 +65,7 @@ QList<CliCommand> makeCommands()
         {QStringLiteral("batch"), QStringLiteral("SOURCE DESTINATION"),
          QStringLiteral("Vide une carte comme le mode Batch : affiche chaque fichier écrit, une ligne \"--\", puis les "
                         "fichiers des extensions supplémentaires copiés ; Ctrl+C arrête après la photo en cours."),
-         {theme, low,
+         {theme, low, allFormats,
           flag(QStringLiteral("low-only"), QStringLiteral("écrit seulement les copies basse qualité et laisse les photos"))},
          2, commandBatch},
         {QStringLiteral("devices"), QString(),

@@ -1,5 +1,7 @@
 #include "slideshow/fordiaporama.h"
 
+#include "core/workflows/slideshowpicture.h"
+
 #include "core/settings/paramappli.h"
 #include "dialogs/helpwindow.h"
 #include "slideshow/photoarea.h"
@@ -264,6 +266,8 @@ void TforDiaporama::miQuitterDiaporamaClick()
 
 int LancerDiaporama(TParamAppli &settings, QStringList &photos)
 {
+    // Videos and sidecars have no picture to show: a shot is shown by its photos.
+    photos.removeIf([](const QString &path) { return !isSlideshowPicture(path); });
     if (photos.isEmpty())
         return QDialog::Rejected;
     QWidget *active = QApplication::activeWindow();

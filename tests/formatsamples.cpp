@@ -235,7 +235,9 @@ bool heic(const QString &jpegPath, const QString &path, int thumbnail)
         arguments << QStringLiteral("-A");
     if (thumbnail > 0)
         arguments << QStringLiteral("-t") << QString::number(thumbnail);
-    return run(QStringLiteral("heif-enc"), arguments << QStringLiteral("-o") << path << jpegPath);
+    // heif-enc ends with status 0 when it could not write its output: the file is what tells.
+    return run(QStringLiteral("heif-enc"), arguments << QStringLiteral("-o") << path << jpegPath)
+           && !TestSupport::readFile(path).isEmpty();
 }
 
 bool rawLike(const QString &path, const QString &previewJpeg, int orientation, const QString &date)

@@ -1,6 +1,7 @@
 #include "transfer/fortransfertbatch.h"
 
 #include "controls/elidedlabel.h"
+#include "controls/videoplaceholder.h"
 #include "transfer/cardejectbutton.h"
 #include "core/settings/paramappli.h"
 #include "dialogs/helpwindow.h"
@@ -56,11 +57,11 @@ QLabel *captionLabel(const QString &text, QWidget *parent)
 } // namespace
 
 TforTransfertBatch::TforTransfertBatch(TParamAppli &settings, QStringList &photos, BatchOptions options,
-                                       QWidget *parent)
+                                       QWidget *parent, const ShotMembers *shots)
     // No title-bar button at all: the window closes only by itself.
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     , m_settings(settings)
-    , m_batch(settings, m_ui, photos, options)
+    , m_batch(settings, m_ui, photos, options, shots)
     , m_thumbnails(options.thumbnails)
     , m_source(options.source)
 {
@@ -240,7 +241,8 @@ void TforTransfertBatch::show(const BatchPhoto &photo)
     labDatePhoto->setText(BatchTransfer::formatDate(photo.date));
     labNomPhotoDestination->setFullText(QFileInfo(photo.destination).fileName(), photo.destination);
     if (m_thumbnails)
-        imaPhoto->setPixmap(QPixmap::fromImage(photo.thumbnail));
+        imaPhoto->setPixmap(QPixmap::fromImage(photo.video ? videoPlaceholder(QSize(105, 79), photo.durationMs)
+                                                           : photo.thumbnail));
 }
 
 void TforTransfertBatch::LanceTraitementClick()
@@ -271,7 +273,7 @@ void TforTransfertBatch::LanceTraitementClick()
 
 void LancerTransfertBatch(TParamAppli &settings, QStringList &photos, const QString &destination,
                           const QString &theme, bool lowQuality, bool lowQualityOnly, bool thumbnails, QWidget *parent,
-                          std::shared_ptr<PhotoSource> source)
+                          std::shared_ptr<PhotoSource> source, const ShotMembers *shots)
 {
     BatchOptions options;
     options.destination = destination;
@@ -281,7 +283,7 @@ void LancerTransfertBatch(TParamAppli &settings, QStringList &photos, const QStr
     options.thumbnails = thumbnails;
     // A folder's photos are copied from their files; a device's are read through the source.
     options.source = std::move(source);
-    TforTransfertBatch window(settings, photos, options, parent);
+    TforTransfertBatch window(settings, photos, options, parent, shots);
     if (const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
         window.move(screen->availableGeometry().center() - window.rect().center());
     window.exec();

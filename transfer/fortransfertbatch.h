@@ -18,13 +18,16 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTimer;
+class ShotMembers;
 class TParamAppli;
 
 class TforTransfertBatch : public QDialog, private BatchObserver {
     Q_OBJECT
 
 public:
-    TforTransfertBatch(TParamAppli &settings, QStringList &photos, BatchOptions options, QWidget *parent = nullptr);
+    // shots: every member of the search's shots of several files (kept by the caller).
+    TforTransfertBatch(TParamAppli &settings, QStringList &photos, BatchOptions options, QWidget *parent = nullptr,
+                       const ShotMembers *shots = nullptr);
 
     const BatchTransfer &transfer() const { return m_batch; }
     bool TraitementLance() const { return m_started; }
@@ -88,4 +91,5 @@ private:
 // Entries of photos whose source the transfer deleted are removed from the list.
 void LancerTransfertBatch(TParamAppli &settings, QStringList &photos, const QString &destination,
                           const QString &theme, bool lowQuality, bool lowQualityOnly, bool thumbnails,
-                          QWidget *parent = nullptr, std::shared_ptr<PhotoSource> source = {});
+                          QWidget *parent = nullptr, std::shared_ptr<PhotoSource> source = {},
+                          const ShotMembers *shots = nullptr);

@@ -6,6 +6,7 @@
 #include "core/settings/paramappli.h"
 #include "core/files/paths.h"
 #include "core/discovery/recherchephotos.h"
+#include "core/discovery/shotmembers.h"
 #include "core/sources/foldersource.h"
 #include "core/sources/sourcechoice.h"
 #include "core/userinterface.h"
@@ -304,11 +305,14 @@ void TforTransfertPhase1::butSuivantClick()
     } else {
         photoSource = std::make_shared<FolderSource>(Paths::withSeparator(source));
     }
+    // A camera's files are listed as photos one by one: its shots are not grouped.
+    ShotMembers shots;
     try {
         if (device)
             RechercherPhotos(*photoSource, photoSource->root(), true, m_filtre, extraFiles, photos, m_settings, ui);
         else
-            RechercherPhotos(Paths::withSeparator(source), true, m_filtre, extraFiles, photos, m_settings, ui);
+            RechercherPhotos(Paths::withSeparator(source), true, m_filtre, extraFiles, photos, m_settings, ui,
+                             VolumeLocator(), &shots);
     } catch (const LumaroError &error) {
         photoSource->release();
         MessageErreur(error.message());
@@ -319,7 +323,7 @@ void TforTransfertPhase1::butSuivantClick()
     if (photos.isEmpty())
         MessageInformation(QStringLiteral("Aucune photo à transférer !"));
     else
-        transferPhotos(photos, folder, saiNomPhoto->LireTexte(), photoSource);
+        transferPhotos(photos, shots, folder, saiNomPhoto->LireTexte(), photoSource);
     // Also when nothing was found and after a stopped transfer.
     if (!extraFiles.isEmpty())
         EnregistrerExtensionsSupp(folder, extraFiles, ui, *photoSource);
@@ -352,12 +356,12 @@ std::shared_ptr<PhotoSource> TforTransfertPhase1::openDevice(const QString &text
     return opening.source;
 }
 
-void TforTransfertPhase1::transferPhotos(QStringList &photos, const QString &destination, const QString &theme,
-                                         const std::shared_ptr<PhotoSource> &source)
+void TforTransfertPhase1::transferPhotos(QStringList &photos, const ShotMembers &shots, const QString &destination,
+                                         const QString &theme, const std::shared_ptr<PhotoSource> &source)
 {
     if (m_mode == PhotoByPhotoMode) {
         // The low-quality box is hidden in this mode; it still carries the settings' choice.
-        LancerTransfertPhoto(m_settings, photos, destination, theme, cbLowQuality->isChecked(), this, source);
+        LancerTransfertPhoto(m_settings, photos, destination, theme, cbLowQuality->isChecked(), this, source, &shots);
         return;
     }
     try {
@@ -368,5 +372,5 @@ void TforTransfertPhase1::transferPhotos(QStringList &photos, const QString &des
         MessageErreur(error.message());
     }
     LancerTransfertBatch(m_settings, photos, destination, theme, cbLowQuality->isChecked(),
-                         cbSeulementLowQ->isChecked(), cbMiniature->isChecked(), this, source);
+                         cbSeulementLowQ->isChecked(), cbMiniature->isChecked(), this, source, &shots);
 }

@@ -12,6 +12,7 @@
 #include <memory>
 
 class QCheckBox;
+class ShotMembers;
 class QGroupBox;
 class QMenu;
 class QPushButton;
@@ -59,7 +60,7 @@ private:
     void build();
     void layOutForMode();
     // Runs the batch or photo-by-photo window on the photos found.
-    void transferPhotos(QStringList &photos, const QString &destination, const QString &theme,
+    void transferPhotos(QStringList &photos, const ShotMembers &shots, const QString &destination, const QString &theme,
                         const std::shared_ptr<PhotoSource> &source);
     void chooseFolder();
     void fillSourceMenu(const QList<DetectedDevice> &devices, bool searching);

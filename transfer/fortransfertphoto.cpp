@@ -1,5 +1,7 @@
 #include "transfer/fortransfertphoto.h"
 
+#include "controls/videoplaceholder.h"
+
 #include "controls/togglebutton.h"
 #include "controls/grid/extendedgrid.h"
 #include "controls/photoimage.h"
@@ -50,12 +52,14 @@ bool simplifiedMode(int mode)
 } // namespace
 
 TforTransfertPhoto::TforTransfertPhoto(TParamAppli &settings, QStringList &photos, const QString &destination,
-                                       const QString &theme, bool lowQuality, QWidget *parent)
+                                       const QString &theme, bool lowQuality, QWidget *parent,
+                                       const ShotMembers *shots)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
                           | Qt::WindowCloseButtonHint)
     , m_settings(settings)
-    , m_session(settings, photos, destination, theme)
+    , m_session(settings, photos, destination, theme, shots)
 {
+    m_preloader.setFormatReader(m_session.formatReader());
     setObjectName(QStringLiteral("TforTransfertPhoto"));
     setWindowTitle(QStringLiteral("Lumaro"));
     Help::setContext(this, Help::Context::PhotoByPhoto);
@@ -121,7 +125,8 @@ void TforTransfertPhoto::AfficherPhotoCourante()
     const QString path = m_session.source();
     m_preloader.setTarget(imaPhoto->size() * imaPhoto->devicePixelRatioF());
     try {
-        m_decoded = m_preloader.load(path).picture;
+        m_decoded = m_session.isVideo() ? videoPlaceholder(imaPhoto->size().boundedTo(QSize(640, 480)), m_session.durationMs())
+                                        : m_preloader.load(path).picture;
     } catch (const LumaroError &error) {
         // The photo is passed by or transferred as it is; only its picture is missing.
         m_decoded = QImage();
@@ -138,6 +143,7 @@ void TforTransfertPhoto::AfficherPhotoCourante()
     saiNomPhoto2Change();
     showPicture();
     updateNavigation();
+    updateTurnButtons();
     // The neighbours are decoded on a worker thread while the user looks at this one.
     if (!m_lookAhead) {
         m_preloader.preload({});
@@ -150,6 +156,23 @@ void TforTransfertPhoto::AfficherPhotoCourante()
     if (m_session.hasPrevious())
         around << m_session.sourceAt(n - 1);
     m_preloader.preload(around);
+}
+
+void TforTransfertPhoto::updateTurnButtons()
+{
+    if (!m_settings.AutresFormats)
+        return;
+    // RAW, HEIF and video files are never rewritten: a shot turns by its JPEG alone.
+    const bool turnable = m_session.turnable();
+    const bool withOthers = m_session.members().size() > 1;
+    const QString note = turnable ? QStringLiteral("La rotation ne s'applique qu'à la photo JPEG")
+                                  : QStringLiteral("Pas de rotation : les photos RAW, HEIF et les vidéos ne sont jamais "
+                                                   "réécrites, la rotation ne s'applique qu'à la photo JPEG");
+    const auto tip = [&](const QString &base) { return turnable && !withOthers ? base : base + u'\n' + note; };
+    sbRotationDroite->setEnabled(turnable);
+    sbRotationGauche->setEnabled(turnable);
+    sbRotationDroite->setToolTip(tip(QStringLiteral("Rotation de 90° dans le sens des aiguilles d'une montre")));
+    sbRotationGauche->setToolTip(tip(QStringLiteral("Rotation de 90° dans le sens inverse des aiguilles d'une montre")));
 }
 
 void TforTransfertPhoto::showPicture()
@@ -297,6 +320,7 @@ void TforTransfertPhoto::runCopy(const std::function<PhotoByPhotoSession::After(
         input->setEnabled(true);
     sbRotationAutomatique->setEnabled(m_session.exifManaged());
     sbExportExif->setEnabled(m_session.exifManaged());
+    updateTurnButtons();
     for (qsizetype i = 0; i < actions.size(); ++i)
         actions[i]->setEnabled(enabled[i]);
     m_busy = false;
@@ -425,9 +449,10 @@ bool TforTransfertPhoto::eventFilter(QObject *watched, QEvent *event)
 }
 
 int LancerTransfertPhoto(TParamAppli &settings, QStringList &photos, const QString &destination,
-                         const QString &theme, bool lowQuality, QWidget *parent, std::shared_ptr<PhotoSource> source)
+                         const QString &theme, bool lowQuality, QWidget *parent, std::shared_ptr<PhotoSource> source,
+                         const ShotMembers *shots)
 {
-    TforTransfertPhoto window(settings, photos, destination, theme, lowQuality, parent);
+    TforTransfertPhoto window(settings, photos, destination, theme, lowQuality, parent, shots);
     window.setSource(std::move(source));
     if (maximisedMode(settings.ModeAffichagePP)) {
         window.setWindowState(window.windowState() | Qt::WindowMaximized);

@@ -9,6 +9,7 @@
 #include <QDialog>
 
 class QAction;
+class ShotMembers;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -32,7 +33,7 @@ class TforTransfertPhoto : public QDialog {
 
 public:
     TforTransfertPhoto(TParamAppli &settings, QStringList &photos, const QString &destination, const QString &theme,
-                       bool lowQuality, QWidget *parent = nullptr);
+                       bool lowQuality, QWidget *parent = nullptr, const ShotMembers *shots = nullptr);
     ~TforTransfertPhoto() override;
 
     // The display from the settings, the first photo shown.
@@ -89,6 +90,8 @@ private:
     void ProposerDiaporama();
     // The decoded picture turned by the photo's angle, into imaPhoto.
     void showPicture();
+    // The turn buttons of a shot: enabled for a JPEG only, and saying so.
+    void updateTurnButtons();
     void updateNavigation();
     // Runs a copy with the window closed to input; input queued meanwhile is dropped.
     void runCopy(const std::function<PhotoByPhotoSession::After()> &copy);
@@ -98,6 +101,7 @@ private:
     TParamAppli &m_settings;
     QtUserInterface m_ui;
     PhotoByPhotoSession m_session;
+    // After the session, whose reader of RAW and HEIF files its decodes use: it is gone first.
     PhotoPreloader m_preloader;
     QImage m_decoded; // the photo shown, unturned
     QString m_nomFinal;
@@ -145,4 +149,4 @@ private:
 // Runs the window modally on the photos (at least one) and returns its modal result.
 int LancerTransfertPhoto(TParamAppli &settings, QStringList &photos, const QString &destination,
                          const QString &theme, bool lowQuality, QWidget *parent = nullptr,
-                         std::shared_ptr<PhotoSource> source = {});
+                         std::shared_ptr<PhotoSource> source = {}, const ShotMembers *shots = nullptr);

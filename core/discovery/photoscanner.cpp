@@ -2,8 +2,10 @@
 
 #include "core/corelog.h"
 #include "core/files/filename.h"
+#include "core/formats/filekind.h"
 
 #include <QCollator>
+#include <QHash>
 
 #include <algorithm>
 #include <cerrno>
@@ -30,7 +32,45 @@ void append2(QString &text, int value)
     text.append(QChar(u'0' + value % 10));
 }
 
+// The order of the members of a shot, and which of them is its key.
+int memberRank(FileKind kind)
+{
+    switch (kind) {
+    case FileKind::Jpeg:
+        return 0;
+    case FileKind::Raw:
+        return 1;
+    case FileKind::Heif:
+        return 2;
+    case FileKind::Video:
+        return 3;
+    case FileKind::Sidecar:
+        return 4;
+    case FileKind::Other:
+        break;
+    }
+    return 5;
+}
+
 } // namespace
+
+struct PhotoScanner::Entry {
+    QString name;
+    bool folder = false;
+    bool photo = false;   // a shot's key member, or a JPEG with the other formats off
+    bool member = false;  // any member of a shot of several files, the key too
+    qint64 time = 0;
+    int rank = 5;         // memberRank; 5 for every other file
+    std::vector<std::size_t> companions; // of a key member: the other members, in member order
+};
+
+QStringList FoundPhoto::memberPaths() const
+{
+    QStringList paths{path};
+    for (const QString &companion : companions)
+        paths.append(companion.mid(14));
+    return paths;
+}
 
 PhotoScanner::PhotoScanner(ScanRules rules) : m_rules(std::move(rules))
 {
@@ -117,12 +157,6 @@ void PhotoScanner::scanFolder(const QString &folder)
     if (m_progress)
         m_progress();
 
-    struct Entry {
-        QString name;
-        bool folder = false;
-        bool photo = false;
-        qint64 time = 0;
-    };
     std::vector<Entry> entries;
     while (const dirent *item = readdir(dir.get())) {
         const char *rawName = item->d_name;
@@ -142,8 +176,13 @@ void PhotoScanner::scanFolder(const QString &folder)
         Entry entry;
         entry.name = FileName::decode(rawName);
         entry.folder = type == DT_DIR;
-        entry.photo = !entry.folder && isPhotoName(entry.name);
-        if (entry.photo) {
+        if (m_rules.allFormats) {
+            if (!entry.folder)
+                entry.rank = memberRank(fileKindOf(entry.name));
+        } else {
+            entry.photo = !entry.folder && isPhotoName(entry.name);
+        }
+        if (entry.photo || entry.rank < 5) {
             if (!haveInfo && fstatat(dirfd(dir.get()), rawName, &info, 0) != 0)
                 continue;
             entry.time = qint64(info.st_mtim.tv_sec);
@@ -158,16 +197,72 @@ void PhotoScanner::scanFolder(const QString &folder)
         const int order = a.name.compare(b.name, Qt::CaseInsensitive);
         return order != 0 ? order < 0 : a.name < b.name;
     });
+    if (m_rules.allFormats)
+        groupShots(entries);
     for (const Entry &entry : entries) {
         if (entry.folder) {
             if (enterSubfolder(folder, entry.name))
                 scanFolder(folder + entry.name + u'/');
         } else if (entry.photo) {
-            m_photos.push_back({dateKey(entry.time), folder + entry.name});
+            FoundPhoto photo{dateKey(entry.time), folder + entry.name, {}};
+            for (const std::size_t companion : entry.companions)
+                photo.companions.append(dateKey(entries[companion].time) + folder + entries[companion].name);
+            m_photos.push_back(std::move(photo));
+        } else if (entry.member) {
+            // Travels with its shot's key member.
         } else {
             const QString extension = extensionOf(entry.name);
             if (!extension.isEmpty() && m_rules.extraExtensions.contains(extension))
                 m_extras.append(folder + entry.name);
+        }
+    }
+}
+
+void PhotoScanner::groupShots(std::vector<Entry> &entries)
+{
+    // The files of one name, in the listing's order (by name); a second file whose extension
+    // reads the same in capitals (IMG.jpg beside IMG.JPG) opens a group of its own, since both
+    // would take the same new name.
+    struct Group {
+        QString stem;
+        QStringList extensions;
+        std::vector<std::size_t> files;
+    };
+    std::vector<Group> groups;
+    QHash<QString, std::vector<std::size_t>> groupsByStem;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const Entry &entry = entries[i];
+        if (entry.folder || entry.rank >= 5)
+            continue;
+        const qsizetype dot = entry.name.lastIndexOf(u'.');
+        const QString stem = entry.name.left(dot).toUpper();
+        // A JPEG always takes ".JPG": IMG.JPEG and IMG.JPG cannot share a new name.
+        const QString extension = entry.rank == 0 ? QStringLiteral("JPG") : entry.name.mid(dot + 1).toUpper();
+        std::vector<std::size_t> &candidates = groupsByStem[stem];
+        auto group = std::find_if(candidates.begin(), candidates.end(), [&](std::size_t g) {
+            return !groups[g].extensions.contains(extension);
+        });
+        if (group == candidates.end()) {
+            candidates.push_back(groups.size());
+            groups.push_back({stem, {}, {}});
+            group = candidates.end() - 1;
+        }
+        groups[*group].extensions.append(extension);
+        groups[*group].files.push_back(i);
+    }
+    for (Group &group : groups) {
+        std::stable_sort(group.files.begin(), group.files.end(),
+                         [&](std::size_t a, std::size_t b) { return entries[a].rank < entries[b].rank; });
+        Entry &key = entries[group.files.front()];
+        if (key.rank > memberRank(FileKind::Video))
+            continue; // sidecars alone: no shot
+        key.photo = true;
+        if (group.files.size() == 1)
+            continue;
+        key.member = true;
+        for (std::size_t m = 1; m < group.files.size(); ++m) {
+            entries[group.files[m]].member = true;
+            key.companions.push_back(group.files[m]);
         }
     }
 }

@@ -1,6 +1,13 @@
 #pragma once
 // Walks a source folder and sorts out its photos (".JPG"/".JPEG") and the extra files whose
 // extension the user listed, with the folder rules of the search. No filtering, no history.
+//
+// With the other formats on, RAW, HEIF and video files are photos too, and the files of one
+// folder that share their name before the extension (letter case ignored, as on a card) form
+// one shot: its key member is its JPEG, else its RAW, else its HEIF, else its video; the
+// sidecars (XMP, THM, WAV) join a shot of their name and are never a shot of their own. A
+// member of a shot is never an extra file. Two files whose names differ only by letter case
+// and that would take the same new name are never members of one shot.
 #include <QString>
 #include <QStringList>
 
@@ -12,6 +19,11 @@ struct FoundPhoto {
     QString dateKey; // "YYYYMMDDHHNNSS" of the local last-write time, seconds rounded down to even
     QString path;    // the searched folder as given, the sub-folders, the name as listed
     QString entry() const { return dateKey + path; }
+    // The shot's other members as "date key + path", in member order (by kind: JPEG, RAW,
+    // HEIF, video, sidecar; then by name); empty for a shot of one file.
+    QStringList companions;
+    // Every member's path, key first.
+    QStringList memberPaths() const;
 };
 
 struct ScanRules {
@@ -19,6 +31,7 @@ struct ScanRules {
     QString lowQualityFolder; // a sub-folder of this exact name is skipped
     QString ignoredFolder;    // a sub-folder of this exact full path (no trailing "/") is skipped
     QString extraExtensions;  // a file is extra when its upper-cased extension occurs in this text
+    bool allFormats = false;  // RAW, HEIF and video files are photos, grouped into shots
 };
 
 class PhotoScanner {
@@ -43,7 +56,10 @@ public:
     static QString dateKey(qint64 secondsSinceEpoch);
 
 private:
+    struct Entry;
     void scanFolder(const QString &folder);
+    // Marks the entries of one folder that belong to a shot, and its key members.
+    static void groupShots(std::vector<Entry> &entries);
     bool enterSubfolder(const QString &parent, const QString &name) const;
 
     ScanRules m_rules;

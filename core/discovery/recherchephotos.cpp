@@ -11,10 +11,12 @@
 #include "core/discovery/photoscanner.h"
 #include "core/discovery/sourcescanner.h"
 #include "core/sources/photosource.h"
+#include "core/discovery/shotmembers.h"
 #include "core/files/safecopy.h"
 #include "core/userinterface.h"
 
 #include <QDate>
+#include <QSet>
 
 namespace {
 
@@ -49,7 +51,8 @@ void applyDateFilter(QStringList &entries, const TFiltrePhoto &filter)
 } // namespace
 
 void RechercherPhotos(const QString &folder, bool withSubfolders, const TFiltrePhoto &filter, QStringList &extraFiles,
-                      QStringList &photos, const TParamAppli &settings, UserInterface &ui, const VolumeLocator &volumes)
+                      QStringList &photos, const TParamAppli &settings, UserInterface &ui, const VolumeLocator &volumes,
+                      ShotMembers *shots)
 {
     if (PhotoSources::isDeviceText(folder)) {
         const SourceOpening opening = PhotoSources::open(folder);
@@ -65,27 +68,49 @@ void RechercherPhotos(const QString &folder, bool withSubfolders, const TFiltreP
     rules.lowQualityFolder = settings.Repertoire;
     rules.ignoredFolder = settings.RepertoireAIgnorer;
     rules.extraExtensions = settings.ExtensionSupp;
+    rules.allFormats = settings.AutresFormats;
     PhotoScanner scanner(rules);
     {
         WaitScope wait(ui, QStringLiteral("Recherche des photos..."));
         scanner.scan(root, [&ui] { ui.processEvents(); });
     }
 
+    const std::vector<FoundPhoto> found = scanner.sortedPhotos();
     QStringList entries;
-    {
-        const std::vector<FoundPhoto> found = scanner.sortedPhotos();
-        entries.reserve(qsizetype(found.size()));
-        for (const FoundPhoto &photo : found)
-            entries.append(photo.entry());
+    // Every member of every shot, each under its own date key: what the history lists.
+    QStringList memberEntries;
+    bool companions = false;
+    entries.reserve(qsizetype(found.size()));
+    for (const FoundPhoto &photo : found) {
+        entries.append(photo.entry());
+        memberEntries.append(photo.entry());
+        memberEntries.append(photo.companions);
+        companions = companions || !photo.companions.isEmpty();
     }
     extraFiles.append(scanner.extraFiles());
 
     if (const std::optional<VolumeLocation> location = volumes.locate(root)) {
         const QString history = History::filePath(settings.folder(), *location);
         const QStringList previous = History::read(history);
-        History::write(history, entries);
-        if (filter.NouvellePhoto)
+        History::write(history, memberEntries);
+        if (filter.NouvellePhoto && !companions) {
             History::removeKnownPhotos(entries, previous, root, location->relativePath);
+        } else if (filter.NouvellePhoto) {
+            // A shot is new when any of its files is: a RAW added beside a known JPEG brings
+            // the shot back.
+            QStringList newMembers = memberEntries;
+            History::removeKnownPhotos(newMembers, previous, root, location->relativePath);
+            const QSet<QString> fresh(newMembers.cbegin(), newMembers.cend());
+            QSet<QString> keptKeys;
+            for (const FoundPhoto &photo : found) {
+                bool isNew = fresh.contains(photo.entry());
+                for (const QString &companion : photo.companions)
+                    isNew = isNew || fresh.contains(companion);
+                if (isNew)
+                    keptKeys.insert(photo.entry());
+            }
+            entries.removeIf([&keptKeys](const QString &entry) { return !keptKeys.contains(entry); });
+        }
     }
     applyNameFilter(entries, filter);
     applyDateFilter(entries, filter);
@@ -93,6 +118,11 @@ void RechercherPhotos(const QString &folder, bool withSubfolders, const TFiltreP
     photos.reserve(photos.size() + entries.size());
     for (const QString &entry : std::as_const(entries))
         photos.append(entry.mid(14));
+    if (shots && companions) {
+        for (const FoundPhoto &photo : found)
+            if (!photo.companions.isEmpty())
+                shots->add(photo.memberPaths());
+    }
 }
 
 void RechercherPhotos(PhotoSource &source, const QString &folder, bool withSubfolders, const TFiltrePhoto &filter,

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 class PhotoSource;
+class ShotMembers;
 class TFiltrePhoto;
 class TParamAppli;
 class UserInterface;
@@ -15,9 +16,13 @@ class UserInterface;
 // Rewrites the history of the folder's volume and folder with every photo found, then applies
 // the filter: new photos only (against the previous history), the name text, the day.
 // Throws LumaroError when the history cannot be read or written.
+// With AutresFormats on, RAW, HEIF and video files are photos too and the files of one name
+// form a shot (PhotoScanner): photos holds each shot's key member, ordered by its date key,
+// and shots (when given) every member of the shots of several files. The history lists every
+// member; a shot is new when any of its members is; the name and day filters read the key.
 void RechercherPhotos(const QString &folder, bool withSubfolders, const TFiltrePhoto &filter, QStringList &extraFiles,
                       QStringList &photos, const TParamAppli &settings, UserInterface &ui,
-                      const VolumeLocator &volumes = VolumeLocator());
+                      const VolumeLocator &volumes = VolumeLocator(), ShotMembers *shots = nullptr);
 // The same on a camera or phone (a folder text that is a device's address goes there too,
 // through a source opened for the search and released after it): the folders listed through
 // the source, the date keys from the times it gives for its files, the history named after

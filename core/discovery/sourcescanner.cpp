@@ -59,7 +59,7 @@ void SourceScanner::scanFolder(const QString &folder, int depth)
                 scanFolder(path + u'/', depth + 1);
         } else if (PhotoScanner::isPhotoName(entry.name)) {
             const QDateTime &modified = entry.file->modified;
-            m_photos.push_back({PhotoScanner::dateKey(modified.isValid() ? modified.toSecsSinceEpoch() : 0), path});
+            m_photos.push_back({PhotoScanner::dateKey(modified.isValid() ? modified.toSecsSinceEpoch() : 0), path, {}});
         } else {
             const QString extension = PhotoScanner::extensionOf(entry.name);
             if (!extension.isEmpty() && m_rules.extraExtensions.contains(extension))

@@ -5,6 +5,7 @@
 #include "core/settings/paramappli.h"
 #include "core/files/paths.h"
 
+#include <algorithm>
 
 namespace {
 
@@ -131,9 +132,20 @@ QString RemplacerTags(const QString &content, const QStringList &tags, const QSt
     return result;
 }
 
-QString CalculerNomPhoto(const TParamAppli &settings, const QString &theme, const QString &photoPath,
-                         const QString &destination, double date, bool lowQuality, int counter,
-                         const QLocale &locale)
+namespace {
+
+// A name free for every one of the extensions.
+bool isFree(const QString &withoutExtension, const QStringList &extensions)
+{
+    return std::none_of(extensions.cbegin(), extensions.cend(),
+                        [&](const QString &extension) { return isTaken(withoutExtension + extension); });
+}
+
+// The masks expanded for one photo or shot: the free path without its extension, free for
+// every one of the extensions.
+QString expandedName(const TParamAppli &settings, const QString &theme, const QString &photoPath,
+                     const QString &destination, double date, bool lowQuality, int counter,
+                     const QLocale &locale, const QStringList &extensions)
 {
     // 1. The counter width.
     QString mask = settings.MasqueNomPhoto;
@@ -176,28 +188,62 @@ QString CalculerNomPhoto(const TParamAppli &settings, const QString &theme, cons
 
     const QString root = destination.isEmpty() ? destination : Paths::withSeparator(destination);
     const QString start = root + folder + lowFolder;
-    const QString extension = QStringLiteral(".JPG");
 
     // 5. The photo number: the smallest that gives a free name.
     const QString numberTag = QStringLiteral("#N");
     if (findTag(name, numberTag, 0) >= 0) {
         const int numberWidth = takeWidth(name, numberTag);
         for (qint64 k = 1;; ++k) {
-            const QString candidate = start + replaceAll(name, numberTag, padded(k, numberWidth)) + suffix + extension;
-            if (!isTaken(candidate))
+            const QString candidate = start + replaceAll(name, numberTag, padded(k, numberWidth)) + suffix;
+            if (isFree(candidate, extensions))
                 return candidate;
         }
     }
 
     // 6. Otherwise " - k" after the name when it is taken.
-    const QString candidate = start + name + suffix + extension;
-    if (!isTaken(candidate))
+    const QString candidate = start + name + suffix;
+    if (isFree(candidate, extensions))
         return candidate;
     for (qint64 k = 1;; ++k) {
-        const QString numbered = start + name + QStringLiteral(" - ") + QString::number(k) + suffix + extension;
-        if (!isTaken(numbered))
+        const QString numbered = start + name + QStringLiteral(" - ") + QString::number(k) + suffix;
+        if (isFree(numbered, extensions))
             return numbered;
     }
+}
+
+} // namespace
+
+QString CalculerNomPhoto(const TParamAppli &settings, const QString &theme, const QString &photoPath,
+                         const QString &destination, double date, bool lowQuality, int counter,
+                         const QLocale &locale)
+{
+    const QString extension = QStringLiteral(".JPG");
+    return expandedName(settings, theme, photoPath, destination, date, lowQuality, counter, locale, {extension})
+           + extension;
+}
+
+QString memberExtension(const QString &memberPath)
+{
+    const QString name = FileSystem::fileNameOf(Paths::toSlashes(memberPath));
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString extension = dot < 0 ? QString() : name.mid(dot).toUpper();
+    return extension == QLatin1String(".JPEG") ? QStringLiteral(".JPG") : extension;
+}
+
+QString shotName(const TParamAppli &settings, const QString &theme, const QStringList &members,
+                 const QString &destination, double date, int counter, const QLocale &locale)
+{
+    QStringList extensions;
+    for (const QString &member : members)
+        extensions.append(memberExtension(member));
+    return expandedName(settings, theme, members.value(0), destination, date, false, counter, locale, extensions)
+           + extensions.value(0);
+}
+
+QString memberDestination(const QString &keyDestination, const QString &memberPath)
+{
+    const QString keyExtension = memberExtension(keyDestination);
+    return keyDestination.left(keyDestination.size() - keyExtension.size()) + memberExtension(memberPath);
 }
 
 QString CalculerNomBasseQualite(const TParamAppli &settings, const QString &theme, const QString &photoPath,

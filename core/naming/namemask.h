@@ -28,6 +28,20 @@ QString CalculerNomPhoto(const TParamAppli &settings, const QString &theme, cons
                          const QString &destination, double date, bool lowQuality, int counter,
                          const QLocale &locale = QLocale());
 
+// The new extension of a member of a shot: ".JPG" for every JPEG (as CalculerNomPhoto), the
+// member's own extension in capitals for the others (".CR2", ".HEIC", ".MP4", ".XMP").
+QString memberExtension(const QString &memberPath);
+
+// The new path of a shot's key member: CalculerNomPhoto's name expanded once for the shot
+// (date: the key member's), ending with the key member's extension, and free for every
+// member: #N and the " - k" loop pass over a name as long as any member's file takes it.
+// members are the shot's paths, key first; one JPEG gives exactly CalculerNomPhoto's path.
+QString shotName(const TParamAppli &settings, const QString &theme, const QStringList &members,
+                 const QString &destination, double date, int counter, const QLocale &locale = QLocale());
+// The path of a member of a shot whose key member is named keyDestination: the same name with
+// the member's extension.
+QString memberDestination(const QString &keyDestination, const QString &memberPath);
+
 // CalculerNomPhoto for the low-quality copy.
 QString CalculerNomBasseQualite(const TParamAppli &settings, const QString &theme, const QString &photoPath,
                                 const QString &destination, double date, int counter,

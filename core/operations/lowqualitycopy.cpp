@@ -5,6 +5,7 @@
 #include "core/error.h"
 #include "core/files/filereplacement.h"
 #include "core/files/filesystem.h"
+#include "core/formats/formatreader.h"
 #include "core/imaging/imaging.h"
 #include "core/settings/paramappli.h"
 
@@ -117,6 +118,34 @@ LowQualityCopy LowQualityCopy::reduce(const Options &options, LowQualityCopy cop
             // An angle other than a right angle leaves the picture as it is.
         }
     }
+    return fromPicture(options, std::move(picture), photo.metadata, turned, copy.m_date);
+}
+
+LowQualityCopy LowQualityCopy::makeFromFormat(const Options &options, FormatReader &reader, const QString &source,
+                                              const QDateTime &sourceDate)
+{
+    const QSize covering = options.landscape.isValid() ? QSize(options.landscape.width(), options.landscape.width())
+                                                       : QSize();
+    FormatPicture picture = reader.picture(source, covering, FormatReader::Scale::Cover);
+    if (!picture.ok()) {
+        LowQualityCopy copy;
+        copy.m_readError = picture.failure;
+        return copy;
+    }
+    FormatMetadata metadata;
+    if (options.keepExif)
+        metadata = reader.metadata(source);
+    // The picture is upright already: the copy's orientation must say so.
+    return fromPicture(options, std::move(picture.picture), Imaging::Metadata(metadata.exifBlock, {}),
+                       metadata.orientation != 1, sourceDate);
+}
+
+LowQualityCopy LowQualityCopy::fromPicture(const Options &options, QImage picture, const Imaging::Metadata &metadata,
+                                           bool turned, const QDateTime &sourceDate)
+{
+    LowQualityCopy copy;
+    if (options.keepDate)
+        copy.m_date = sourceDate;
     if (options.landscape.isValid()) {
         const QSize size = picture.width() > picture.height() ? options.landscape : options.landscape.transposed();
         try {
@@ -129,7 +158,7 @@ LowQualityCopy LowQualityCopy::reduce(const Options &options, LowQualityCopy cop
     Imaging::SaveOptions save;
     save.quality = options.quality;
     if (options.keepExif)
-        save.metadata = photo.metadata;
+        save.metadata = metadata;
     save.pictureTurned = turned;
     try {
         copy.m_jpeg = Imaging::encodeJpeg(picture, save);

@@ -5,9 +5,14 @@
 // copied and turned.
 #include <QByteArray>
 #include <QDateTime>
+#include <QImage>
 #include <QSize>
 #include <QString>
 
+class FormatReader;
+namespace Imaging {
+class Metadata;
+}
 class TParamAppli;
 
 // Size of the low-quality copy for the size index IndiceNewDim and the picture as it will be
@@ -36,6 +41,11 @@ public:
     // the copy takes when keepDate is on. Never throws: a failure is kept for write().
     static LowQualityCopy make(const Options &options, const QString &source, int angle,
                                const QDateTime &sourceDate);
+    // The same from a HEIF's image or a RAW's largest preview, read upright through the reader
+    // (a file's orientation is never applied twice); a picture that cannot be had is reported
+    // as a photo that could not be decoded.
+    static LowQualityCopy makeFromFormat(const Options &options, FormatReader &reader, const QString &source,
+                                         const QDateTime &sourceDate);
 
     // The same from the photo's bytes already in memory (a camera's file read once).
     static LowQualityCopy makeFromContent(const Options &options, const QByteArray &content, int angle,
@@ -51,6 +61,10 @@ public:
 private:
     struct Decoded;
     static LowQualityCopy reduce(const Options &options, LowQualityCopy copy, Decoded decoded, int angle);
+    // Reduces, compresses and keeps the picture; turned: the picture stands otherwise than the
+    // metadata's orientation says, which the copy then resets.
+    static LowQualityCopy fromPicture(const Options &options, QImage picture, const Imaging::Metadata &metadata,
+                                      bool turned, const QDateTime &sourceDate);
 
     QByteArray m_jpeg;
     QString m_readError;

@@ -5,11 +5,15 @@
 #include "core/files/filesystem.h"
 #include "core/imaging/imaging.h"
 #include "core/exif/informationexif.h"
+#include "core/formats/filekind.h"
+#include "core/formats/formatreader.h"
+#include "core/naming/namemask.h"
 #include "core/operations/lowqualitycopy.h"
 #include "core/settings/paramappli.h"
 #include "core/files/paths.h"
 #include "core/userinterface.h"
 
+#include <algorithm>
 #include <future>
 #include <optional>
 
@@ -197,15 +201,64 @@ bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QStri
                      const TListeInformationExif &exif, bool exportExif, bool lowQuality,
                      const SafeCopy::Hooks &copyHooks, const PreparedTransfer &prepared)
 {
+    return transferShot(settings, ui, {source}, destinationRoot, destination, angle, exif, exportExif, lowQuality,
+                        copyHooks, prepared);
+}
+
+namespace {
+
+// The low-quality copy of a shot's key member, made while the members are written.
+std::future<LowQualityCopy> lowQualityCopyOf(const TParamAppli &settings, FileKind keyKind, const QString &key,
+                                             int angle, FormatReader *reader)
+{
+    const LowQualityCopy::Options options = LowQualityCopy::Options::fromSettings(settings);
+    if (keyKind == FileKind::Raw || keyKind == FileKind::Heif) {
+        return std::async(std::launch::async, [options, reader, key] {
+            if (reader)
+                return LowQualityCopy::makeFromFormat(options, *reader, key, FileSystem::lastModified(key));
+            FormatReader ownReader;
+            return LowQualityCopy::makeFromFormat(options, ownReader, key, FileSystem::lastModified(key));
+        });
+    }
+    return std::async(std::launch::async, &LowQualityCopy::make, options, key, angle, FileSystem::lastModified(key));
+}
+
+} // namespace
+
+bool transferShot(const TParamAppli &settings, UserInterface &ui, const QStringList &members,
+                  const QString &destinationRoot, const QString &destination, int angle,
+                  const TListeInformationExif &exif, bool exportExif, bool lowQuality,
+                  const SafeCopy::Hooks &copyHooks, const PreparedTransfer &prepared)
+{
+    if (members.isEmpty())
+        return false;
+    const QString &source = members.first();
+    // Whatever is not a RAW, HEIF or video file is handled as a JPEG, as it always was.
+    const auto kindOf = [](const QString &path) {
+        const FileKind kind = fileKindOf(path);
+        return isProbedKind(kind) ? kind : FileKind::Jpeg;
+    };
+    const FileKind keyKind = kindOf(source);
+    // A video has no picture to reduce.
+    const bool withLowQuality = lowQuality && keyKind != FileKind::Video;
     const LowQualityCopy *preparedLowQuality = prepared.lowQuality;
     const bool deleteSource = settings.SupprimerPhoto;
+    QStringList destinations{destination};
+    for (qsizetype i = 1; i < members.size(); ++i)
+        destinations.append(memberDestination(destination, members.at(i)));
     try {
-        const QString lowQualityPath = lowQuality ? NomBasseQualite(settings, destination) : QString();
+        // The copy for e-mail is a JPEG whatever the key member is.
+        const QString lowQualityPath =
+            withLowQuality ? NomBasseQualite(settings, keyKind == FileKind::Jpeg
+                                                           ? destination
+                                                           : memberDestination(destination, QStringLiteral(".JPG")))
+                           : QString();
         const QString exifPath = exportExif ? exifFileName(destination) : QString();
         // A theme, a mask or a card file name may hold "..": nothing is written outside the
         // destination the user chose.
-        checkInsideDestination(destinationRoot, destination);
-        if (lowQuality)
+        for (const QString &target : std::as_const(destinations))
+            checkInsideDestination(destinationRoot, target);
+        if (withLowQuality)
             checkInsideDestination(destinationRoot, lowQualityPath);
         if (exportExif)
             checkInsideDestination(destinationRoot, exifPath);
@@ -213,23 +266,38 @@ bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QStri
         // The low-quality copy only reads the source: it is made on a thread of its own while
         // the photo is copied and turned, and written after them.
         std::future<LowQualityCopy> lowQualityCopy;
-        if (lowQuality && !preparedLowQuality)
-            lowQualityCopy = std::async(std::launch::async, &LowQualityCopy::make,
-                                        LowQualityCopy::Options::fromSettings(settings), source, angle,
-                                        FileSystem::lastModified(source));
-        CopierEtTourner(source, destination, angle, deleteSource ? SafeCopy::Mode::Verified : SafeCopy::Mode::Plain,
-                        copyHooks, prepared.turnedPhoto);
+        if (withLowQuality && !preparedLowQuality)
+            lowQualityCopy = lowQualityCopyOf(settings, keyKind, source, angle, prepared.formatReader);
+        const SafeCopy::Mode mode = deleteSource ? SafeCopy::Mode::Verified : SafeCopy::Mode::Plain;
+        for (qsizetype i = 0; i < members.size(); ++i) {
+            // Only a JPEG is turned without loss; RAW, HEIF and video files keep the bytes and
+            // the orientation the camera wrote.
+            if (kindOf(members.at(i)) == FileKind::Jpeg)
+                CopierEtTourner(members.at(i), destinations.at(i), angle, mode, copyHooks,
+                                i == 0 ? prepared.turnedPhoto : TurnedPhoto());
+            else
+                CopierEtTourner(members.at(i), destinations.at(i), 0, mode, copyHooks);
+        }
         // Neither the reduced copy nor the text may replace a file this transfer reads or has
         // just written.
-        if (lowQuality) {
-            if (sameTarget(lowQualityPath, destination))
+        const auto written = [&](const QString &path) {
+            return std::any_of(destinations.cbegin(), destinations.cend(),
+                               [&](const QString &target) { return sameTarget(path, target); });
+        };
+        const auto read = [&](const QString &path) {
+            return std::any_of(members.cbegin(), members.cend(),
+                               [&](const QString &member) { return sameTarget(path, member); });
+        };
+        if (withLowQuality) {
+            if (written(lowQualityPath))
                 throw LumaroError(SafeCopy::copyErrorMessage(source, lowQualityPath));
             const LowQualityCopy made = preparedLowQuality ? *preparedLowQuality : lowQualityCopy.get();
+            if (read(lowQualityPath))
+                throw LumaroError(SafeCopy::copyErrorMessage(source, lowQualityPath));
             EnregistrerBasseQualite(settings, source, lowQualityPath, angle, &made);
         }
         if (exportExif) {
-            if (sameTarget(exifPath, source) || sameTarget(exifPath, destination)
-                || (lowQuality && sameTarget(exifPath, lowQualityPath)))
+            if (read(exifPath) || written(exifPath) || (withLowQuality && sameTarget(exifPath, lowQualityPath)))
                 throw LumaroError(writeErrorMessage(exifPath));
             writeExifFile(exif, destination);
         }
@@ -241,8 +309,12 @@ bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QStri
                            + QString::fromLocal8Bit(error.what()));
         return false;
     }
-    // A destination that is the source itself must not take the only copy with it.
-    if (deleteSource && !FileSystem::sameFile(source, destination) && !FileSystem::remove(source))
-        qCInfo(lumaroCore) << "source" << source << "not deleted";
+    // Every member arrived: the shot leaves the card whole. A destination that is the source
+    // itself must not take the only copy with it.
+    if (deleteSource) {
+        for (qsizetype i = 0; i < members.size(); ++i)
+            if (!FileSystem::sameFile(members.at(i), destinations.at(i)) && !FileSystem::remove(members.at(i)))
+                qCInfo(lumaroCore) << "source" << members.at(i) << "not deleted";
+    }
     return true;
 }

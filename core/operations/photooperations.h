@@ -14,6 +14,7 @@ class TParamAppli;
 class UserInterface;
 class TListeInformationExif;
 class LowQualityCopy;
+class FormatReader;
 
 // "Le chemin <path> sort du répertoire de destination."
 QString outsideDestinationMessage(const QString &path);
@@ -44,11 +45,30 @@ struct TurnedPhoto {
 struct PreparedTransfer {
     const LowQualityCopy *lowQuality = nullptr;
     TurnedPhoto turnedPhoto; // by the transfer's angle; empty when not made
+    // Reads the picture of a shot whose key member is a HEIF or RAW file for its low-quality
+    // copy, when none was made ahead; without one, the transfer starts its own.
+    FormatReader *formatReader = nullptr;
 };
 bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QString &source,
                      const QString &destinationRoot, const QString &destination, int angle,
                      const TListeInformationExif &exif, bool exportExif, bool lowQuality,
                      const SafeCopy::Hooks &copyHooks = {}, const PreparedTransfer &prepared = {});
+
+// TransfererPhoto for a shot, the files of one name (IMG_0001.JPG, IMG_0001.CR2, IMG_0001.XMP):
+// members are its sources, key member first (ShotMembers::membersOf); destination is the key
+// member's new path (shotName), and every other member goes to the same name with its own
+// extension (memberDestination). Each member is written in turn, in one verified write when the
+// sources are to be deleted; a JPEG member is turned by angle, every other file is copied byte
+// for byte and never rewritten. The low-quality copy (named from the shot's name with ".JPG")
+// is made from the key member: a JPEG as TransfererPhoto does, a HEIF's image or a RAW's
+// preview read upright through the reader, none for a video. The EXIF text file, exif (the key
+// member's list), is named from the shot's name with ".txt". The sources of every member are
+// deleted only when every step succeeded: a member that fails keeps the whole shot where it
+// is, with the message of its step. One member is exactly TransfererPhoto.
+bool transferShot(const TParamAppli &settings, UserInterface &ui, const QStringList &members,
+                  const QString &destinationRoot, const QString &destination, int angle,
+                  const TListeInformationExif &exif, bool exportExif, bool lowQuality,
+                  const SafeCopy::Hooks &copyHooks = {}, const PreparedTransfer &prepared = {});
 
 // The source's bytes turned without loss by angle (90, 180 or 270), as RotationSansPerte would
 // leave a copy of it; empty when the source cannot be read or turned, or changed while it was

@@ -34,6 +34,7 @@ struct SettingTable {
             {"General", "ModeAffichagePP", &P::ModeAffichagePP, nullptr, 0, true},
             {"General", "ExtensionSupp", &P::ExtensionSupp, "", 0, true},
             {"General", "EjecterCarte", &P::EjecterCarte, nullptr, 0, true},
+            {"General", "AutresFormats", &P::AutresFormats, nullptr, 0, true},
             {"ImagesLowQ", "Qualite", &P::Qualite, nullptr, 40, true},
             {"ImagesLowQ", "Suffixe", &P::Suffixe, "Low", 0, true},
             {"ImagesLowQ", "Repertoire", &P::Repertoire, "Basse Resolution", 0, true},

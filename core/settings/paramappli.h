@@ -54,6 +54,9 @@ public:
     QString ExtensionSupp;
     // Eject a removable card (through UDisks2) as soon as a transfer from it is over.
     bool EjecterCarte = false;
+    // RAW, HEIF and video files are photos too, and the files of one folder that share a name
+    // are transferred as one shot under one new name.
+    bool AutresFormats = false;
     bool GestionEXIF = true;
     // ImagesLowQ
     int Qualite = 40;

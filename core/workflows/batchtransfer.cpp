@@ -2,7 +2,10 @@
 
 #include "core/exif/exifdate.h"
 #include "core/files/filereplacement.h"
+#include "core/discovery/shotmembers.h"
 #include "core/files/filesystem.h"
+#include "core/formats/filekind.h"
+#include "core/formats/formatinformation.h"
 #include "core/imaging/imaging.h"
 #include "core/operations/contenttransfer.h"
 #include "core/operations/lowqualitycopy.h"
@@ -72,6 +75,8 @@ struct BatchTransfer::Preparation {
     double date = -1.0;
     int angle = 0;
     QImage thumbnail;
+    bool video = false;
+    qint64 durationMs = -1;
     std::optional<LowQualityCopy> lowQuality;
     TurnedPhoto turnedPhoto; // the source turned by `angle`, when it could be done ahead
     // A device's photo: its bytes as read, or why they could not be.
@@ -102,9 +107,17 @@ struct BatchTransfer::Lookahead {
     }
 };
 
-BatchTransfer::BatchTransfer(const TParamAppli &settings, UserInterface &ui, QStringList &photos, BatchOptions options)
-    : m_settings(settings), m_ui(ui), m_photos(photos), m_options(std::move(options)), m_ahead(std::make_unique<Lookahead>())
+BatchTransfer::BatchTransfer(const TParamAppli &settings, UserInterface &ui, QStringList &photos, BatchOptions options,
+                             const ShotMembers *shots)
+    : m_settings(settings), m_ui(ui), m_photos(photos), m_options(std::move(options)), m_shots(shots),
+      m_ahead(std::make_unique<Lookahead>())
 {
+    // The probes start only when a RAW, HEIF or video file is read.
+    if (m_settings.AutresFormats) {
+        FormatReader::Options formats;
+        formats.probeProgram = m_options.probeProgram;
+        m_formats = std::make_unique<FormatReader>(formats);
+    }
 }
 
 // Waits for a preparation still running: it reads a source the caller may delete next.
@@ -169,12 +182,36 @@ bool BatchTransfer::askToStop(Result &result)
     return true;
 }
 
+void BatchTransfer::prepareFormat(const TParamAppli &settings, const BatchOptions &options, const QString &source,
+                                  FormatReader &formats, Preparation &preparation)
+{
+    // A file the probe cannot read keeps its file date and is copied as it is: nothing is
+    // shown to the user but the missing thumbnail (the reason is logged).
+    const FormatMetadata metadata = readFormatInformation(formats, *preparation.exif, source, true);
+    preparation.date = DatePhoto(*preparation.exif, source);
+    preparation.video = fileKindOf(source) == FileKind::Video;
+    preparation.durationMs = metadata.durationMs;
+    if (preparation.video)
+        return;
+    if (options.thumbnails) {
+        const FormatPicture thumbnail = formats.picture(source, ThumbnailBox);
+        preparation.thumbnail = thumbnail.picture;
+    }
+    if (options.lowQuality || options.lowQualityOnly)
+        preparation.lowQuality = LowQualityCopy::makeFromFormat(LowQualityCopy::Options::fromSettings(settings), formats,
+                                                                source, FileSystem::lastModified(source));
+}
+
 BatchTransfer::Preparation BatchTransfer::prepare(const TParamAppli &settings, const BatchOptions &options,
-                                                  const QString &source)
+                                                  const QString &source, FormatReader *formats)
 {
     if (options.source && options.source->isDevice())
         return prepareFromSource(settings, options, source);
     Preparation preparation;
+    if (formats && isFormatFile(source)) {
+        prepareFormat(settings, options, source, *formats, preparation);
+        return preparation;
+    }
     Imaging::Photo thumbnail;
     bool loaded = false;
     try {
@@ -216,7 +253,7 @@ BatchTransfer::Preparation BatchTransfer::takePreparation(const QString &source)
         if (entry.source == source)
             return entry.preparation.takeResult();
     }
-    return prepare(m_settings, m_options, source);
+    return prepare(m_settings, m_options, source, m_formats.get());
 }
 
 void BatchTransfer::prepareAhead()
@@ -227,8 +264,11 @@ void BatchTransfer::prepareAhead()
         if (std::any_of(entries.begin(), entries.end(), [&](const Lookahead::Entry &e) { return e.source == source; }))
             continue;
         // The settings are copied: the worker must not read the store while a window may change it.
-        entries.push_back({source, QtConcurrent::run(&m_ahead->worker, [settings = m_settings, options = m_options,
-                                                                       source] { return prepare(settings, options, source); })});
+        entries.push_back({source, QtConcurrent::run(&m_ahead->worker,
+                                                     [settings = m_settings, options = m_options, source,
+                                                      formats = m_formats.get()] {
+                                                         return prepare(settings, options, source, formats);
+                                                     })});
     }
 }
 
@@ -246,6 +286,9 @@ BatchPhoto BatchTransfer::describe(const QString &source, Preparation &preparati
     photo.date = preparation.date;
     photo.angle = preparation.angle;
     photo.thumbnail = preparation.thumbnail;
+    photo.video = preparation.video;
+    photo.durationMs = preparation.durationMs;
+    photo.members = m_shots ? m_shots->membersOf(source) : QStringList{source};
     return photo;
 }
 
@@ -262,16 +305,18 @@ bool BatchTransfer::processPhoto(BatchObserver *observer)
     prepareAhead();
     Preparation preparation = takePreparation(source);
     BatchPhoto photo = describe(source, preparation);
+    const bool lone = photo.members.size() == 1 && fileKindOf(source) == FileKind::Jpeg;
     photo.destination = m_options.lowQualityOnly
         ? CalculerNomBasseQualite(m_settings, m_options.theme, source, m_options.destination, photo.date, m_number)
-        : CalculerNomPhoto(m_settings, m_options.theme, source, m_options.destination, photo.date, false, m_number);
+        : lone ? CalculerNomPhoto(m_settings, m_options.theme, source, m_options.destination, photo.date, false, m_number)
+               : shotName(m_settings, m_options.theme, photo.members, m_options.destination, photo.date, m_number);
     if (observer)
         observer->photoStarted(photo);
     m_ui.processEvents();
 
     removeLeftoversBeside(photo.destination);
     if (m_options.lowQuality && !m_options.lowQualityOnly)
-        removeLeftoversBeside(NomBasseQualite(m_settings, photo.destination));
+        removeLeftoversBeside(NomBasseQualite(m_settings, memberDestination(photo.destination, QStringLiteral(".JPG"))));
     const bool written = m_options.lowQualityOnly ? writeLowQualityOnly(photo, preparation)
                          : fromDevice()           ? transferFromSource(photo, preparation)
                                                   : transfer(photo, preparation);
@@ -287,14 +332,19 @@ bool BatchTransfer::processPhoto(BatchObserver *observer)
 bool BatchTransfer::transfer(BatchPhoto &photo, const Preparation &preparation)
 {
     HeldMessages held(m_ui);
-    const bool succeeded =
-        TransfererPhoto(m_settings, held, photo.source, m_options.destination, photo.destination, photo.angle, *m_exif,
-                        m_settings.ExportInfoExif, m_options.lowQuality, {},
-                        {preparation.lowQuality ? &*preparation.lowQuality : nullptr, preparation.turnedPhoto});
-    // A copy can exist although a later step (low-quality copy, EXIF text) failed: it was
-    // written all the same, under a name that was free before.
-    if (succeeded || fileExists(photo.destination))
-        m_written.append(photo.destination);
+    const PreparedTransfer prepared{preparation.lowQuality ? &*preparation.lowQuality : nullptr,
+                                    preparation.turnedPhoto, m_formats.get()};
+    const bool succeeded = transferShot(m_settings, held, photo.members, m_options.destination, photo.destination,
+                                        photo.angle, *m_exif, m_settings.ExportInfoExif, m_options.lowQuality, {},
+                                        prepared);
+    // A copy can exist although a later step (another member, low-quality copy, EXIF text)
+    // failed: it was written all the same, under a name that was free before.
+    for (const QString &member : std::as_const(photo.members)) {
+        const QString written = member == photo.source ? photo.destination
+                                                       : memberDestination(photo.destination, member);
+        if (succeeded || fileExists(written))
+            m_written.append(written);
+    }
     if (succeeded && m_settings.SupprimerPhoto && !fileExists(photo.source))
         m_photos.removeAt(m_index);
     else
@@ -308,6 +358,8 @@ bool BatchTransfer::transfer(BatchPhoto &photo, const Preparation &preparation)
 bool BatchTransfer::writeLowQualityOnly(BatchPhoto &photo, const Preparation &preparation)
 {
     ++m_index; // the photo itself stays on the card and in the list
+    if (photo.video)
+        return true; // a video has no low-quality copy
     try {
         checkInsideDestination(m_options.destination, photo.destination);
         EnregistrerBasseQualite(m_settings, photo.source, photo.destination, preparation.angle, &*preparation.lowQuality);

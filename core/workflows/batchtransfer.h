@@ -16,6 +16,8 @@
 
 #include <memory>
 
+class FormatReader;
+class ShotMembers;
 class TParamAppli;
 class UserInterface;
 
@@ -28,6 +30,7 @@ struct BatchOptions {
     // A camera or phone the photos are read from (each file once, through it); null for a
     // folder's photos, which are copied from their files.
     std::shared_ptr<PhotoSource> source;
+    QString probeProgram;         // lumaro-probe for RAW, HEIF and video files; empty: the one beside the program
 };
 
 // What the window shows of the photo being processed.
@@ -39,6 +42,9 @@ struct BatchPhoto {
     QString destination;     // the file the batch writes: the photo, or its low-quality copy
     int angle = 0;           // the automatic turn, degrees clockwise
     QImage thumbnail;        // upright, fitting 105 x 105; null when none was asked or it failed
+    bool video = false;      // the shot's key member is a video: no picture, a placeholder
+    qint64 durationMs = -1;  // a video's length; -1 when unknown or not a video
+    QStringList members;     // every file of the shot, key member (source) first
 };
 
 class BatchObserver {
@@ -68,7 +74,10 @@ public:
     };
 
     // photos is the search's list; entries whose source the transfer deleted are removed from it.
-    BatchTransfer(const TParamAppli &settings, UserInterface &ui, QStringList &photos, BatchOptions options);
+    // shots (the search's, kept by the caller as long as the batch) gives every member of the
+    // shots of several files; each shot is transferred whole under one name.
+    BatchTransfer(const TParamAppli &settings, UserInterface &ui, QStringList &photos, BatchOptions options,
+                  const ShotMembers *shots = nullptr);
     ~BatchTransfer();
     BatchTransfer(const BatchTransfer &) = delete;
     BatchTransfer &operator=(const BatchTransfer &) = delete;
@@ -81,7 +90,8 @@ public:
     void requestStop(StopKind kind = StopKind::Ask);
     bool stopRequested() const { return m_stopRequested; }
 
-    // Every file the batch wrote, in writing order: what a final slideshow shows.
+    // Every file the batch wrote, in writing order (every member of a shot): what a final
+    // slideshow shows.
     const QStringList &PhotosTransferees() const { return m_written; }
     int NumeroPhoto() const { return m_number; }
     int NombrePhotos() const { return m_total; }
@@ -99,7 +109,11 @@ private:
     // What can be known of a photo before it is written, read on a worker thread while the
     // photos before it are written: its thumbnail, EXIF list, date, angle, turned photo and
     // low-quality copy.
-    static Preparation prepare(const TParamAppli &settings, const BatchOptions &options, const QString &source);
+    static Preparation prepare(const TParamAppli &settings, const BatchOptions &options, const QString &source,
+                               FormatReader *formats);
+    // The same for a RAW, HEIF or video file, read through the probe.
+    static void prepareFormat(const TParamAppli &settings, const BatchOptions &options, const QString &source,
+                              FormatReader &formats, Preparation &preparation);
     // The preparation of m_photos[m_index]: the one made ahead when it is that photo's.
     Preparation takePreparation(const QString &source);
     // Starts preparing m_photos[m_index] and the photos that follow it, unless already started.
@@ -126,6 +140,8 @@ private:
     UserInterface &m_ui;
     QStringList &m_photos;
     BatchOptions m_options;
+    const ShotMembers *m_shots;
+    std::unique_ptr<FormatReader> m_formats; // RAW, HEIF and video files, with the other formats on
     std::unique_ptr<TListeInformationExif> m_exif; // the current photo's
     QStringList m_written;
     int m_index = 0;

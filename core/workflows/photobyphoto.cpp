@@ -2,7 +2,11 @@
 
 #include "core/exif/datetimevalue.h"
 #include "core/error.h"
+#include "core/discovery/shotmembers.h"
 #include "core/files/filesystem.h"
+#include "core/formats/filekind.h"
+#include "core/formats/formatinformation.h"
+#include "core/operations/lowqualitycopy.h"
 #include "core/naming/namemask.h"
 #include "core/settings/paramappli.h"
 #include "core/operations/contenttransfer.h"
@@ -11,15 +15,36 @@
 #include "core/userinterface.h"
 
 PhotoByPhotoSession::PhotoByPhotoSession(const TParamAppli &settings, QStringList &photos, QString destination,
-                                         QString theme)
+                                         QString theme, const ShotMembers *shots)
     : m_settings(settings)
     , m_photos(photos)
+    , m_shots(shots)
     , m_destination(std::move(destination))
     , m_theme(std::move(theme))
     , m_automaticRotation(settings.GestionEXIF && settings.RotationAuto)
     , m_exportExif(settings.GestionEXIF && settings.ExportInfoExif)
 {
     m_themes << m_theme;
+    if (settings.AutresFormats)
+        m_formats = std::make_unique<FormatReader>();
+}
+
+PhotoByPhotoSession::~PhotoByPhotoSession() = default;
+
+QStringList PhotoByPhotoSession::members() const
+{
+    return m_shots ? m_shots->membersOf(source()) : QStringList{source()};
+}
+
+bool PhotoByPhotoSession::turnable() const
+{
+    // The key member is the JPEG when the shot has one.
+    return !m_formats || !isFormatFile(source());
+}
+
+bool PhotoByPhotoSession::isVideo() const
+{
+    return m_formats && fileKindOf(source()) == FileKind::Video;
 }
 
 bool PhotoByPhotoSession::exifManaged() const
@@ -45,12 +70,16 @@ QString PhotoByPhotoSession::source() const
 void PhotoByPhotoSession::showCurrent()
 {
     const QString path = source();
+    m_durationMs = -1;
     if (fromDevice()) {
         const QByteArray &content = deviceContent();
         LireInformationsExif(m_exif, content, m_fileTime, exifManaged() && !content.isEmpty());
         m_dateLue = DatePhoto(m_exif, m_fileTime);
     } else {
-        LireInformationsExif(m_exif, path, exifManaged());
+        if (m_formats && isFormatFile(path))
+            m_durationMs = readFormatInformation(*m_formats, m_exif, path, exifManaged()).durationMs;
+        else
+            LireInformationsExif(m_exif, path, exifManaged());
         m_dateLue = DatePhoto(m_exif, path);
     }
     m_datePriseDeVue = m_dateLue;
@@ -89,11 +118,15 @@ void PhotoByPhotoSession::setDatePriseDeVue(double date)
 
 void PhotoByPhotoSession::rotateRight()
 {
+    if (!turnable())
+        return;
     m_angle = m_angle + 90 > 270 ? 0 : m_angle + 90;
 }
 
 void PhotoByPhotoSession::rotateLeft()
 {
+    if (!turnable())
+        return;
     m_angle = m_angle - 90 < 0 ? 270 : m_angle - 90;
 }
 
@@ -107,6 +140,9 @@ void PhotoByPhotoSession::rememberTheme(const QString &theme)
 
 QString PhotoByPhotoSession::NomFinal() const
 {
+    const QStringList files = members();
+    if (files.size() > 1 || !turnable())
+        return shotName(m_settings, m_theme, files, m_destination, m_datePriseDeVue, int(m_written.size()) + 1);
     return CalculerNomPhoto(m_settings, m_theme, source(), m_destination, m_datePriseDeVue, false,
                             int(m_written.size()) + 1);
 }
@@ -130,11 +166,17 @@ PhotoByPhotoSession::After PhotoByPhotoSession::transfer(const QString &finalNam
     if (fromDevice())
         return transferFromDevice(finalName, ui);
     const QString path = source();
-    const bool succeeded =
-        TransfererPhoto(m_settings, ui, path, m_destination, finalName, m_angle, m_exif, m_exportExif, m_lowQuality);
+    const QStringList files = members();
+    PreparedTransfer prepared;
+    prepared.formatReader = m_formats.get();
+    const bool succeeded = transferShot(m_settings, ui, files, m_destination, finalName, m_angle, m_exif, m_exportExif,
+                                        m_lowQuality, {}, prepared);
     // A copy can exist although a later step failed: it was written, under a name that was free.
-    if (succeeded || FileSystem::status(finalName))
-        m_written.append(finalName);
+    for (const QString &member : files) {
+        const QString written = member == path ? finalName : memberDestination(finalName, member);
+        if (succeeded || FileSystem::status(written))
+            m_written.append(written);
+    }
     if (succeeded && m_settings.SupprimerPhoto && !FileSystem::status(path)) {
         // The photo that follows takes the place of the one whose source went.
         m_photos.removeAt(m_number - 1);
@@ -149,6 +191,8 @@ PhotoByPhotoSession::After PhotoByPhotoSession::lowQualityOnly(UserInterface &ui
     const QString target = NomBasseQualite();
     try {
         checkInsideDestination(m_destination, target);
+        if (isVideo())
+            throw LumaroError(QStringLiteral("Une vidéo n'a pas de copie basse résolution."));
         if (fromDevice()) {
             const QByteArray &content = deviceContent();
             if (content.isEmpty())
@@ -156,6 +200,12 @@ PhotoByPhotoSession::After PhotoByPhotoSession::lowQualityOnly(UserInterface &ui
             const LowQualityCopy made = LowQualityCopy::makeFromContent(LowQualityCopy::Options::fromSettings(m_settings),
                                                                         content, m_angle, m_fileTime);
             EnregistrerBasseQualite(m_settings, source(), target, m_angle, &made);
+        } else if (m_formats && isFormatFile(source())) {
+            // A HEIF's image or a RAW's preview, upright already.
+            const LowQualityCopy made =
+                LowQualityCopy::makeFromFormat(LowQualityCopy::Options::fromSettings(m_settings), *m_formats, source(),
+                                               FileSystem::lastModified(source()));
+            EnregistrerBasseQualite(m_settings, source(), target, 0, &made);
         } else {
             EnregistrerBasseQualite(m_settings, source(), target, m_angle);
         }

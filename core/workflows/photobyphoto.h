@@ -11,6 +11,8 @@
 
 #include <memory>
 
+class FormatReader;
+class ShotMembers;
 class TParamAppli;
 class UserInterface;
 
@@ -18,7 +20,10 @@ class PhotoByPhotoSession {
 public:
     // photos is the search's list (at least one entry); entries whose source a transfer deleted
     // are removed from it. destination is the root folder, with its trailing "/".
-    PhotoByPhotoSession(const TParamAppli &settings, QStringList &photos, QString destination, QString theme);
+    // shots (kept by the caller) gives every member of the search's shots of several files.
+    PhotoByPhotoSession(const TParamAppli &settings, QStringList &photos, QString destination, QString theme,
+                        const ShotMembers *shots = nullptr);
+    ~PhotoByPhotoSession();
 
     // A camera or phone the photos are read from, each once, and deleted on (null: files on
     // the disk). A deletion it refuses is told once, through the ui of the transfer.
@@ -40,6 +45,15 @@ public:
     QString source() const;
     // The path of photo number n (1 for the first); empty outside the list.
     QString sourceAt(int number) const { return m_photos.value(number - 1); }
+    // Every file of the shot shown, its key member (source()) first.
+    QStringList members() const;
+    // The shot has a JPEG, the one file a turn applies to.
+    bool turnable() const;
+    // The shot shown is a video, whose length is durationMs() (-1 when unknown).
+    bool isVideo() const;
+    qint64 durationMs() const { return m_durationMs; }
+    // The reader of RAW, HEIF and video files (with the other formats on), for the pictures.
+    FormatReader *formatReader() const { return m_formats.get(); }
     bool hasNext() const { return total() > m_number; }
     bool hasPrevious() const { return m_number > 1; }
 
@@ -60,6 +74,7 @@ public:
     void restoreDate() { m_datePriseDeVue = m_dateLue; }
 
     int AnglePhoto() const { return m_angle; }
+    // Only a shot with a JPEG turns (turnable()); the others stay as the camera wrote them.
     void rotateRight();
     void rotateLeft();
 
@@ -98,6 +113,9 @@ private:
 
     const TParamAppli &m_settings;
     QStringList &m_photos;
+    const ShotMembers *m_shots;
+    std::unique_ptr<FormatReader> m_formats;
+    qint64 m_durationMs = -1;
     QString m_destination;
     QString m_theme;
     QStringList m_themes;

@@ -1,5 +1,20 @@
 #include "core/workflows/photopreloader.h"
 
+#include "core/formats/filekind.h"
+#include "core/formats/formatreader.h"
+
+namespace {
+
+Imaging::Photo loadFormat(FormatReader &reader, const QString &path, QSize target)
+{
+    Imaging::Photo photo;
+    if (fileKindOf(path) != FileKind::Video)
+        photo.picture = reader.picture(path, target, FormatReader::Scale::Cover).picture;
+    return photo;
+}
+
+} // namespace
+
 PhotoPreloader::PhotoPreloader(Imaging::MetadataChoice metadata) : m_metadata(metadata) {}
 
 PhotoPreloader::~PhotoPreloader()
@@ -32,8 +47,10 @@ std::shared_future<Imaging::Photo> PhotoPreloader::start(const QString &path) co
 {
     const QSize target = m_target;
     const Imaging::MetadataChoice metadata = m_metadata;
-    return std::async(std::launch::async, [source = m_source, path, target, metadata] {
-               return decode(source, path, target, metadata);
+    // The probe reads files on the disk: a camera's RAW or HEIF file is not pictured.
+    FormatReader *formats = !m_source && m_formats && isProbedKind(fileKindOf(path)) ? m_formats : nullptr;
+    return std::async(std::launch::async, [source = m_source, path, target, metadata, formats] {
+               return formats ? loadFormat(*formats, path, target) : decode(source, path, target, metadata);
            }).share();
 }
 
@@ -49,8 +66,11 @@ void PhotoPreloader::preload(const QStringList &paths)
 Imaging::Photo PhotoPreloader::load(const QString &path)
 {
     const auto found = m_jobs.find(path);
-    if (found == m_jobs.end())
+    if (found == m_jobs.end()) {
+        if (!m_source && m_formats && isProbedKind(fileKindOf(path)))
+            return loadFormat(*m_formats, path, m_target);
         return decode(m_source, path, m_target, m_metadata);
+    }
     // get() hands over the picture, or throws the error that the background decode met.
     const std::shared_future<Imaging::Photo> job = found->second;
     return job.get();

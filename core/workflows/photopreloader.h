@@ -14,6 +14,8 @@
 #include <map>
 #include <memory>
 
+class FormatReader;
+
 class PhotoPreloader {
 public:
     explicit PhotoPreloader(Imaging::MetadataChoice metadata = Imaging::MetadataChoice::Skip);
@@ -23,6 +25,10 @@ public:
 
     // A camera or phone the photos are read from (null: files on the disk).
     void setSource(std::shared_ptr<PhotoSource> source) { m_source = std::move(source); }
+    // Reads the pictures of HEIF and RAW files (upright) through the reader, which must outlive
+    // the preloader; a video, or a file the reader cannot picture, gives a null picture (the
+    // reason is logged). Without one, every file is read as a JPEG.
+    void setFormatReader(FormatReader *reader) { m_formats = reader; }
 
     // The size to cover; a new size drops what was decoded for the old one.
     void setTarget(QSize target);
@@ -47,6 +53,7 @@ private:
 
     std::shared_ptr<PhotoSource> m_source;
     Imaging::MetadataChoice m_metadata;
+    FormatReader *m_formats = nullptr;
     QSize m_target;
     std::map<QString, std::shared_future<Imaging::Photo>> m_jobs;
 };

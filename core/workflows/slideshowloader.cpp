@@ -1,8 +1,10 @@
 #include "core/workflows/slideshowloader.h"
 
+#include "core/formats/formatreader.h"
+
 #include <QMetaObject>
 
-SlideshowLoader::SlideshowLoader(QObject *parent) : QObject(parent)
+SlideshowLoader::SlideshowLoader(QObject *parent) : QObject(parent), m_formats(std::make_unique<FormatReader>())
 {
     // One worker for the photo asked for and one for the look-ahead: a request never queues
     // behind a look-ahead that the user has just made useless.
@@ -20,7 +22,7 @@ SlideshowLoader::Ticket SlideshowLoader::start(const QString &path, QSize area)
     const Ticket ticket = ++m_lastTicket;
     // A plain task, not QtConcurrent::run: nothing waits on a result, which comes back queued.
     m_pool.start([this, ticket, path, area] {
-        const SlideshowPicture picture = prepareSlideshowPicture(path, area);
+        const SlideshowPicture picture = prepareSlideshowPicture(path, area, m_formats.get());
         // Queued to the loader's thread; dropped by Qt if the loader is gone by then.
         QMetaObject::invokeMethod(this, [this, ticket, picture] { finished(ticket, picture); }, Qt::QueuedConnection);
     });

@@ -7,7 +7,11 @@
 #include <QObject>
 #include <QThreadPool>
 
+#include <memory>
+
 #include <cstdint>
+
+class FormatReader;
 
 class SlideshowLoader : public QObject {
     Q_OBJECT
@@ -28,6 +32,8 @@ public:
 
     // Whether a request is waiting for its picture.
     bool isLoading() const { return m_wanted != 0; }
+    // The reader of the HEIF and RAW files shown, shared with the player's own commands.
+    FormatReader *formatReader() const { return m_formats.get(); }
     // Whether the look-ahead holds that photo, decoded.
     bool holdsAhead(const QString &path, QSize area) const;
 
@@ -50,6 +56,8 @@ private:
     void finished(Ticket ticket, const SlideshowPicture &picture);
     void deliver(Ticket ticket, const SlideshowPicture &picture);
 
+    // HEIF and RAW pictures; declared before the pool, so that it outlives the pool's tasks.
+    std::unique_ptr<FormatReader> m_formats;
     QThreadPool m_pool;
     Ticket m_lastTicket = 0;
     Ticket m_wanted = 0; // the request being served; 0 when none

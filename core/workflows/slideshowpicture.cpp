@@ -1,5 +1,7 @@
 #include "core/workflows/slideshowpicture.h"
 
+#include "core/formats/filekind.h"
+#include "core/formats/formatreader.h"
 #include "core/imaging/imaging.h"
 
 #include <new>
@@ -35,11 +37,32 @@ QImage fittedPicture(const QImage &picture, QSize area)
     return source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-SlideshowPicture prepareSlideshowPicture(const QString &path, QSize area)
+bool isSlideshowPicture(const QString &path)
+{
+    const FileKind kind = fileKindOf(path);
+    return kind != FileKind::Video && kind != FileKind::Sidecar;
+}
+
+SlideshowPicture prepareSlideshowPicture(const QString &path, QSize area, FormatReader *formats)
 {
     SlideshowPicture result;
     result.path = path;
     result.area = area;
+    if (formats && isProbedKind(fileKindOf(path))) {
+        const FormatPicture picture = formats->picture(path, area, FormatReader::Scale::Fit);
+        result.error = picture.failure;
+        if (picture.ok() && !area.isEmpty()) {
+            result.decoded = picture.picture;
+            result.shown = fittedPicture(result.decoded, area);
+        }
+        if (!result.error.isEmpty() || result.shown.isNull()) {
+            result.decoded = QImage();
+            result.shown = QImage();
+            if (result.error.isEmpty())
+                result.error = Imaging::errorText(Imaging::ErrorCode::OutOfMemory);
+        }
+        return result;
+    }
     try {
         // The header alone gives the stored size, hence the fit and the coarsest DCT scale that
         // still covers it. Without it, covering the whole area is always enough.

@@ -26,4 +26,8 @@ QImage fittedPicture(const QImage &picture, QSize area);
 
 // Decodes the photo for that area. Never throws: a failure leaves the pictures null and
 // gives the imaging layer's reason in `error`.
-SlideshowPicture prepareSlideshowPicture(const QString &path, QSize area);
+// A HEIF's image or a RAW's preview is read upright through the reader when one is given.
+class FormatReader;
+SlideshowPicture prepareSlideshowPicture(const QString &path, QSize area, FormatReader *formats = nullptr);
+// Whether the slideshow shows the file: a JPEG, or a HEIF or RAW file; never a video or a sidecar.
+bool isSlideshowPicture(const QString &path);

@@ -1,6 +1,9 @@
 #include "core/workflows/slideshowplayer.h"
 
 #include "core/files/filesystem.h"
+#include "core/formats/filekind.h"
+#include "core/naming/namemask.h"
+#include "core/operations/lowqualitycopy.h"
 #include "core/imaging/imaging.h"
 #include "core/settings/paramappli.h"
 #include "core/operations/photooperations.h"
@@ -176,7 +179,7 @@ void SlideshowPlayer::TournerPhoto(int angle)
     const QString path = m_sequence.current();
     if (!m_picture.isDecoded() || m_picture.path != path) {
         // The photo did not load when it was shown: only what loads now may be turned.
-        SlideshowPicture reloaded = prepareSlideshowPicture(path, m_view.pictureArea());
+        SlideshowPicture reloaded = prepareSlideshowPicture(path, m_view.pictureArea(), m_loader.formatReader());
         if (!reloaded.isDecoded()) {
             m_ui.showError(openingError(path, reloaded.error));
             endRotation();
@@ -204,6 +207,11 @@ void SlideshowPlayer::TournerPhoto(int angle)
     }
 
     try {
+        // A HEIF or RAW file is never rewritten: it keeps the orientation the camera wrote.
+        if (isProbedKind(fileKindOf(path)))
+            throw LumaroError(QStringLiteral("La photo %1 n'est pas une photo JPEG : elle ne peut pas être tournée sans "
+                                             "être réécrite. La rotation ne s'applique qu'aux photos JPEG.")
+                                  .arg(path));
         RotationSansPerte(path, angle);
     } catch (const LumaroError &error) {
         // The file is as it was: so is the screen.
@@ -277,7 +285,17 @@ void SlideshowPlayer::saveLowQualityCopy()
     m_busy = true;
     const QString path = m_sequence.current();
     try {
-        ::EnregistrerBasseQualite(m_settings, path, NomBasseQualite(m_settings, path), 0);
+        if (isProbedKind(fileKindOf(path))) {
+            // From the HEIF's image or the RAW's preview, upright, named as a JPEG's would be.
+            const LowQualityCopy copy = LowQualityCopy::makeFromFormat(
+                LowQualityCopy::Options::fromSettings(m_settings), *m_loader.formatReader(), path,
+                FileSystem::lastModified(path));
+            ::EnregistrerBasseQualite(m_settings, path,
+                                      NomBasseQualite(m_settings, memberDestination(path, QStringLiteral(".JPG"))), 0,
+                                      &copy);
+        } else {
+            ::EnregistrerBasseQualite(m_settings, path, NomBasseQualite(m_settings, path), 0);
+        }
     } catch (const LumaroError &error) {
         m_ui.showError(error.message());
     } catch (const std::exception &error) {

@@ -45,7 +45,8 @@ private slots:
         QCOMPARE(p.Tempo, 5);
         QVERIFY(p.GestionEXIF);
         QVERIFY(!p.EjecterCarte); // a card is ejected only when asked
-        QCOMPARE(p.describe().size(), 28);
+        QVERIFY(!p.AutresFormats);
+        QCOMPARE(p.describe().size(), 29);
         QVERIFY(!QFile::exists(ini()));
     }
 
@@ -66,11 +67,12 @@ private slots:
                 keys << line.section(u'=', 0, 0);
         }
         QCOMPARE(sections, (QStringList{"[General]", "[ImagesLowQ]", "[Diaporama]"}));
-        QCOMPARE(keys.size(), 27);
+        QCOMPARE(keys.size(), 28);
         QCOMPARE(keys.first(), QStringLiteral("LecteurCarte"));
         QCOMPARE(keys.at(8), QStringLiteral("MiniatureBatch"));
         QCOMPARE(keys.at(12), QStringLiteral("EjecterCarte"));
-        QCOMPARE(keys.at(13), QStringLiteral("Qualite"));
+        QCOMPARE(keys.at(13), QStringLiteral("AutresFormats"));
+        QCOMPARE(keys.at(14), QStringLiteral("Qualite"));
         QVERIFY(bytes.contains("EjecterCarte=0\r\n"));
         QCOMPARE(keys.last(), QStringLiteral("CacherCurseur"));
         QVERIFY(bytes.contains("RepertoirePhoto=/\r\n"));
@@ -101,6 +103,7 @@ private slots:
                                       << QString::fromUtf8("ImagesLowQ/Repertoire=Réduites");
         QTest::newRow("same key in other section") << QByteArray("[Diaporama]\r\nActiver=0\r\n[ImagesLowQ]\r\nActiver=1\r\n")
                                                    << "Diaporama/Activer=0";
+        QTest::newRow("other formats read") << QByteArray("[General]\r\nAutresFormats=1\r\n") << "General/AutresFormats=1";
         QTest::newRow("gestion exif read") << QByteArray("[General]\r\nGestionEXIF=0\r\n") << "General/GestionEXIF=0";
     }
     void valuesFollowTheProfileRules()
@@ -345,7 +348,8 @@ private slots:
         QString out;
         QCOMPARE(TestSupport::runCli({"settings", "--settings-dir", folder.path()}, &out), 0);
         const QStringList lines = out.trimmed().split(u'\n');
-        QCOMPARE(lines.size(), 28);
+        QCOMPARE(lines.size(), 29);
+        QVERIFY(lines.contains(QStringLiteral("General/AutresFormats=0")));
         QCOMPARE(lines.first(), QStringLiteral("General/LecteurCarte=") + Paths::defaultCardReader());
         QVERIFY(lines.contains(QStringLiteral("General/EjecterCarte=0")));
         QCOMPARE(lines.last(), QStringLiteral("General/GestionEXIF=1"));
