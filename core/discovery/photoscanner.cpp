@@ -270,6 +270,12 @@ void PhotoScanner::groupShots(std::vector<Entry> &entries)
 std::vector<FoundPhoto> PhotoScanner::sortedPhotos() const
 {
     std::vector<FoundPhoto> photos = m_photos;
+    sortPhotos(photos);
+    return photos;
+}
+
+void PhotoScanner::sortPhotos(std::vector<FoundPhoto> &photos)
+{
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::sort(photos.begin(), photos.end(), [&collator](const FoundPhoto &a, const FoundPhoto &b) {
@@ -283,5 +289,4 @@ std::vector<FoundPhoto> PhotoScanner::sortedPhotos() const
     photos.erase(std::unique(photos.begin(), photos.end(),
                              [](const FoundPhoto &a, const FoundPhoto &b) { return a.dateKey == b.dateKey && a.path == b.path; }),
                  photos.end());
-    return photos;
 }

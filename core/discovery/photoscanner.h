@@ -45,6 +45,8 @@ public:
     // The photos by date key, then by path ignoring letter case (then exactly, so that two names
     // differing only by case both stay, in a fixed order); the same path never twice.
     std::vector<FoundPhoto> sortedPhotos() const;
+    // The order above, for photos found by another scanner.
+    static void sortPhotos(std::vector<FoundPhoto> &photos);
     // The extra files in the order they were met (each folder's entries by name, a sub-folder's
     // content where the sub-folder comes).
     const QStringList &extraFiles() const { return m_extras; }

@@ -48,6 +48,21 @@ void applyDateFilter(QStringList &entries, const TFiltrePhoto &filter)
     });
 }
 
+// Where an extra file goes: a folder named after its extension, under a name no file takes yet.
+QString extraFileTarget(const QString &base, const QString &file)
+{
+    const QString name = FileSystem::fileNameOf(file);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString extension = dot < 0 ? QString() : name.mid(dot + 1);
+    const QString folder = base + extension + u'/';
+    if (!FileSystem::makeFolders(folder))
+        qCInfo(lumaroCore) << "folder" << folder << "not created";
+    QString target = folder + name;
+    for (int n = 1; FileSystem::exists(target); ++n)
+        target = folder + name + QStringLiteral(" - ") + QString::number(n);
+    return target;
+}
+
 } // namespace
 
 void RechercherPhotos(const QString &folder, bool withSubfolders, const TFiltrePhoto &filter, QStringList &extraFiles,
@@ -169,15 +184,7 @@ QStringList EnregistrerExtensionsSupp(const QString &destination, const QStringL
     WaitScope wait(ui, QStringLiteral("Veuillez patienter, enregistrement des extensions supplémenaires..."));
     const QString base = Paths::withSeparator(destination);
     for (const QString &file : extraFiles) {
-        const QString name = FileSystem::fileNameOf(file);
-        const qsizetype dot = name.lastIndexOf(u'.');
-        const QString extension = dot < 0 ? QString() : name.mid(dot + 1);
-        const QString folder = base + extension + u'/';
-        if (!FileSystem::makeFolders(folder))
-            qCInfo(lumaroCore) << "folder" << folder << "not created";
-        QString target = folder + name;
-        for (int n = 1; FileSystem::exists(target); ++n)
-            target = folder + name + QStringLiteral(" - ") + QString::number(n);
+        const QString target = extraFileTarget(base, file);
         // Like a photo: whole or not at all under its name, read back before it counts.
         try {
             SafeCopy::copyFile(file, target, SafeCopy::Mode::Verified);
@@ -199,15 +206,7 @@ QStringList EnregistrerExtensionsSupp(const QString &destination, const QStringL
     WaitScope wait(ui, QStringLiteral("Veuillez patienter, enregistrement des extensions supplémenaires..."));
     const QString base = Paths::withSeparator(destination);
     for (const QString &file : extraFiles) {
-        const QString name = FileSystem::fileNameOf(file);
-        const qsizetype dot = name.lastIndexOf(u'.');
-        const QString extension = dot < 0 ? QString() : name.mid(dot + 1);
-        const QString folder = base + extension + u'/';
-        if (!FileSystem::makeFolders(folder))
-            qCInfo(lumaroCore) << "folder" << folder << "not created";
-        QString target = folder + name;
-        for (int n = 1; FileSystem::exists(target); ++n)
-            target = folder + name + QStringLiteral(" - ") + QString::number(n);
+        const QString target = extraFileTarget(base, file);
         const DeviceResult<QByteArray> bytes = source.readFile(file);
         const DeviceResult<SourceFile> described = source.describe(file);
         if (!bytes.ok()) {

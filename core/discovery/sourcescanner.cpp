@@ -70,19 +70,7 @@ void SourceScanner::scanFolder(const QString &folder, int depth)
 
 void SourceScanner::sort(std::vector<FoundPhoto> &photos)
 {
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::sort(photos.begin(), photos.end(), [&collator](const FoundPhoto &a, const FoundPhoto &b) {
-        if (a.dateKey != b.dateKey)
-            return a.dateKey < b.dateKey;
-        const int order = collator.compare(a.path, b.path);
-        if (order != 0)
-            return order < 0;
-        return a.path < b.path;
-    });
-    photos.erase(std::unique(photos.begin(), photos.end(),
-                             [](const FoundPhoto &a, const FoundPhoto &b) { return a.dateKey == b.dateKey && a.path == b.path; }),
-                 photos.end());
+    PhotoScanner::sortPhotos(photos);
 }
 
 std::vector<FoundPhoto> SourceScanner::sortedPhotos() const
