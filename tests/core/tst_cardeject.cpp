@@ -4,6 +4,7 @@
 // Against a mock UDisks2 (python3-dbusmock) on a private bus.
 #include "core/devices/cardeject.h"
 #include "tests/testsupport.h"
+#include "tests/udisks2mock.h"
 
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
@@ -17,8 +18,8 @@
 
 namespace {
 
-const QString Service = QStringLiteral("org.freedesktop.UDisks2");
-const QString Python = QStringLiteral("/usr/bin/python3"); // the system's, with python3-dbusmock
+const QString Service = UDisks2Mock::service();
+const QString Python = UDisks2Mock::python();
 
 QJsonObject volume(const QString &name, const QString &drive, const QString &mountPoint)
 {
@@ -45,7 +46,7 @@ class TestCardEject : public QObject {
 
     QProcess m_busDaemon;
     QString m_address;
-    std::unique_ptr<QProcess> m_mock;
+    UDisks2Mock m_mock;
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_card;   // the card's mount point
     QString m_folder; // a folder of photos on it
@@ -53,37 +54,9 @@ class TestCardEject : public QObject {
     QDBusConnection bus() const { return QDBusConnection(QStringLiteral("lumaro-test-bus")); }
 
     // Starts the mock daemon with these volumes; false when it did not come up.
-    [[nodiscard]] bool startMock(const QJsonArray &volumes)
-    {
-        m_mock = std::make_unique<QProcess>();
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_address);
-        m_mock->setProcessEnvironment(environment);
-        m_mock->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        const QByteArray parameters = QJsonDocument(QJsonObject{{QStringLiteral("volumes"), volumes}}).toJson(QJsonDocument::Compact);
-        m_mock->start(Python, {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session"),
-                               QStringLiteral("-t"), QStringLiteral(LUMARO_UDISKS2_MOCK), QStringLiteral("-p"),
-                               QString::fromUtf8(parameters)});
-        if (!m_mock->waitForStarted())
-            return false;
-        for (int i = 0; i < 200; ++i) {
-            if (bus().interface()->isServiceRegistered(Service))
-                return true;
-            QTest::qWait(50);
-        }
-        return false;
-    }
+    [[nodiscard]] bool startMock(const QJsonArray &volumes) { return m_mock.start(m_address, bus(), volumes); }
 
-    void stopMock()
-    {
-        if (!m_mock)
-            return;
-        m_mock->terminate();
-        if (!m_mock->waitForFinished(5000))
-            m_mock->kill();
-        m_mock->waitForFinished();
-        m_mock.reset();
-    }
+    void stopMock() { m_mock.stop(); }
 
     // How many times the mock object's method was called.
     int calls(const QString &object, const QString &method) const

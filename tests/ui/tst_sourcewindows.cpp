@@ -8,6 +8,7 @@
 #include "core/sources/foldersource.h"
 #include "tests/cardworkspace.h"
 #include "tests/testsupport.h"
+#include "tests/udisks2mock.h"
 #include "tests/ui/uisupport.h"
 #include "transfer/fortransfertbatch.h"
 #include "transfer/fortransfertphase1.h"
@@ -31,7 +32,7 @@ using UiSupport::child;
 
 namespace {
 
-const QString Python = QStringLiteral("/usr/bin/python3");
+const QString Python = UDisks2Mock::python();
 
 QString servedUri(const QString &folder)
 {
@@ -80,7 +81,7 @@ class TestSourceWindows : public QObject {
     CardWorkspace m_work;
     QProcess m_busDaemon;
     QString m_address;
-    std::unique_ptr<QProcess> m_mock;
+    UDisks2Mock m_mock;
 
     QString path(const QString &relative) const { return m_work.path(relative); }
     QDBusConnection bus() const { return QDBusConnection(QStringLiteral("lumaro-ui-bus")); }
@@ -93,36 +94,10 @@ class TestSourceWindows : public QObject {
                          {QStringLiteral("mountPoint"), mountPoint}};
         if (!unmountError.isEmpty())
             card.insert(QStringLiteral("unmountError"), unmountError);
-        m_mock = std::make_unique<QProcess>();
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_address);
-        m_mock->setProcessEnvironment(environment);
-        m_mock->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        const QByteArray parameters =
-            QJsonDocument(QJsonObject{{QStringLiteral("volumes"), QJsonArray{card}}}).toJson(QJsonDocument::Compact);
-        m_mock->start(Python, {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session"),
-                               QStringLiteral("-t"), QStringLiteral(LUMARO_UDISKS2_MOCK), QStringLiteral("-p"),
-                               QString::fromUtf8(parameters)});
-        if (!m_mock->waitForStarted())
-            return false;
-        for (int i = 0; i < 200; ++i) {
-            if (bus().interface()->isServiceRegistered(QStringLiteral("org.freedesktop.UDisks2")))
-                return true;
-            QTest::qWait(50);
-        }
-        return false;
+        return m_mock.start(m_address, bus(), QJsonArray{card});
     }
 
-    void stopUDisks2()
-    {
-        if (!m_mock)
-            return;
-        m_mock->terminate();
-        if (!m_mock->waitForFinished(5000))
-            m_mock->kill();
-        m_mock->waitForFinished();
-        m_mock.reset();
-    }
+    void stopUDisks2() { m_mock.stop(); }
 
     // The card's folder as a mount of its own in the table the eject reads.
     QByteArray mountTable() const
