@@ -72,8 +72,6 @@ LowQualityCopy LowQualityCopy::make(const Options &options, const QString &sourc
                                     const QDateTime &sourceDate)
 {
     LowQualityCopy copy;
-    if (options.keepDate)
-        copy.m_date = sourceDate;
     Decoded decoded;
     try {
         decoded.photo = Imaging::loadPhotoCovering(source, coveringSize(options), metadataChoice(options));
@@ -86,15 +84,13 @@ LowQualityCopy LowQualityCopy::make(const Options &options, const QString &sourc
         copy.m_readError = error.message();
         return copy;
     }
-    return reduce(options, std::move(copy), std::move(decoded), angle);
+    return reduce(options, decoded, angle, sourceDate);
 }
 
 LowQualityCopy LowQualityCopy::makeFromContent(const Options &options, const QByteArray &content, int angle,
                                                const QDateTime &sourceDate)
 {
     LowQualityCopy copy;
-    if (options.keepDate)
-        copy.m_date = sourceDate;
     Decoded decoded;
     try {
         decoded.photo = Imaging::decodePhoto(content, metadataChoice(options), coveringSize(options));
@@ -102,10 +98,11 @@ LowQualityCopy LowQualityCopy::makeFromContent(const Options &options, const QBy
         copy.m_readError = error.message();
         return copy;
     }
-    return reduce(options, std::move(copy), std::move(decoded), angle);
+    return reduce(options, decoded, angle, sourceDate);
 }
 
-LowQualityCopy LowQualityCopy::reduce(const Options &options, LowQualityCopy copy, Decoded decoded, int angle)
+LowQualityCopy LowQualityCopy::reduce(const Options &options, const Decoded &decoded, int angle,
+                                      const QDateTime &sourceDate)
 {
     const Imaging::Photo &photo = decoded.photo;
     QImage picture = photo.picture;
@@ -118,7 +115,7 @@ LowQualityCopy LowQualityCopy::reduce(const Options &options, LowQualityCopy cop
             // An angle other than a right angle leaves the picture as it is.
         }
     }
-    return fromPicture(options, std::move(picture), photo.metadata, turned, copy.m_date);
+    return fromPicture(options, std::move(picture), photo.metadata, turned, sourceDate);
 }
 
 LowQualityCopy LowQualityCopy::makeFromFormat(const Options &options, FormatReader &reader, const QString &source,

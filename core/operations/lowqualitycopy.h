@@ -60,7 +60,7 @@ public:
 
 private:
     struct Decoded;
-    static LowQualityCopy reduce(const Options &options, LowQualityCopy copy, Decoded decoded, int angle);
+    static LowQualityCopy reduce(const Options &options, const Decoded &decoded, int angle, const QDateTime &sourceDate);
     // Reduces, compresses and keeps the picture; turned: the picture stands otherwise than the
     // metadata's orientation says, which the copy then resets.
     static LowQualityCopy fromPicture(const Options &options, QImage picture, const Imaging::Metadata &metadata,
