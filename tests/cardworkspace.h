@@ -28,6 +28,8 @@ public:
     void close()
     {
         settings.reset();
+        if (m_dir)
+            TestSupport::removeTree(m_dir->path());
         m_dir.reset();
     }
 

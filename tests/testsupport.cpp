@@ -1,5 +1,7 @@
 #include "tests/testsupport.h"
 
+#include <ftw.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -95,6 +97,43 @@ bool makeCardImage(const QString &path)
            && QProcess::execute(mkfs, {QStringLiteral("-i"), QStringLiteral("1234ABCD"), QStringLiteral("-C"), path,
                                        QStringLiteral("1024")})
                   == 0;
+}
+
+namespace {
+
+bool runQuietly(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.start(program, arguments);
+    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+} // namespace
+
+FatVolume::FatVolume(const QString &image, const QString &mountPoint, const QString &size) : m_mountPoint(mountPoint)
+{
+    const QString mkfs = findMkfsVfat();
+    if (mkfs.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("fusefat")).isEmpty()
+        || !QDir().mkpath(mountPoint))
+        return;
+    m_mounted = (size.isEmpty()
+                 || (runQuietly(QStringLiteral("truncate"), {QStringLiteral("-s"), size, image})
+                     && runQuietly(mkfs, {QStringLiteral("-i"), QStringLiteral("1234ABCD"), image})))
+                && runQuietly(QStringLiteral("fusefat"), {QStringLiteral("-o"), QStringLiteral("rw+"), image, mountPoint});
+}
+
+FatVolume::~FatVolume()
+{
+    if (m_mounted)
+        runQuietly(QStringLiteral("fusermount"), {QStringLiteral("-u"), m_mountPoint});
+}
+
+void removeTree(const QString &path)
+{
+    const auto remove = [](const char *entry, const struct stat *, int, struct FTW *) { return ::remove(entry); };
+    ::nftw(QFile::encodeName(path).constData(), remove, 16, FTW_DEPTH | FTW_PHYS);
 }
 
 QByteArray mountTable(const QString &mountPoint, const QString &image)

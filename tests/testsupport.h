@@ -88,6 +88,26 @@ QString findMkfsVfat();
 // FAT file system of the image: the seam by which VolumeLocator sees a card mounted anywhere.
 QByteArray mountTable(const QString &mountPoint, const QString &image);
 
+// A FAT file system served by fusefat on mountPoint for the time of a scope, as a desktop
+// mounts a card or a stick it has no kernel driver for: a new image of that size (truncate,
+// then mkfs.vfat with the serial "1234-ABCD"), or without a size the existing image again.
+class FatVolume {
+public:
+    FatVolume(const QString &image, const QString &mountPoint, const QString &size = QString());
+    ~FatVolume();
+    FatVolume(const FatVolume &) = delete;
+    FatVolume &operator=(const FatVolume &) = delete;
+    bool mounted() const { return m_mounted; }
+
+private:
+    QString m_mountPoint;
+    bool m_mounted = false;
+};
+
+// Removes a folder and everything in it, names that are not UTF-8 included (which
+// QTemporaryDir leaves behind).
+void removeTree(const QString &path);
+
 // The whole file; empty when it cannot be read.
 QByteArray readFile(const QString &path);
 // Creates or replaces the file (its folders made when missing); false on any failure.

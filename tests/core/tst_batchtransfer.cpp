@@ -50,44 +50,6 @@ public:
     }
 };
 
-bool runQuietly(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.setStandardErrorFile(QProcess::nullDevice());
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.start(program, arguments);
-    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
-// A small FAT file system mounted with fusefat for the time of a test, as a real card or stick.
-class FatVolume {
-public:
-    // A new volume of that size; without a size, the existing image mounted again.
-    FatVolume(const QString &image, const QString &mountPoint, const QString &size = QString())
-        : m_mountPoint(mountPoint)
-    {
-        const QString mkfs = QStandardPaths::findExecutable(QStringLiteral("mkfs.vfat"),
-                                                            {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
-        if (mkfs.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("fusefat")).isEmpty())
-            return;
-        QDir().mkpath(mountPoint);
-        m_mounted = (size.isEmpty()
-                     || (runQuietly(QStringLiteral("truncate"), {QStringLiteral("-s"), size, image})
-                         && runQuietly(mkfs, {QStringLiteral("-i"), QStringLiteral("1234ABCD"), image})))
-                    && runQuietly(QStringLiteral("fusefat"), {QStringLiteral("-o"), QStringLiteral("rw+"), image, mountPoint});
-    }
-    ~FatVolume()
-    {
-        if (m_mounted)
-            runQuietly(QStringLiteral("fusermount"), {QStringLiteral("-u"), m_mountPoint});
-    }
-    bool mounted() const { return m_mounted; }
-
-private:
-    QString m_mountPoint;
-    bool m_mounted = false;
-};
-
 } // namespace
 
 class TestBatchTransfer : public QObject {
@@ -359,7 +321,7 @@ private slots:
         big.count = 4;
         big.size = QSize(2048, 1536); // about a megabyte a photo
         m_work.card = DemoCard::write(m_work.path(QStringLiteral("card")), big);
-        const FatVolume volume(m_work.path(QStringLiteral("stick.img")), m_work.path(QStringLiteral("stick")), QStringLiteral("2M"));
+        const TestSupport::FatVolume volume(m_work.path(QStringLiteral("stick.img")), m_work.path(QStringLiteral("stick")), QStringLiteral("2M"));
         if (!volume.mounted())
             QSKIP("mkfs.vfat and fusefat are needed for a small volume to fill");
         m_work.settings->SupprimerPhoto = true;
@@ -462,7 +424,7 @@ private slots:
         const QString image = m_work.path(QStringLiteral("card.img"));
         QStringList first;
         {
-            const FatVolume card(image, m_work.path(QStringLiteral("media/CARD")), QStringLiteral("32M"));
+            const TestSupport::FatVolume card(image, m_work.path(QStringLiteral("media/CARD")), QStringLiteral("32M"));
             if (!card.mounted())
                 QSKIP("mkfs.vfat and fusefat are needed for a FAT card");
             DemoCard::Options small;
@@ -488,7 +450,7 @@ private slots:
                 QCOMPARE(QFileInfo(copy).lastModified().time().second() % 2, 0);
         }
         // The same card elsewhere: only the photos that were not there before are new.
-        const FatVolume again(image, m_work.path(QStringLiteral("other/mount")));
+        const TestSupport::FatVolume again(image, m_work.path(QStringLiteral("other/mount")));
         QVERIFY(again.mounted());
         QVERIFY(QDir(m_work.path(QStringLiteral("other/mount/DCIM"))).exists());
         m_work.settings->RepertoireAIgnorer = m_work.path(QStringLiteral("other/mount/DCIM/100DEMO/MINIATURES"));

@@ -70,33 +70,6 @@ QDateTime at(const QString &text)
     return file.open(QIODevice::ReadWrite) && file.setFileTime(time, QFileDevice::FileModificationTime);
 }
 
-// A card image served by fusefat on a folder for the time of a scope, as a desktop mounts a card
-// it has no kernel driver for.
-class FuseMount {
-public:
-    FuseMount(const QString &image, const QString &mountPoint) : m_mountPoint(mountPoint)
-    {
-        if (QStandardPaths::findExecutable(QStringLiteral("fusefat")).isEmpty() || !QDir().mkpath(mountPoint))
-            return;
-        QProcess fusefat;
-        fusefat.start(QStringLiteral("fusefat"), {QStringLiteral("-o"), QStringLiteral("rw+"), image, mountPoint});
-        m_mounted = fusefat.waitForFinished(30000) && fusefat.exitStatus() == QProcess::NormalExit
-                    && fusefat.exitCode() == 0;
-    }
-    ~FuseMount()
-    {
-        if (m_mounted)
-            QProcess::execute(QStringLiteral("fusermount"), {QStringLiteral("-u"), m_mountPoint});
-    }
-    FuseMount(const FuseMount &) = delete;
-    FuseMount &operator=(const FuseMount &) = delete;
-    bool mounted() const { return m_mounted; }
-
-private:
-    QString m_mountPoint;
-    bool m_mounted = false;
-};
-
 } // namespace
 
 class TestCards : public QObject {
@@ -240,7 +213,7 @@ private slots:
 
         const QString first = dir.filePath(QStringLiteral("media/me/CARTE"));
         {
-            const FuseMount card(image, first);
+            const TestSupport::FatVolume card(image, first);
             if (!card.mounted())
                 QSKIP("fusefat is needed to serve the card image");
             QVERIFY(writeFile(first + QStringLiteral("/DCIM/IMG_0001.JPG"), "first photo"));
@@ -262,7 +235,7 @@ private slots:
 
         // The same image on another folder, one photo more: only that one is new.
         const QString second = dir.filePath(QStringLiteral("run/autre carte"));
-        const FuseMount again(image, second);
+        const TestSupport::FatVolume again(image, second);
         QVERIFY(again.mounted());
         QCOMPARE(QDir(second + QStringLiteral("/DCIM")).entryList(QDir::Files), (QStringList{"IMG_0001.JPG", "IMG_0002.JPG"}));
         QVERIFY(writeFile(second + QStringLiteral("/DCIM/IMG_0003.JPG"), "third photo"));
