@@ -176,28 +176,24 @@ QString copyErrorMessage(const QString &source, const QString &target)
 
 namespace {
 
-// Flushes, reads back and compares a finished copy (Mode::Verified), then puts it in place.
-void commitCopy(FileReplacement &out, Mode mode, const Hooks &hooks, std::uint64_t expectedChecksum,
-                off_t expectedSize, const std::function<LumaroError()> &fail)
+// Flushes, reads back and compares a finished copy (Mode::Verified): what is left is its rename.
+StagedFile verified(std::unique_ptr<FileReplacement> out, Mode mode, const Hooks &hooks, std::uint64_t expectedChecksum,
+                    off_t expectedSize, const std::function<LumaroError()> &fail)
 {
     if (mode == Mode::Verified) {
         // The data and the size reach the disk here; the rest of the inode (its date) goes
         // with the folder's flush at the commit, which commits the file system's journal.
-        if (!out.close())
+        if (!out->close())
             throw fail();
         if (hooks.afterWrite)
-            hooks.afterWrite(out.temporaryPath());
+            hooks.afterWrite(out->temporaryPath());
         std::uint64_t copyChecksum = 0;
         off_t copySize = 0;
-        if (!checksumFromDisk(out.temporaryPath(), &copyChecksum, &copySize) || copySize != expectedSize
+        if (!checksumFromDisk(out->temporaryPath(), &copyChecksum, &copySize) || copySize != expectedSize
             || copyChecksum != expectedChecksum)
             throw fail();
     }
-    if (!out.commit())
-        throw fail();
-    // The new name must be on the disk too before the caller may delete the source.
-    if (mode == Mode::Verified && !out.folderSynced())
-        throw fail();
+    return StagedFile(std::move(out), mode, fail().message());
 }
 
 FileReplacement::Sync syncFor(Mode mode)
@@ -207,7 +203,30 @@ FileReplacement::Sync syncFor(Mode mode)
 
 } // namespace
 
-void copyFile(const QString &source, const QString &target, Mode mode, const Hooks &hooks)
+StagedFile::StagedFile(std::unique_ptr<FileReplacement> file, Mode mode, QString error)
+    : m_file(std::move(file)), m_mode(mode), m_error(std::move(error))
+{
+}
+
+StagedFile::StagedFile(StagedFile &&) noexcept = default;
+StagedFile &StagedFile::operator=(StagedFile &&) noexcept = default;
+StagedFile::~StagedFile() = default;
+
+const QString &StagedFile::target() const
+{
+    return m_file->targetPath();
+}
+
+void StagedFile::commit()
+{
+    if (!m_file->commit())
+        throw LumaroError(m_error);
+    // The new name must be on the disk too before the caller may delete the source.
+    if (m_mode == Mode::Verified && !m_file->folderSynced())
+        throw LumaroError(m_error);
+}
+
+StagedFile stageFile(const QString &source, const QString &target, Mode mode, const Hooks &hooks)
 {
     const auto fail = [&] { return LumaroError(copyErrorMessage(source, target)); };
 
@@ -218,31 +237,36 @@ void copyFile(const QString &source, const QString &target, Mode mode, const Hoo
     // Sequential reading: the kernel reads ahead further.
     ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
-    FileReplacement out(target, syncFor(mode));
-    if (!out.isOpen())
+    auto out = std::make_unique<FileReplacement>(target, syncFor(mode));
+    if (!out->isOpen())
         throw fail();
 
     Checksum sourceChecksum;
-    const bool copied = mode == Mode::Verified ? copyByReading(in.get(), out.descriptor(), &sourceChecksum, true)
-                                               : copyInKernel(in.get(), out.descriptor(), status.st_size);
+    const bool copied = mode == Mode::Verified ? copyByReading(in.get(), out->descriptor(), &sourceChecksum, true)
+                                               : copyInKernel(in.get(), out->descriptor(), status.st_size);
     struct stat written {};
-    if (!copied || ::fstat(out.descriptor(), &written) != 0)
+    if (!copied || ::fstat(out->descriptor(), &written) != 0)
         throw fail();
     // The copy keeps the source's last-write time: names and histories are built from it.
     const struct timespec times[2] = {status.st_atim, status.st_mtim};
-    if (::futimens(out.descriptor(), times) != 0)
+    if (::futimens(out->descriptor(), times) != 0)
         throw fail();
-    commitCopy(out, mode, hooks, sourceChecksum.value(), written.st_size, fail);
+    return verified(std::move(out), mode, hooks, sourceChecksum.value(), written.st_size, fail);
+}
+
+void copyFile(const QString &source, const QString &target, Mode mode, const Hooks &hooks)
+{
+    stageFile(source, target, mode, hooks).commit();
 }
 
 namespace {
 
-// The bytes under a temporary name beside the target, with the given times, then put in place.
-void writeBytes(const QByteArray &content, const struct timespec (&times)[2], const QString &target, Mode mode,
-                const Hooks &hooks, const std::function<LumaroError()> &fail)
+// The bytes under a temporary name beside the target, with the given times.
+StagedFile stageBytes(const QByteArray &content, const struct timespec (&times)[2], const QString &target, Mode mode,
+                      const Hooks &hooks, const std::function<LumaroError()> &fail)
 {
-    FileReplacement out(target, syncFor(mode));
-    if (!out.isOpen())
+    auto out = std::make_unique<FileReplacement>(target, syncFor(mode));
+    if (!out->isOpen())
         throw fail();
     Checksum checksum;
     checksum.add(content.constData(), std::size_t(content.size()));
@@ -251,21 +275,21 @@ void writeBytes(const QByteArray &content, const struct timespec (&times)[2], co
     qsizetype at = 0;
     do {
         const qsizetype size = std::min(content.size() - at, qsizetype(BufferSize));
-        if (!out.write(content.constData() + at, size))
+        if (!out->write(content.constData() + at, size))
             throw fail();
         if (mode == Mode::Verified)
-            ::sync_file_range(out.descriptor(), at, size, SYNC_FILE_RANGE_WRITE);
+            ::sync_file_range(out->descriptor(), at, size, SYNC_FILE_RANGE_WRITE);
         at += size;
     } while (at < content.size());
-    if (::futimens(out.descriptor(), times) != 0)
+    if (::futimens(out->descriptor(), times) != 0)
         throw fail();
-    commitCopy(out, mode, hooks, checksum.value(), off_t(content.size()), fail);
+    return verified(std::move(out), mode, hooks, checksum.value(), off_t(content.size()), fail);
 }
 
 } // namespace
 
-void writeFromSource(const QString &source, const QByteArray &content, const QString &target, Mode mode,
-                     const Hooks &hooks)
+StagedFile stageFromSource(const QString &source, const QByteArray &content, const QString &target, Mode mode,
+                           const Hooks &hooks)
 {
     const auto fail = [&] { return LumaroError(copyErrorMessage(source, target)); };
 
@@ -274,15 +298,27 @@ void writeFromSource(const QString &source, const QByteArray &content, const QSt
     if (!in.isOpen() || ::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode))
         throw fail();
     const struct timespec times[2] = {status.st_atim, status.st_mtim};
-    writeBytes(content, times, target, mode, hooks, fail);
+    return stageBytes(content, times, target, mode, hooks, fail);
+}
+
+void writeFromSource(const QString &source, const QByteArray &content, const QString &target, Mode mode,
+                     const Hooks &hooks)
+{
+    stageFromSource(source, content, target, mode, hooks).commit();
+}
+
+StagedFile stageContent(const QString &source, const QByteArray &content, const struct timespec &modified,
+                        const QString &target, Mode mode, const Hooks &hooks)
+{
+    const auto fail = [&] { return LumaroError(copyErrorMessage(source, target)); };
+    const struct timespec times[2] = {{0, UTIME_NOW}, modified};
+    return stageBytes(content, times, target, mode, hooks, fail);
 }
 
 void writeContent(const QString &source, const QByteArray &content, const struct timespec &modified,
                   const QString &target, Mode mode, const Hooks &hooks)
 {
-    const auto fail = [&] { return LumaroError(copyErrorMessage(source, target)); };
-    const struct timespec times[2] = {{0, UTIME_NOW}, modified};
-    writeBytes(content, times, target, mode, hooks, fail);
+    stageContent(source, content, modified, target, mode, hooks).commit();
 }
 
 } // namespace SafeCopy

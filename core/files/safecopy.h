@@ -17,6 +17,8 @@
 
 #include <time.h>
 
+class FileReplacement;
+
 namespace SafeCopy {
 
 enum class Mode {
@@ -51,6 +53,39 @@ void writeFromSource(const QString &source, const QByteArray &content, const QSt
 // (a device file's address). Throws LumaroError with the copy error.
 void writeContent(const QString &source, const QByteArray &content, const struct timespec &modified,
                   const QString &target, Mode mode = Mode::Plain, const Hooks &hooks = {});
+
+// A copy written under its temporary name beside its target and, with Mode::Verified, flushed,
+// read back past the page cache and found identical: only its rename is left, so that a
+// transfer can write photos ahead on other threads and give them their names in order. It may
+// be made on one thread and committed on another. Dropped uncommitted, it removes its
+// temporary file: nothing is left of it.
+class StagedFile {
+public:
+    StagedFile(std::unique_ptr<FileReplacement> file, Mode mode, QString error);
+    StagedFile(StagedFile &&) noexcept;
+    StagedFile &operator=(StagedFile &&) noexcept;
+    ~StagedFile();
+
+    // Renames the copy over its target and, with Mode::Verified, flushes the folder, so that
+    // the new name is on the disk before a source may go. Throws LumaroError with the copy
+    // error; the target is then as it was. Call once.
+    void commit();
+    // The file the copy replaces.
+    const QString &target() const;
+
+private:
+    std::unique_ptr<FileReplacement> m_file;
+    Mode m_mode;
+    QString m_error;
+};
+
+// copyFile, writeFromSource and writeContent without their last step: the copy is left under
+// its temporary name for StagedFile::commit(). They throw what those throw.
+StagedFile stageFile(const QString &source, const QString &target, Mode mode = Mode::Plain, const Hooks &hooks = {});
+StagedFile stageFromSource(const QString &source, const QByteArray &content, const QString &target,
+                           Mode mode = Mode::Plain, const Hooks &hooks = {});
+StagedFile stageContent(const QString &source, const QByteArray &content, const struct timespec &modified,
+                        const QString &target, Mode mode = Mode::Plain, const Hooks &hooks = {});
 
 // The program's copy error, shared by every copy step.
 QString copyErrorMessage(const QString &source, const QString &target);

@@ -11,6 +11,8 @@
 #include <QtTest>
 
 #include <csignal>
+#include <optional>
+#include <thread>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -191,6 +193,32 @@ private slots:
             }
         }
         QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("2004-02-14 1.JPG")});
+    }
+
+    // A copy written ahead waits under its temporary name, on whatever thread made it, and
+    // takes its name only when told; dropped instead, it leaves nothing.
+    void stagedCopyTakesItsNameOnlyWhenTold()
+    {
+        QTemporaryDir dir;
+        const QString source = dir.filePath(QStringLiteral("src.JPG"));
+        const QString target = dir.filePath(QStringLiteral("dst.JPG"));
+        const QByteArray bytes = randomBytes(200000, 5);
+        QVERIFY(writeFile(source, bytes));
+        std::optional<SafeCopy::StagedFile> staged;
+        std::thread([&] { staged.emplace(SafeCopy::stageFile(source, target, SafeCopy::Mode::Verified)); }).join();
+        QVERIFY(!QFile::exists(target));
+        QCOMPARE(entries(dir.path()).size(), 2); // the source and the temporary file
+        staged->commit();
+        QCOMPARE(readFile(target), bytes);
+        QCOMPARE(entries(dir.path()), (QStringList{QStringLiteral("dst.JPG"), QStringLiteral("src.JPG")}));
+
+        {
+            const SafeCopy::StagedFile dropped =
+                SafeCopy::stageContent(QStringLiteral("gphoto2://[usb:001,002]/IMG.JPG"), bytes, {1000, 0},
+                                       dir.filePath(QStringLiteral("other.JPG")), SafeCopy::Mode::Verified);
+            QCOMPARE(entries(dir.path()).size(), 3);
+        }
+        QCOMPARE(entries(dir.path()), (QStringList{QStringLiteral("dst.JPG"), QStringLiteral("src.JPG")}));
     }
 
     void failuresLeaveNothingBehind_data()
