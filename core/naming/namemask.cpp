@@ -91,10 +91,11 @@ QString sourceName(const QString &photoPath)
     return dot >= 0 ? name.left(dot) : name;
 }
 
-// A name is free when nothing at all answers to it, not even a dangling link.
-bool isTaken(const QString &path)
+// A name is free when nothing at all answers to it, not even a dangling link, and no photo in
+// flight was promised it.
+bool isTaken(const QString &path, const PromisedNames *promised)
 {
-    return FileSystem::exists(path);
+    return FileSystem::exists(path) || (promised && promised->contains(path));
 }
 
 struct DateParts {
@@ -135,17 +136,18 @@ QString RemplacerTags(const QString &content, const QStringList &tags, const QSt
 namespace {
 
 // A name free for every one of the extensions.
-bool isFree(const QString &withoutExtension, const QStringList &extensions)
+bool isFree(const QString &withoutExtension, const QStringList &extensions, const PromisedNames *promised)
 {
-    return std::none_of(extensions.cbegin(), extensions.cend(),
-                        [&](const QString &extension) { return isTaken(withoutExtension + extension); });
+    return std::none_of(extensions.cbegin(), extensions.cend(), [&](const QString &extension) {
+        return isTaken(withoutExtension + extension, promised);
+    });
 }
 
 // The masks expanded for one photo or shot: the free path without its extension, free for
 // every one of the extensions.
 QString expandedName(const TParamAppli &settings, const QString &theme, const QString &photoPath,
                      const QString &destination, double date, bool lowQuality, int counter,
-                     const QLocale &locale, const QStringList &extensions)
+                     const QLocale &locale, const QStringList &extensions, const PromisedNames *promised)
 {
     // 1. The counter width.
     QString mask = settings.MasqueNomPhoto;
@@ -195,18 +197,18 @@ QString expandedName(const TParamAppli &settings, const QString &theme, const QS
         const int numberWidth = takeWidth(name, numberTag);
         for (qint64 k = 1;; ++k) {
             const QString candidate = start + replaceAll(name, numberTag, padded(k, numberWidth)) + suffix;
-            if (isFree(candidate, extensions))
+            if (isFree(candidate, extensions, promised))
                 return candidate;
         }
     }
 
     // 6. Otherwise " - k" after the name when it is taken.
     const QString candidate = start + name + suffix;
-    if (isFree(candidate, extensions))
+    if (isFree(candidate, extensions, promised))
         return candidate;
     for (qint64 k = 1;; ++k) {
         const QString numbered = start + name + QStringLiteral(" - ") + QString::number(k) + suffix;
-        if (isFree(numbered, extensions))
+        if (isFree(numbered, extensions, promised))
             return numbered;
     }
 }
@@ -215,10 +217,11 @@ QString expandedName(const TParamAppli &settings, const QString &theme, const QS
 
 QString CalculerNomPhoto(const TParamAppli &settings, const QString &theme, const QString &photoPath,
                          const QString &destination, double date, bool lowQuality, int counter,
-                         const QLocale &locale)
+                         const QLocale &locale, const PromisedNames *promised)
 {
     const QString extension = QStringLiteral(".JPG");
-    return expandedName(settings, theme, photoPath, destination, date, lowQuality, counter, locale, {extension})
+    return expandedName(settings, theme, photoPath, destination, date, lowQuality, counter, locale, {extension},
+                        promised)
            + extension;
 }
 
@@ -231,12 +234,14 @@ QString memberExtension(const QString &memberPath)
 }
 
 QString shotName(const TParamAppli &settings, const QString &theme, const QStringList &members,
-                 const QString &destination, double date, int counter, const QLocale &locale)
+                 const QString &destination, double date, int counter, const QLocale &locale,
+                 const PromisedNames *promised)
 {
     QStringList extensions;
     for (const QString &member : members)
         extensions.append(memberExtension(member));
-    return expandedName(settings, theme, members.value(0), destination, date, false, counter, locale, extensions)
+    return expandedName(settings, theme, members.value(0), destination, date, false, counter, locale, extensions,
+                        promised)
            + extensions.value(0);
 }
 
@@ -250,4 +255,46 @@ QString CalculerNomBasseQualite(const TParamAppli &settings, const QString &them
                                 const QString &destination, double date, int counter, const QLocale &locale)
 {
     return CalculerNomPhoto(settings, theme, photoPath, destination, date, true, counter, locale);
+}
+
+namespace {
+
+QString caseKey(const QString &absolute)
+{
+    return absolute.toCaseFolded();
+}
+
+} // namespace
+
+void PromisedNames::promise(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        const QString absolute = FileSystem::absolutePath(path);
+        m_names.insert(caseKey(absolute), absolute);
+    }
+}
+
+void PromisedNames::release(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        const QString absolute = FileSystem::absolutePath(path);
+        m_names.remove(caseKey(absolute), absolute);
+    }
+}
+
+bool PromisedNames::contains(const QString &path) const
+{
+    if (m_names.isEmpty())
+        return false;
+    const QString absolute = FileSystem::absolutePath(path);
+    return m_names.contains(caseKey(absolute), absolute);
+}
+
+bool PromisedNames::differsInCaseOnly(const QString &path) const
+{
+    if (m_names.isEmpty())
+        return false;
+    const QString absolute = FileSystem::absolutePath(path);
+    const auto [first, last] = m_names.equal_range(caseKey(absolute));
+    return std::any_of(first, last, [&](const QString &promised) { return promised != absolute; });
 }

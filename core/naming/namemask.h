@@ -11,7 +11,27 @@
 #include <QString>
 #include <QStringList>
 
+#include <QMultiHash>
+
 class TParamAppli;
+
+// The names promised to photos that are being written and have not taken their names yet:
+// taken all the same, so that no two photos in flight are given one name.
+class PromisedNames {
+public:
+    void promise(const QStringList &paths);
+    void release(const QStringList &paths);
+    // The very name (a name is what the file system makes of it: the same text).
+    bool contains(const QString &path) const;
+    // A promised name that differs from this one in letter case only: on a card's file system
+    // both are one file, on another two. Only the disk can tell, once the promised file is
+    // there.
+    bool differsInCaseOnly(const QString &path) const;
+    bool isEmpty() const { return m_names.isEmpty(); }
+
+private:
+    QMultiHash<QString, QString> m_names; // by the case-folded absolute path
+};
 
 // Replaces, tag after tag in list order, every occurrence of the tag (letters a-z in any case)
 // by its value. The text a tag brings is searched for the later tags only, and never for its own
@@ -24,9 +44,10 @@ QString RemplacerTags(const QString &content, const QStringList &tags, const QSt
 // date is the photo's date (ExifDate values). Month and day names come from the locale: the
 // user's (QLocale() follows the system unless a default was set) or one given by the caller.
 // The name always ends with ".JPG".
+// A name in `promised` counts as taken.
 QString CalculerNomPhoto(const TParamAppli &settings, const QString &theme, const QString &photoPath,
                          const QString &destination, double date, bool lowQuality, int counter,
-                         const QLocale &locale = QLocale());
+                         const QLocale &locale = QLocale(), const PromisedNames *promised = nullptr);
 
 // The new extension of a member of a shot: ".JPG" for every JPEG (as CalculerNomPhoto), the
 // member's own extension in capitals for the others (".CR2", ".HEIC", ".MP4", ".XMP").
@@ -37,7 +58,8 @@ QString memberExtension(const QString &memberPath);
 // member: #N and the " - k" loop pass over a name as long as any member's file takes it.
 // members are the shot's paths, key first; one JPEG gives exactly CalculerNomPhoto's path.
 QString shotName(const TParamAppli &settings, const QString &theme, const QStringList &members,
-                 const QString &destination, double date, int counter, const QLocale &locale = QLocale());
+                 const QString &destination, double date, int counter, const QLocale &locale = QLocale(),
+                 const PromisedNames *promised = nullptr);
 // The path of a member of a shot whose key member is named keyDestination: the same name with
 // the member's extension.
 QString memberDestination(const QString &keyDestination, const QString &memberPath);

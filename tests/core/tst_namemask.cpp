@@ -164,6 +164,33 @@ private slots:
                  m_dest + QStringLiteral("Basse Resolution/Noel 01 (01) Low.JPG"));
     }
 
+    // A name promised to a photo still being written counts as taken; once released it is
+    // free again. A name like a promised one but for its letter case is not taken: only the
+    // disk can tell whether it is the same file.
+    void promisedNamesAreTaken()
+    {
+        m_param->MasqueNomPhoto = QStringLiteral("#THEME #N2");
+        const double date = ExifDate::compose(Feb14, At1030);
+        PromisedNames promised;
+        const QString first = m_dest + QStringLiteral("Noel 01.JPG");
+        promised.promise({first, m_dest + QStringLiteral("Noel 02.CR2")});
+        const auto named = [&](const QStringList &members) {
+            return shotName(*m_param, QStringLiteral("Noel"), members, m_dest, date, 1, QLocale(), &promised);
+        };
+        QCOMPARE(named({CardPhoto}), m_dest + QStringLiteral("Noel 02.JPG"));
+        // A shot: its RAW's name is promised too.
+        QCOMPARE(named({CardPhoto, QStringLiteral("/card/IMG_0007.CR2")}), m_dest + QStringLiteral("Noel 03.JPG"));
+        QCOMPARE(CalculerNomPhoto(*m_param, QStringLiteral("Noel"), CardPhoto, m_dest, date, false, 1, QLocale(), &promised),
+                 m_dest + QStringLiteral("Noel 02.JPG"));
+        QVERIFY(promised.contains(m_dest + QStringLiteral("./Noel 01.JPG")));
+        QVERIFY(!promised.contains(m_dest + QStringLiteral("noel 01.JPG")));
+        QVERIFY(promised.differsInCaseOnly(m_dest + QStringLiteral("noel 01.JPG")));
+        QVERIFY(!promised.differsInCaseOnly(first));
+        promised.release({first});
+        QVERIFY(!promised.differsInCaseOnly(m_dest + QStringLiteral("noel 01.JPG")));
+        QCOMPARE(named({CardPhoto}), m_dest + QStringLiteral("Noel 01.JPG"));
+    }
+
     void lowQualitySettings_data()
     {
         QTest::addColumn<QString>("folder");
