@@ -310,7 +310,7 @@ DeviceResult<DeviceFolderListing> DeviceSession::list(const QString &folder)
 
 DeviceResult<QByteArray> DeviceSession::readFile(const QString &path)
 {
-    const std::lock_guard lock(Gphoto::libraryLock());
+    std::unique_lock lock(Gphoto::libraryLock());
     const DeviceOutcome state = usable();
     if (!state.ok())
         return state;
@@ -355,6 +355,8 @@ DeviceResult<QByteArray> DeviceSession::readFile(const QString &path)
                                           .arg(qulonglong(size))
                                           .arg(qulonglong(info.file.size)));
     }
+    // The bytes are copied once the library is free for the other threads' calls.
+    lock.unlock();
     return QByteArray(data, qsizetype(size));
 }
 
