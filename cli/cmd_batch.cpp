@@ -82,7 +82,7 @@ int commandBatch(CliContext &context, const QCommandLineParser &line)
     QStringList photos, extraFiles;
     ShotMembers shots;
     if (source.source)
-        RechercherPhotos(*source.source, source.text, true, filter, extraFiles, photos, settings, context.ui);
+        RechercherPhotos(*source.source, source.text, true, filter, extraFiles, photos, settings, context.ui, &shots);
     else
         RechercherPhotos(source.text, true, filter, extraFiles, photos, settings, context.ui, VolumeLocator(), &shots);
 

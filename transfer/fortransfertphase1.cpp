@@ -305,11 +305,11 @@ void TforTransfertPhase1::butSuivantClick()
     } else {
         photoSource = std::make_shared<FolderSource>(Paths::withSeparator(source));
     }
-    // A camera's files are listed as photos one by one: its shots are not grouped.
     ShotMembers shots;
     try {
         if (device)
-            RechercherPhotos(*photoSource, photoSource->root(), true, m_filtre, extraFiles, photos, m_settings, ui);
+            RechercherPhotos(*photoSource, photoSource->root(), true, m_filtre, extraFiles, photos, m_settings, ui,
+                             &shots);
         else
             RechercherPhotos(Paths::withSeparator(source), true, m_filtre, extraFiles, photos, m_settings, ui,
                              VolumeLocator(), &shots);

@@ -54,12 +54,9 @@ int memberRank(FileKind kind)
 
 } // namespace
 
-struct PhotoScanner::Entry {
-    QString name;
-    bool folder = false;
+struct PhotoScanner::Entry : FolderEntry {
     bool photo = false;   // a shot's key member, or a JPEG with the other formats off
     bool member = false;  // any member of a shot of several files, the key too
-    qint64 time = 0;
     int rank = 5;         // memberRank; 5 for every other file
     std::vector<std::size_t> companions; // of a key member: the other members, in member order
 };
@@ -157,7 +154,7 @@ void PhotoScanner::scanFolder(const QString &folder)
     if (m_progress)
         m_progress();
 
-    std::vector<Entry> entries;
+    std::vector<FolderEntry> entries;
     while (const dirent *item = readdir(dir.get())) {
         const char *rawName = item->d_name;
         if (rawName[0] == '.' && (rawName[1] == 0 || (rawName[1] == '.' && rawName[2] == 0)))
@@ -173,16 +170,10 @@ void PhotoScanner::scanFolder(const QString &folder)
         }
         if (type != DT_DIR && type != DT_REG)
             continue; // devices, pipes and sockets are not files to copy
-        Entry entry;
+        FolderEntry entry;
         entry.name = FileName::decode(rawName);
         entry.folder = type == DT_DIR;
-        if (m_rules.allFormats) {
-            if (!entry.folder)
-                entry.rank = memberRank(fileKindOf(entry.name));
-        } else {
-            entry.photo = !entry.folder && isPhotoName(entry.name);
-        }
-        if (entry.photo || entry.rank < 5) {
+        if (!entry.folder && mayBePhoto(entry.name, m_rules)) {
             if (!haveInfo && fstatat(dirfd(dir.get()), rawName, &info, 0) != 0)
                 continue;
             entry.time = qint64(info.st_mtim.tv_sec);
@@ -190,30 +181,56 @@ void PhotoScanner::scanFolder(const QString &folder)
         entries.push_back(std::move(entry));
     }
     dir.reset();
+    sortOut(std::move(entries), folder, m_rules, m_photos, m_extras, [&](const QString &name) {
+        if (enterSubfolder(folder, name))
+            scanFolder(folder + name + u'/');
+    });
+}
 
-    // The listing's own order is arbitrary here: go by name so that extra files are met, and
+bool PhotoScanner::mayBePhoto(const QString &name, const ScanRules &rules)
+{
+    return rules.allFormats ? memberRank(fileKindOf(name)) < 5 : isPhotoName(name);
+}
+
+void PhotoScanner::sortOut(std::vector<FolderEntry> listed, const QString &folder, const ScanRules &rules,
+                           std::vector<FoundPhoto> &photos, QStringList &extras,
+                           const std::function<void(const QString &name)> &enterSubfolder)
+{
+    std::vector<Entry> entries;
+    entries.reserve(listed.size());
+    for (FolderEntry &item : listed) {
+        Entry entry;
+        static_cast<FolderEntry &>(entry) = std::move(item);
+        if (!entry.folder) {
+            if (rules.allFormats)
+                entry.rank = memberRank(fileKindOf(entry.name));
+            else
+                entry.photo = isPhotoName(entry.name);
+        }
+        entries.push_back(std::move(entry));
+    }
+    // The listing's own order is arbitrary: go by name so that extra files are met, and
     // numbered when copied, the same way every time.
     std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
         const int order = a.name.compare(b.name, Qt::CaseInsensitive);
         return order != 0 ? order < 0 : a.name < b.name;
     });
-    if (m_rules.allFormats)
+    if (rules.allFormats)
         groupShots(entries);
     for (const Entry &entry : entries) {
         if (entry.folder) {
-            if (enterSubfolder(folder, entry.name))
-                scanFolder(folder + entry.name + u'/');
+            enterSubfolder(entry.name);
         } else if (entry.photo) {
             FoundPhoto photo{dateKey(entry.time), folder + entry.name, {}};
             for (const std::size_t companion : entry.companions)
                 photo.companions.append(dateKey(entries[companion].time) + folder + entries[companion].name);
-            m_photos.push_back(std::move(photo));
+            photos.push_back(std::move(photo));
         } else if (entry.member) {
             // Travels with its shot's key member.
         } else {
             const QString extension = extensionOf(entry.name);
-            if (!extension.isEmpty() && m_rules.extraExtensions.contains(extension))
-                m_extras.append(folder + entry.name);
+            if (!extension.isEmpty() && rules.extraExtensions.contains(extension))
+                extras.append(folder + entry.name);
         }
     }
 }

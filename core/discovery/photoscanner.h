@@ -34,6 +34,13 @@ struct ScanRules {
     bool allFormats = false;  // RAW, HEIF and video files are photos, grouped into shots
 };
 
+// One entry of a folder's listing, as any source lists it.
+struct FolderEntry {
+    QString name;
+    bool folder = false;
+    qint64 time = 0; // last-write time in seconds since 1970 (photos and members only)
+};
+
 class PhotoScanner {
 public:
     explicit PhotoScanner(ScanRules rules);
@@ -52,6 +59,15 @@ public:
     const QStringList &extraFiles() const { return m_extras; }
 
     static bool isPhotoName(const QString &name);
+    // Whether a file of that name may be a photo or a member of a shot under these rules, so
+    // that its time is needed.
+    static bool mayBePhoto(const QString &name, const ScanRules &rules);
+    // Sorts out the listing of `folder` (a string ending with "/") under the rules: its photos
+    // and shots, its extra files, and each sub-folder, handed to enterSubfolder in name order
+    // at its place among the files (so that extra files are met as a folder lists them).
+    static void sortOut(std::vector<FolderEntry> entries, const QString &folder, const ScanRules &rules,
+                        std::vector<FoundPhoto> &photos, QStringList &extras,
+                        const std::function<void(const QString &name)> &enterSubfolder);
     // The upper-cased extension of a name without its dot; empty when it has none.
     static QString extensionOf(const QString &name);
     // The date key of a time in seconds since 1970.

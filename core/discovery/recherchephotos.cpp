@@ -65,32 +65,30 @@ QString extraFileTarget(const QString &base, const QString &file)
 
 } // namespace
 
-void RechercherPhotos(const QString &folder, bool withSubfolders, const TFiltrePhoto &filter, QStringList &extraFiles,
-                      QStringList &photos, const TParamAppli &settings, UserInterface &ui, const VolumeLocator &volumes,
-                      ShotMembers *shots)
+namespace {
+
+ScanRules rulesOf(const TParamAppli &settings, bool withSubfolders)
 {
-    if (PhotoSources::isDeviceText(folder)) {
-        const SourceOpening opening = PhotoSources::open(folder);
-        if (!opening.source)
-            throw LumaroError(opening.message);
-        RechercherPhotos(*opening.source, folder, withSubfolders, filter, extraFiles, photos, settings, ui);
-        opening.source->release();
-        return;
-    }
-    const QString root = Paths::withSeparator(folder);
     ScanRules rules;
     rules.withSubfolders = withSubfolders;
     rules.lowQualityFolder = settings.Repertoire;
     rules.ignoredFolder = settings.RepertoireAIgnorer;
     rules.extraExtensions = settings.ExtensionSupp;
     rules.allFormats = settings.AutresFormats;
-    PhotoScanner scanner(rules);
-    {
-        WaitScope wait(ui, QStringLiteral("Recherche des photos..."));
-        scanner.scan(root, [&ui] { ui.processEvents(); });
-    }
+    return rules;
+}
 
-    const std::vector<FoundPhoto> found = scanner.sortedPhotos();
+// Where the history of the searched folder is kept, when its card or device is known.
+struct HistoryPlace {
+    QString file;
+    QString relativeFolder; // the folder below the card's mount point or the device's root
+};
+
+// What a search found, once the history is rewritten and the filter applied: the photos it
+// keeps (each shot's key member) and every member of the shots kept.
+void keepFound(const std::vector<FoundPhoto> &found, const QString &root, const std::optional<HistoryPlace> &place,
+               const TFiltrePhoto &filter, QStringList &photos, ShotMembers *shots)
+{
     QStringList entries;
     // Every member of every shot, each under its own date key: what the history lists.
     QStringList memberEntries;
@@ -102,19 +100,17 @@ void RechercherPhotos(const QString &folder, bool withSubfolders, const TFiltreP
         memberEntries.append(photo.companions);
         companions = companions || !photo.companions.isEmpty();
     }
-    extraFiles.append(scanner.extraFiles());
 
-    if (const std::optional<VolumeLocation> location = volumes.locate(root)) {
-        const QString history = History::filePath(settings.folder(), *location);
-        const QStringList previous = History::read(history);
-        History::write(history, memberEntries);
+    if (place) {
+        const QStringList previous = History::read(place->file);
+        History::write(place->file, memberEntries);
         if (filter.NouvellePhoto && !companions) {
-            History::removeKnownPhotos(entries, previous, root, location->relativePath);
+            History::removeKnownPhotos(entries, previous, root, place->relativeFolder);
         } else if (filter.NouvellePhoto) {
             // A shot is new when any of its files is: a RAW added beside a known JPEG brings
             // the shot back.
             QStringList newMembers = memberEntries;
-            History::removeKnownPhotos(newMembers, previous, root, location->relativePath);
+            History::removeKnownPhotos(newMembers, previous, root, place->relativeFolder);
             const QSet<QString> fresh(newMembers.cbegin(), newMembers.cend());
             QSet<QString> keptKeys;
             for (const FoundPhoto &photo : found) {
@@ -140,16 +136,39 @@ void RechercherPhotos(const QString &folder, bool withSubfolders, const TFiltreP
     }
 }
 
+} // namespace
+
+void RechercherPhotos(const QString &folder, bool withSubfolders, const TFiltrePhoto &filter, QStringList &extraFiles,
+                      QStringList &photos, const TParamAppli &settings, UserInterface &ui, const VolumeLocator &volumes,
+                      ShotMembers *shots)
+{
+    if (PhotoSources::isDeviceText(folder)) {
+        const SourceOpening opening = PhotoSources::open(folder);
+        if (!opening.source)
+            throw LumaroError(opening.message);
+        RechercherPhotos(*opening.source, folder, withSubfolders, filter, extraFiles, photos, settings, ui, shots);
+        opening.source->release();
+        return;
+    }
+    const QString root = Paths::withSeparator(folder);
+    PhotoScanner scanner(rulesOf(settings, withSubfolders));
+    {
+        WaitScope wait(ui, QStringLiteral("Recherche des photos..."));
+        scanner.scan(root, [&ui] { ui.processEvents(); });
+    }
+    extraFiles.append(scanner.extraFiles());
+    std::optional<HistoryPlace> place;
+    if (const std::optional<VolumeLocation> location = volumes.locate(root))
+        place = HistoryPlace{History::filePath(settings.folder(), *location), location->relativePath};
+    keepFound(scanner.sortedPhotos(), root, place, filter, photos, shots);
+}
+
 void RechercherPhotos(PhotoSource &source, const QString &folder, bool withSubfolders, const TFiltrePhoto &filter,
-                      QStringList &extraFiles, QStringList &photos, const TParamAppli &settings, UserInterface &ui)
+                      QStringList &extraFiles, QStringList &photos, const TParamAppli &settings, UserInterface &ui,
+                      ShotMembers *shots)
 {
     const QString root = folder.endsWith(u'/') ? folder : folder + u'/';
-    ScanRules rules;
-    rules.withSubfolders = withSubfolders;
-    rules.lowQualityFolder = settings.Repertoire;
-    rules.ignoredFolder = settings.RepertoireAIgnorer;
-    rules.extraExtensions = settings.ExtensionSupp;
-    SourceScanner scanner(source, rules);
+    SourceScanner scanner(source, rulesOf(settings, withSubfolders));
     {
         WaitScope wait(ui, QStringLiteral("Recherche des photos..."));
         scanner.scan(root, [&ui] { ui.processEvents(); });
@@ -157,25 +176,12 @@ void RechercherPhotos(PhotoSource &source, const QString &folder, bool withSubfo
     // A device that went away leaves no history made of half its photos.
     if (scanner.outcome().status == DeviceStatus::Gone)
         throw LumaroError(scanner.outcome().message);
-
-    QStringList entries;
-    for (const FoundPhoto &photo : scanner.sortedPhotos())
-        entries.append(photo.entry());
     extraFiles.append(scanner.extraFiles());
-
-    if (const std::optional<SourceHistoryKey> key = source.historyKey(root)) {
-        const QString history = History::filePath(settings.folder(), VolumeLocation{key->serial, QString(), key->relativeFolder});
-        const QStringList previous = History::read(history);
-        History::write(history, entries);
-        if (filter.NouvellePhoto)
-            History::removeKnownPhotos(entries, previous, root, key->relativeFolder);
-    }
-    applyNameFilter(entries, filter);
-    applyDateFilter(entries, filter);
-
-    photos.reserve(photos.size() + entries.size());
-    for (const QString &entry : std::as_const(entries))
-        photos.append(entry.mid(14));
+    std::optional<HistoryPlace> place;
+    if (const std::optional<SourceHistoryKey> key = source.historyKey(root))
+        place = HistoryPlace{History::filePath(settings.folder(), VolumeLocation{key->serial, QString(), key->relativeFolder}),
+                             key->relativeFolder};
+    keepFound(scanner.sortedPhotos(), root, place, filter, photos, shots);
 }
 
 QStringList EnregistrerExtensionsSupp(const QString &destination, const QStringList &extraFiles, UserInterface &ui)

@@ -27,9 +27,11 @@ void RechercherPhotos(const QString &folder, bool withSubfolders, const TFiltreP
 // through a source opened for the search and released after it): the folders listed through
 // the source, the date keys from the times it gives for its files, the history named after
 // the device's identity (its serial, else its model and port) and its folder on the device.
+// Shots are made of a device's files as of a folder's.
 // Throws LumaroError also when the device cannot be opened or goes away during the search.
 void RechercherPhotos(PhotoSource &source, const QString &folder, bool withSubfolders, const TFiltrePhoto &filter,
-                      QStringList &extraFiles, QStringList &photos, const TParamAppli &settings, UserInterface &ui);
+                      QStringList &extraFiles, QStringList &photos, const TParamAppli &settings, UserInterface &ui,
+                      ShotMembers *shots = nullptr);
 
 // Copies each extra file to destination + its extension + "/" + its name, numbering the name
 // (" - 1", " - 2" ... after the whole name) when the place is taken, through the verified copy

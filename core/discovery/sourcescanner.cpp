@@ -37,35 +37,16 @@ void SourceScanner::scanFolder(const QString &folder, int depth)
     if (m_progress)
         m_progress();
 
-    // Extra files are met, and numbered when copied, in name order, a sub-folder's content
-    // where the sub-folder comes, as in a folder.
-    struct Entry {
-        QString name;
-        const SourceFile *file = nullptr; // null for a folder
-    };
-    std::vector<Entry> entries;
+    std::vector<FolderEntry> entries;
     for (const QString &name : listed.value.folders)
-        entries.push_back({name, nullptr});
+        entries.push_back({name, true, 0});
     for (const SourceFile &file : listed.value.files)
-        entries.push_back({file.name, &file});
-    std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
-        const int order = a.name.compare(b.name, Qt::CaseInsensitive);
-        return order != 0 ? order < 0 : a.name < b.name;
+        entries.push_back({file.name, false, file.modified.isValid() ? file.modified.toSecsSinceEpoch() : 0});
+    PhotoScanner::sortOut(std::move(entries), folder, m_rules, m_photos, m_extras, [&](const QString &name) {
+        const QString path = PhotoSource::childOf(folder, name);
+        if (m_rules.withSubfolders && name != m_rules.lowQualityFolder && path != m_rules.ignoredFolder)
+            scanFolder(path + u'/', depth + 1);
     });
-    for (const Entry &entry : entries) {
-        const QString path = PhotoSource::childOf(folder, entry.name);
-        if (!entry.file) {
-            if (m_rules.withSubfolders && entry.name != m_rules.lowQualityFolder && path != m_rules.ignoredFolder)
-                scanFolder(path + u'/', depth + 1);
-        } else if (PhotoScanner::isPhotoName(entry.name)) {
-            const QDateTime &modified = entry.file->modified;
-            m_photos.push_back({PhotoScanner::dateKey(modified.isValid() ? modified.toSecsSinceEpoch() : 0), path, {}});
-        } else {
-            const QString extension = PhotoScanner::extensionOf(entry.name);
-            if (!extension.isEmpty() && m_rules.extraExtensions.contains(extension))
-                m_extras.append(path);
-        }
-    }
 }
 
 void SourceScanner::sort(std::vector<FoundPhoto> &photos)

@@ -12,5 +12,10 @@ class TListeInformationExif;
 FormatMetadata readFormatInformation(FormatReader &reader, TListeInformationExif &list, const QString &path,
                                      bool readExif);
 
+// The same for a file read into memory (a camera's, its kind told by its name); fileTime is the
+// time its source gives for it, the date when the file tells none.
+FormatMetadata readFormatInformation(FormatReader &reader, TListeInformationExif &list, const QString &name,
+                                     const QByteArray &content, const QDateTime &fileTime);
+
 // Whether the file is a RAW, HEIF or video file, read through FormatReader rather than as a JPEG.
 bool isFormatFile(const QString &path);

@@ -118,20 +118,41 @@ LowQualityCopy LowQualityCopy::reduce(const Options &options, const Decoded &dec
     return fromPicture(options, std::move(picture), photo.metadata, turned, sourceDate);
 }
 
+namespace {
+
+// A picture that covers the copy's box: the reader scales by its longer side.
+QSize coveringBox(const LowQualityCopy::Options &options)
+{
+    return options.landscape.isValid() ? QSize(options.landscape.width(), options.landscape.width()) : QSize();
+}
+
+} // namespace
+
 LowQualityCopy LowQualityCopy::makeFromFormat(const Options &options, FormatReader &reader, const QString &source,
                                               const QDateTime &sourceDate)
 {
-    const QSize covering = options.landscape.isValid() ? QSize(options.landscape.width(), options.landscape.width())
-                                                       : QSize();
-    FormatPicture picture = reader.picture(source, covering, FormatReader::Scale::Cover);
+    FormatPicture picture = reader.picture(source, coveringBox(options), FormatReader::Scale::Cover);
+    const FormatMetadata metadata = picture.ok() && options.keepExif ? reader.metadata(source) : FormatMetadata();
+    return fromFormatPicture(options, std::move(picture), metadata, sourceDate);
+}
+
+LowQualityCopy LowQualityCopy::makeFromFormat(const Options &options, FormatReader &reader, const QString &name,
+                                              const QByteArray &content, const QDateTime &sourceDate)
+{
+    FormatPicture picture = reader.picture(name, content, coveringBox(options), FormatReader::Scale::Cover);
+    const FormatMetadata metadata =
+        picture.ok() && options.keepExif ? reader.metadata(name, content) : FormatMetadata();
+    return fromFormatPicture(options, std::move(picture), metadata, sourceDate);
+}
+
+LowQualityCopy LowQualityCopy::fromFormatPicture(const Options &options, FormatPicture picture,
+                                                 const FormatMetadata &metadata, const QDateTime &sourceDate)
+{
     if (!picture.ok()) {
         LowQualityCopy copy;
         copy.m_readError = picture.failure;
         return copy;
     }
-    FormatMetadata metadata;
-    if (options.keepExif)
-        metadata = reader.metadata(source);
     // The picture is upright already: the copy's orientation must say so.
     return fromPicture(options, std::move(picture.picture), Imaging::Metadata(metadata.exifBlock, {}),
                        metadata.orientation != 1, sourceDate);

@@ -10,6 +10,8 @@
 #include <QString>
 
 class FormatReader;
+struct FormatMetadata;
+struct FormatPicture;
 namespace Imaging {
 class Metadata;
 }
@@ -46,6 +48,10 @@ public:
     // as a photo that could not be decoded.
     static LowQualityCopy makeFromFormat(const Options &options, FormatReader &reader, const QString &source,
                                          const QDateTime &sourceDate);
+    // The same from the file's bytes already in memory (a camera's RAW or HEIF file, its kind
+    // told by its name).
+    static LowQualityCopy makeFromFormat(const Options &options, FormatReader &reader, const QString &name,
+                                         const QByteArray &content, const QDateTime &sourceDate);
 
     // The same from the photo's bytes already in memory (a camera's file read once).
     static LowQualityCopy makeFromContent(const Options &options, const QByteArray &content, int angle,
@@ -63,6 +69,9 @@ private:
     static LowQualityCopy reduce(const Options &options, const Decoded &decoded, int angle, const QDateTime &sourceDate);
     // Reduces, compresses and keeps the picture; turned: the picture stands otherwise than the
     // metadata's orientation says, which the copy then resets.
+    // The copy of a picture the reader made upright, with the metadata it read.
+    static LowQualityCopy fromFormatPicture(const Options &options, FormatPicture picture,
+                                            const FormatMetadata &metadata, const QDateTime &sourceDate);
     static LowQualityCopy fromPicture(const Options &options, QImage picture, const Imaging::Metadata &metadata,
                                       bool turned, const QDateTime &sourceDate);
 

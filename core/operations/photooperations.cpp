@@ -1,33 +1,22 @@
 #include "core/operations/photooperations.h"
 #include "core/corelog.h"
-#include "core/exif/datetimevalue.h"
 #include "core/error.h"
 #include "core/files/filesystem.h"
-#include "core/imaging/imaging.h"
-#include "core/exif/informationexif.h"
-#include "core/formats/filekind.h"
-#include "core/formats/formatreader.h"
-#include "core/naming/namemask.h"
-#include "core/operations/lowqualitycopy.h"
-#include "core/settings/paramappli.h"
 #include "core/files/paths.h"
-#include "core/userinterface.h"
+#include "core/imaging/imaging.h"
+#include "core/operations/lowqualitycopy.h"
+#include "core/operations/shottransfer.h"
+#include "core/settings/paramappli.h"
 
-#include <algorithm>
-#include <future>
 #include <optional>
 
-namespace {
-
-void makeFolderOf(const QString &path, QStringList *created = nullptr)
+void makeFolderOf(const QString &path, QStringList *created)
 {
-    // A failure shows up as the copy error that follows.
     const QString folder = FileSystem::folderOf(path);
     if (!folder.isEmpty() && !FileSystem::makeFolders(folder, created))
         qCInfo(lumaroCore) << "folder" << folder << "not created";
 }
 
-// Takes back the folders a failed write made, the innermost first, as long as they are empty.
 void removeFoldersMade(const QStringList &created)
 {
     for (auto folder = created.crbegin(); folder != created.crend(); ++folder)
@@ -35,25 +24,20 @@ void removeFoldersMade(const QStringList &created)
             break;
 }
 
+namespace {
+
 void setModificationTime(const QString &path, const struct timespec &time)
 {
     if (!FileSystem::setModificationTime(path, time))
         qCInfo(lumaroCore) << "date of" << path << "not set";
 }
 
-// Both paths name one file: the same text once cleaned, or the same file on the disk (a link,
-// a second hard link, a name in other letter case on a card).
+} // namespace
+
 bool sameTarget(const QString &a, const QString &b)
 {
     return FileSystem::absolutePath(a) == FileSystem::absolutePath(b) || FileSystem::sameFile(a, b);
 }
-
-QString writeErrorMessage(const QString &path)
-{
-    return QStringLiteral("Erreur pendant l'écriture du fichier %1.").arg(path);
-}
-
-} // namespace
 
 QString NomBasseQualite(const TParamAppli &settings, const QString &photoPath)
 {
@@ -131,14 +115,12 @@ TurnedPhoto turnedInMemory(const QString &source, int angle)
     }
 }
 
-void CopierEtTourner(const QString &source, const QString &destination, int angle, SafeCopy::Mode mode,
-                     const SafeCopy::Hooks &copyHooks, const TurnedPhoto &turnedPhoto)
+SafeCopy::StagedFile stageTurned(const QString &source, const QString &destination, int angle, SafeCopy::Mode mode,
+                                 const SafeCopy::Hooks &copyHooks, const TurnedPhoto &turnedPhoto,
+                                 QString *turnFailure)
 {
-    makeFolderOf(destination);
-    if (!Imaging::isQuarterTurn(angle)) {
-        SafeCopy::copyFile(source, destination, mode, copyHooks);
-        return;
-    }
+    if (!Imaging::isQuarterTurn(angle))
+        return SafeCopy::stageFile(source, destination, mode, copyHooks);
     // The turned photo is written once, from the source's bytes, and read back as a copy is:
     // a photo turned after it was copied would replace a checked copy by an unchecked one.
     TurnedPhoto turned = turnedPhoto;
@@ -149,14 +131,24 @@ void CopierEtTourner(const QString &source, const QString &destination, int angl
         } catch (const LumaroError &error) {
             // A photo that cannot be turned is still copied as it is, and the user told why
             // it was not turned; its source stays.
-            SafeCopy::copyFile(source, destination, mode, copyHooks);
-            throw LumaroError(QStringLiteral("Erreur pendant la rotation sans perte. ") + error.message());
+            *turnFailure = QStringLiteral("Erreur pendant la rotation sans perte. ") + error.message();
+            return SafeCopy::stageFile(source, destination, mode, copyHooks);
         }
         // Written to while it was read: nothing that stands for it may replace it.
         if (changed)
             throw LumaroError(SafeCopy::copyErrorMessage(source, destination));
     }
-    SafeCopy::writeFromSource(source, turned.bytes, destination, mode, copyHooks);
+    return SafeCopy::stageFromSource(source, turned.bytes, destination, mode, copyHooks);
+}
+
+void CopierEtTourner(const QString &source, const QString &destination, int angle, SafeCopy::Mode mode,
+                     const SafeCopy::Hooks &copyHooks, const TurnedPhoto &turnedPhoto)
+{
+    makeFolderOf(destination);
+    QString turnFailure;
+    stageTurned(source, destination, angle, mode, copyHooks, turnedPhoto, &turnFailure).commit();
+    if (!turnFailure.isEmpty())
+        throw LumaroError(turnFailure);
 }
 
 void ReduirePhoto(const TParamAppli &settings, const QString &path, int angle, const QDateTime &sourceDate)
@@ -205,116 +197,3 @@ bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QStri
                         copyHooks, prepared);
 }
 
-namespace {
-
-// The low-quality copy of a shot's key member, made while the members are written.
-std::future<LowQualityCopy> lowQualityCopyOf(const TParamAppli &settings, FileKind keyKind, const QString &key,
-                                             int angle, FormatReader *reader)
-{
-    const LowQualityCopy::Options options = LowQualityCopy::Options::fromSettings(settings);
-    if (keyKind == FileKind::Raw || keyKind == FileKind::Heif) {
-        return std::async(std::launch::async, [options, reader, key] {
-            if (reader)
-                return LowQualityCopy::makeFromFormat(options, *reader, key, FileSystem::lastModified(key));
-            FormatReader ownReader;
-            return LowQualityCopy::makeFromFormat(options, ownReader, key, FileSystem::lastModified(key));
-        });
-    }
-    return std::async(std::launch::async, &LowQualityCopy::make, options, key, angle, FileSystem::lastModified(key));
-}
-
-} // namespace
-
-bool transferShot(const TParamAppli &settings, UserInterface &ui, const QStringList &members,
-                  const QString &destinationRoot, const QString &destination, int angle,
-                  const TListeInformationExif &exif, bool exportExif, bool lowQuality,
-                  const SafeCopy::Hooks &copyHooks, const PreparedTransfer &prepared)
-{
-    if (members.isEmpty())
-        return false;
-    const QString &source = members.first();
-    // Whatever is not a RAW, HEIF or video file is handled as a JPEG, as it always was.
-    const auto kindOf = [](const QString &path) {
-        const FileKind kind = fileKindOf(path);
-        return isProbedKind(kind) ? kind : FileKind::Jpeg;
-    };
-    const FileKind keyKind = kindOf(source);
-    // A video has no picture to reduce.
-    const bool withLowQuality = lowQuality && keyKind != FileKind::Video;
-    const LowQualityCopy *preparedLowQuality = prepared.lowQuality;
-    const bool deleteSource = settings.SupprimerPhoto;
-    QStringList destinations{destination};
-    for (qsizetype i = 1; i < members.size(); ++i)
-        destinations.append(memberDestination(destination, members.at(i)));
-    try {
-        // The copy for e-mail is a JPEG whatever the key member is.
-        const QString lowQualityPath =
-            withLowQuality ? NomBasseQualite(settings, keyKind == FileKind::Jpeg
-                                                           ? destination
-                                                           : memberDestination(destination, QStringLiteral(".JPG")))
-                           : QString();
-        const QString exifPath = exportExif ? exifFileName(destination) : QString();
-        // A theme, a mask or a card file name may hold "..": nothing is written outside the
-        // destination the user chose.
-        for (const QString &target : std::as_const(destinations))
-            checkInsideDestination(destinationRoot, target);
-        if (withLowQuality)
-            checkInsideDestination(destinationRoot, lowQualityPath);
-        if (exportExif)
-            checkInsideDestination(destinationRoot, exifPath);
-
-        // The low-quality copy only reads the source: it is made on a thread of its own while
-        // the photo is copied and turned, and written after them.
-        std::future<LowQualityCopy> lowQualityCopy;
-        if (withLowQuality && !preparedLowQuality)
-            lowQualityCopy = lowQualityCopyOf(settings, keyKind, source, angle, prepared.formatReader);
-        const SafeCopy::Mode mode = deleteSource ? SafeCopy::Mode::Verified : SafeCopy::Mode::Plain;
-        for (qsizetype i = 0; i < members.size(); ++i) {
-            // Only a JPEG is turned without loss; RAW, HEIF and video files keep the bytes and
-            // the orientation the camera wrote.
-            if (kindOf(members.at(i)) == FileKind::Jpeg)
-                CopierEtTourner(members.at(i), destinations.at(i), angle, mode, copyHooks,
-                                i == 0 ? prepared.turnedPhoto : TurnedPhoto());
-            else
-                CopierEtTourner(members.at(i), destinations.at(i), 0, mode, copyHooks);
-        }
-        // Neither the reduced copy nor the text may replace a file this transfer reads or has
-        // just written.
-        const auto written = [&](const QString &path) {
-            return std::any_of(destinations.cbegin(), destinations.cend(),
-                               [&](const QString &target) { return sameTarget(path, target); });
-        };
-        const auto read = [&](const QString &path) {
-            return std::any_of(members.cbegin(), members.cend(),
-                               [&](const QString &member) { return sameTarget(path, member); });
-        };
-        if (withLowQuality) {
-            if (written(lowQualityPath))
-                throw LumaroError(SafeCopy::copyErrorMessage(source, lowQualityPath));
-            const LowQualityCopy made = preparedLowQuality ? *preparedLowQuality : lowQualityCopy.get();
-            if (read(lowQualityPath))
-                throw LumaroError(SafeCopy::copyErrorMessage(source, lowQualityPath));
-            EnregistrerBasseQualite(settings, source, lowQualityPath, angle, &made);
-        }
-        if (exportExif) {
-            if (read(exifPath) || written(exifPath) || (withLowQuality && sameTarget(exifPath, lowQualityPath)))
-                throw LumaroError(writeErrorMessage(exifPath));
-            writeExifFile(exif, destination);
-        }
-    } catch (const LumaroError &error) {
-        ui.showInformation(QStringLiteral("Erreur pendant le transfert de la photo : \n") + error.message());
-        return false;
-    } catch (const std::exception &error) {
-        ui.showInformation(QStringLiteral("Erreur pendant le transfert de la photo : \n")
-                           + QString::fromLocal8Bit(error.what()));
-        return false;
-    }
-    // Every member arrived: the shot leaves the card whole. A destination that is the source
-    // itself must not take the only copy with it.
-    if (deleteSource) {
-        for (qsizetype i = 0; i < members.size(); ++i)
-            if (!FileSystem::sameFile(members.at(i), destinations.at(i)) && !FileSystem::remove(members.at(i)))
-                qCInfo(lumaroCore) << "source" << members.at(i) << "not deleted";
-    }
-    return true;
-}

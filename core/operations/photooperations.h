@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 class TParamAppli;
 class UserInterface;
@@ -54,22 +55,6 @@ bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QStri
                      const TListeInformationExif &exif, bool exportExif, bool lowQuality,
                      const SafeCopy::Hooks &copyHooks = {}, const PreparedTransfer &prepared = {});
 
-// TransfererPhoto for a shot, the files of one name (IMG_0001.JPG, IMG_0001.CR2, IMG_0001.XMP):
-// members are its sources, key member first (ShotMembers::membersOf); destination is the key
-// member's new path (shotName), and every other member goes to the same name with its own
-// extension (memberDestination). Each member is written in turn, in one verified write when the
-// sources are to be deleted; a JPEG member is turned by angle, every other file is copied byte
-// for byte and never rewritten. The low-quality copy (named from the shot's name with ".JPG")
-// is made from the key member: a JPEG as TransfererPhoto does, a HEIF's image or a RAW's
-// preview read upright through the reader, none for a video. The EXIF text file, exif (the key
-// member's list), is named from the shot's name with ".txt". The sources of every member are
-// deleted only when every step succeeded: a member that fails keeps the whole shot where it
-// is, with the message of its step. One member is exactly TransfererPhoto.
-bool transferShot(const TParamAppli &settings, UserInterface &ui, const QStringList &members,
-                  const QString &destinationRoot, const QString &destination, int angle,
-                  const TListeInformationExif &exif, bool exportExif, bool lowQuality,
-                  const SafeCopy::Hooks &copyHooks = {}, const PreparedTransfer &prepared = {});
-
 // The source's bytes turned without loss by angle (90, 180 or 270), as RotationSansPerte would
 // leave a copy of it; empty when the source cannot be read or turned, or changed while it was
 // read, the turn then being left to CopierEtTourner, which reports why.
@@ -84,6 +69,22 @@ TurnedPhoto turnedInMemory(const QString &source, int angle);
 void CopierEtTourner(const QString &source, const QString &destination, int angle,
                      SafeCopy::Mode mode = SafeCopy::Mode::Plain, const SafeCopy::Hooks &copyHooks = {},
                      const TurnedPhoto &turnedPhoto = {});
+// CopierEtTourner's write left under its temporary name for SafeCopy::StagedFile::commit();
+// the destination's folder must exist. A photo that cannot be turned is staged as it is, with
+// the turn's failure in *turnFailure. Throws the copy error.
+SafeCopy::StagedFile stageTurned(const QString &source, const QString &destination, int angle, SafeCopy::Mode mode,
+                                 const SafeCopy::Hooks &copyHooks, const TurnedPhoto &turnedPhoto,
+                                 QString *turnFailure);
+
+// Creates the missing folders of path's folder; created, if given, receives those it made, the
+// outermost first. A failure shows up as the write error that follows.
+void makeFolderOf(const QString &path, QStringList *created = nullptr);
+// Both paths name one file: the same text once cleaned, or the same file on the disk (a link,
+// a second hard link, a name in other letter case on a card).
+bool sameTarget(const QString &a, const QString &b);
+
+// Takes back the folders a failed write made, the innermost first, as long as they are empty.
+void removeFoldersMade(const QStringList &created);
 
 // Turns a JPEG file clockwise by 90, 180 or 270 degrees without recompression, in place and
 // safely; its EXIF orientation becomes "top-left (1)" and its last-write time is kept. Other

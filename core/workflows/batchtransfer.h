@@ -1,23 +1,26 @@
 #pragma once
 // Emptying a card in one go: every photo of the list is dated, named, turned after its EXIF
 // orientation and transferred with the same settings, one after the other, in list order. The
-// batch window and lumaro-cli both drive this loop and only show what it reports.
+// batch window and lumaro-cli both drive this loop and only show what it reports. The next
+// photos are prepared and written ahead on worker threads (BatchPipeline), but each is named,
+// put in place, reported and its source deleted in list order, as if they came one at a time.
 //
 // The user's photos come first: a photo is reported as written only once its file exists, a
 // source is deleted only by the verified transfer, and when the card disappears or the
 // destination fills up the batch stops after that photo instead of failing photo after photo.
-#include "core/exif/informationexif.h"
 #include "core/sources/photosource.h"
 
 #include <QImage>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
 
+class BatchPipeline;
+class DeviceDeletions;
 class FormatReader;
 class ShotMembers;
+struct BatchFlight;
 class TParamAppli;
 class UserInterface;
 
@@ -105,31 +108,16 @@ private:
     enum class Reason { SourceGone, DestinationFull };
     // False when the batch cannot go on.
     bool processPhoto(BatchObserver *observer);
-    struct Preparation;
-    // What can be known of a photo before it is written, read on a worker thread while the
-    // photos before it are written: its thumbnail, EXIF list, date, angle, turned photo and
-    // low-quality copy.
-    static Preparation prepare(const TParamAppli &settings, const BatchOptions &options, const QString &source,
-                               FormatReader *formats);
-    // The same for a RAW, HEIF or video file, read through the probe.
-    static void prepareFormat(const TParamAppli &settings, const BatchOptions &options, const QString &source,
-                              FormatReader &formats, Preparation &preparation);
-    // The preparation of m_photos[m_index]: the one made ahead when it is that photo's.
-    Preparation takePreparation(const QString &source);
-    // Starts preparing m_photos[m_index] and the photos that follow it, unless already started.
-    void prepareAhead();
-    BatchPhoto describe(const QString &source, Preparation &preparation);
-    bool transfer(BatchPhoto &photo, const Preparation &preparation);
-    // The preparation of a device's photo: its bytes read once, what is made from them.
-    static Preparation prepareFromSource(const TParamAppli &settings, const BatchOptions &options,
-                                         const QString &source);
-    bool transferFromSource(BatchPhoto &photo, const Preparation &preparation);
+    BatchPhoto describe(const BatchFlight &flight);
+    bool transfer(BatchPhoto &photo, BatchFlight &flight);
+    // A camera's shot whose files could not be read: told, and left where it is.
+    bool reportUnread(BatchPhoto &photo, const BatchFlight &flight);
     bool fromDevice() const { return m_options.source && m_options.source->isDevice(); }
-    bool writeLowQualityOnly(BatchPhoto &photo, const Preparation &preparation);
+    bool writeLowQualityOnly(BatchPhoto &photo, const BatchFlight &flight);
     bool askToStop(Result &result);
+    // What the camera's deletions asked before did: the photos it deleted leave the list.
+    void applyDeletions(bool waitForAll);
     bool sourceGone(const QString &source) const;
-    // The first time the batch writes into a folder, what an interrupted run left there goes.
-    void removeLeftoversBeside(const QString &path);
     bool destinationFull(const QString &source) const;
     // After a failure: when the card went away or the destination is full, tells the user once
     // (with the photo's own message) and returns true.
@@ -142,7 +130,9 @@ private:
     BatchOptions m_options;
     const ShotMembers *m_shots;
     std::unique_ptr<FormatReader> m_formats; // RAW, HEIF and video files, with the other formats on
-    std::unique_ptr<TListeInformationExif> m_exif; // the current photo's
+    std::unique_ptr<BatchPipeline> m_pipeline; // the photos prepared and written ahead
+    std::unique_ptr<DeviceDeletions> m_deletions; // a camera's, done behind the batch
+    bool m_deviceWentAway = false; // a deletion found the camera gone
     QStringList m_written;
     int m_index = 0;
     int m_number = 0;
@@ -153,7 +143,4 @@ private:
     StopKind m_stopKind = StopKind::Ask;
     QString m_abortMessage;
     bool m_deletionRefusedTold = false;
-    QSet<QString> m_cleanedFolders;
-    struct Lookahead;
-    std::unique_ptr<Lookahead> m_ahead;
 };

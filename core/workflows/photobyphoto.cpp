@@ -6,12 +6,11 @@
 #include "core/files/filesystem.h"
 #include "core/formats/filekind.h"
 #include "core/formats/formatinformation.h"
-#include "core/operations/lowqualitycopy.h"
 #include "core/naming/namemask.h"
 #include "core/settings/paramappli.h"
-#include "core/operations/contenttransfer.h"
 #include "core/operations/lowqualitycopy.h"
 #include "core/operations/photooperations.h"
+#include "core/operations/shottransfer.h"
 #include "core/userinterface.h"
 
 PhotoByPhotoSession::PhotoByPhotoSession(const TParamAppli &settings, QStringList &photos, QString destination,
@@ -73,7 +72,10 @@ void PhotoByPhotoSession::showCurrent()
     m_durationMs = -1;
     if (fromDevice()) {
         const QByteArray &content = deviceContent();
-        LireInformationsExif(m_exif, content, m_fileTime, exifManaged() && !content.isEmpty());
+        if (m_formats && isFormatFile(path) && exifManaged() && !content.isEmpty())
+            m_durationMs = readFormatInformation(*m_formats, m_exif, path, content, m_fileTime).durationMs;
+        else
+            LireInformationsExif(m_exif, content, m_fileTime, exifManaged() && !content.isEmpty());
         m_dateLue = DatePhoto(m_exif, m_fileTime);
     } else {
         if (m_formats && isFormatFile(path))
@@ -193,18 +195,21 @@ PhotoByPhotoSession::After PhotoByPhotoSession::lowQualityOnly(UserInterface &ui
         checkInsideDestination(m_destination, target);
         if (isVideo())
             throw LumaroError(QStringLiteral("Une vidéo n'a pas de copie basse résolution."));
+        const LowQualityCopy::Options options = LowQualityCopy::Options::fromSettings(m_settings);
         if (fromDevice()) {
             const QByteArray &content = deviceContent();
             if (content.isEmpty())
                 throw LumaroError(m_readOutcome.message);
-            const LowQualityCopy made = LowQualityCopy::makeFromContent(LowQualityCopy::Options::fromSettings(m_settings),
-                                                                        content, m_angle, m_fileTime);
-            EnregistrerBasseQualite(m_settings, source(), target, m_angle, &made);
+            // A HEIF's image or a RAW's preview is upright already.
+            const bool format = m_formats && isFormatFile(source());
+            const LowQualityCopy made =
+                format ? LowQualityCopy::makeFromFormat(options, *m_formats, source(), content, m_fileTime)
+                       : LowQualityCopy::makeFromContent(options, content, m_angle, m_fileTime);
+            EnregistrerBasseQualite(m_settings, source(), target, format ? 0 : m_angle, &made);
         } else if (m_formats && isFormatFile(source())) {
             // A HEIF's image or a RAW's preview, upright already.
             const LowQualityCopy made =
-                LowQualityCopy::makeFromFormat(LowQualityCopy::Options::fromSettings(m_settings), *m_formats, source(),
-                                               FileSystem::lastModified(source()));
+                LowQualityCopy::makeFromFormat(options, *m_formats, source(), FileSystem::lastModified(source()));
             EnregistrerBasseQualite(m_settings, source(), target, 0, &made);
         } else {
             EnregistrerBasseQualite(m_settings, source(), target, m_angle);
@@ -233,21 +238,40 @@ const QByteArray &PhotoByPhotoSession::deviceContent()
 
 PhotoByPhotoSession::After PhotoByPhotoSession::transferFromDevice(const QString &finalName, UserInterface &ui)
 {
-    const QString path = source();
-    const QByteArray &content = deviceContent();
-    if (content.isEmpty()) {
-        ui.showInformation(QStringLiteral("Erreur pendant le transfert de la photo : \n") + m_readOutcome.message);
-        return m_readOutcome.status == DeviceStatus::Gone ? After::Finished : moveOn();
+    // Every file of the shot, each read once (the one shown was read for its preview).
+    const QStringList files = members();
+    QList<SourcePhoto> contents;
+    for (const QString &member : files) {
+        SourcePhoto photo;
+        photo.source = member;
+        QDateTime time;
+        if (member == source()) {
+            photo.content = deviceContent();
+            time = m_fileTime;
+        } else {
+            DeviceResult<QByteArray> read = m_source->readFile(member);
+            const DeviceResult<SourceFile> described = m_source->describe(member);
+            m_readOutcome = read;
+            photo.content = read.ok() ? std::move(read.value) : QByteArray();
+            time = described.ok() ? described.value.modified : QDateTime();
+        }
+        if (photo.content.isEmpty() && !m_readOutcome.ok()) {
+            ui.showInformation(QStringLiteral("Erreur pendant le transfert de la photo : \n") + m_readOutcome.message);
+            return m_readOutcome.status == DeviceStatus::Gone ? After::Finished : moveOn();
+        }
+        const qint64 seconds = time.isValid() ? time.toSecsSinceEpoch() : QDateTime::currentSecsSinceEpoch();
+        photo.modified = {time_t(seconds), 0};
+        contents.append(std::move(photo));
     }
-    SourcePhoto photo;
-    photo.source = path;
-    photo.content = content;
-    const qint64 seconds = m_fileTime.isValid() ? m_fileTime.toSecsSinceEpoch() : QDateTime::currentSecsSinceEpoch();
-    photo.modified = {time_t(seconds), 0};
-    const ContentTransferResult result = TransfererContenu(m_settings, ui, photo, *m_source, m_destination, finalName,
-                                                           m_angle, m_exif, m_exportExif, m_lowQuality);
-    if (result.written || FileSystem::status(finalName))
-        m_written.append(finalName);
+    PreparedTransfer prepared;
+    prepared.formatReader = m_formats.get();
+    ShotTransfer transfer(m_settings, files, m_destination, finalName, m_angle, m_exif, m_exportExif, m_lowQuality, {},
+                          prepared, contents);
+    transfer.write();
+    const ShotResult result = transfer.finish(ui, m_source.get());
+    for (const QString &written : transfer.destinations())
+        if (result.written || FileSystem::status(written))
+            m_written.append(written);
     if (result.deletion.status == DeviceStatus::DeletionRefused && !m_deletionRefusedTold) {
         m_deletionRefusedTold = true;
         ui.showInformation(result.deletion.message);

@@ -5,11 +5,21 @@
 
 namespace {
 
-Imaging::Photo loadFormat(FormatReader &reader, const QString &path, QSize target)
+// A RAW's or HEIF's picture, upright; a video has none.
+Imaging::Photo loadFormat(FormatReader &reader, const std::shared_ptr<PhotoSource> &source, const QString &path,
+                          QSize target)
 {
     Imaging::Photo photo;
-    if (fileKindOf(path) != FileKind::Video)
+    if (fileKindOf(path) == FileKind::Video)
+        return photo;
+    if (!source || !source->isDevice()) {
         photo.picture = reader.picture(path, target, FormatReader::Scale::Cover).picture;
+        return photo;
+    }
+    const DeviceResult<QByteArray> bytes = source->readFile(path);
+    if (!bytes.ok())
+        throw LumaroError(bytes.message);
+    photo.picture = reader.picture(path, bytes.value, target, FormatReader::Scale::Cover).picture;
     return photo;
 }
 
@@ -47,10 +57,9 @@ std::shared_future<Imaging::Photo> PhotoPreloader::start(const QString &path) co
 {
     const QSize target = m_target;
     const Imaging::MetadataChoice metadata = m_metadata;
-    // The probe reads files on the disk: a camera's RAW or HEIF file is not pictured.
-    FormatReader *formats = !m_source && m_formats && isProbedKind(fileKindOf(path)) ? m_formats : nullptr;
+    FormatReader *formats = m_formats && isProbedKind(fileKindOf(path)) ? m_formats : nullptr;
     return std::async(std::launch::async, [source = m_source, path, target, metadata, formats] {
-               return formats ? loadFormat(*formats, path, target) : decode(source, path, target, metadata);
+               return formats ? loadFormat(*formats, source, path, target) : decode(source, path, target, metadata);
            }).share();
 }
 
@@ -67,8 +76,8 @@ Imaging::Photo PhotoPreloader::load(const QString &path)
 {
     const auto found = m_jobs.find(path);
     if (found == m_jobs.end()) {
-        if (!m_source && m_formats && isProbedKind(fileKindOf(path)))
-            return loadFormat(*m_formats, path, m_target);
+        if (m_formats && isProbedKind(fileKindOf(path)))
+            return loadFormat(*m_formats, m_source, path, m_target);
         return decode(m_source, path, m_target, m_metadata);
     }
     // get() hands over the picture, or throws the error that the background decode met.

@@ -8,6 +8,7 @@
 #include "core/discovery/filtrephoto.h"
 #include "core/discovery/recherchephotos.h"
 #include "core/discovery/shotmembers.h"
+#include "core/exif/exifdate.h"
 #include "core/exif/informationexif.h"
 #include "core/files/safecopy.h"
 #include "core/formats/formatinformation.h"
@@ -15,7 +16,11 @@
 #include "core/imaging/imaging.h"
 #include "core/naming/namemask.h"
 #include "core/operations/photooperations.h"
+#include "core/operations/shottransfer.h"
 #include "core/settings/paramappli.h"
+#include "core/sources/photosource.h"
+#include "core/workflows/batchtransfer.h"
+#include "core/workflows/photobyphoto.h"
 #include "tests/formatsamples.h"
 #include "tests/testsupport.h"
 
@@ -346,6 +351,137 @@ private slots:
         QCOMPARE(filesUnder(off), (QStringList{"2021-03-04 05-06-07.JPG", "MP4/BAD_0004.MP4", "MP4/MVI_0003.MP4"}));
         QCOMPARE(filesUnder(m_card).size(), before.size() - 1);
         QVERIFY(!filesUnder(m_card).contains(QStringLiteral("DCIM/100CANON/IMG_0001.JPG")));
+    }
+    // A shot written ahead and then not to be finished (a stop) is taken back: its files, and
+    // the folders it made, go; its sources stay. A file it replaced was the user's: it stays.
+    void aShotWrittenAheadIsTakenBack()
+    {
+        writeSettings(QStringLiteral("AutresFormats=1\r\nSupprimerPhoto=1"));
+        QVERIFY(makeFile(m_card + QStringLiteral("IMG_0001.JPG"), QStringLiteral("2004-02-14 10:30:12"), "jpeg"));
+        QVERIFY(makeFile(m_card + QStringLiteral("IMG_0001.CR2"), QStringLiteral("2004-02-14 10:30:12"), "raw"));
+        const QStringList members{m_card + QStringLiteral("IMG_0001.JPG"), m_card + QStringLiteral("IMG_0001.CR2")};
+        const TParamAppli p = settings();
+        TListeInformationExif exif;
+        {
+            ShotTransfer transfer(p, members, m_out, m_out + QStringLiteral("2004/02/Noel.JPG"), 0, exif, false, false);
+            transfer.write();
+            QVERIFY(!transfer.failed());
+            QCOMPARE(filesUnder(m_out), (QStringList{"2004/02/Noel.CR2", "2004/02/Noel.JPG"}));
+            transfer.takeBack();
+        }
+        QCOMPARE(QDir(m_out).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+        QCOMPARE(filesUnder(m_card), (QStringList{"IMG_0001.CR2", "IMG_0001.JPG"}));
+
+        QVERIFY(makeFile(m_out + QStringLiteral("Noel.CR2"), QStringLiteral("2004-02-14 10:30:12"), "the user's"));
+        ShotTransfer over(p, members, m_out, m_out + QStringLiteral("Noel.JPG"), 0, exif, false, false);
+        over.write();
+        over.takeBack();
+        QCOMPARE(filesUnder(m_out), QStringList{"Noel.CR2"});
+        QCOMPARE(filesUnder(m_card).size(), 2);
+    }
+
+    // A camera's shots, through libgphoto2's folder camera: the files of one name form one shot
+    // there as on a card, each read once from the camera, written under the shot's name with its
+    // own extension and deleted on the camera once every member arrived verified; by the batch,
+    // by lumaro-cli on the camera's address, and photo by photo.
+    void aCameraEmptiedShotByShot()
+    {
+        // The folder camera lists neither HEIF nor XMP files: RAW, JPEG, THM, WAV and films.
+        const QString dcim = m_card + QStringLiteral("DCIM/100CANON/");
+        QVERIFY(FormatSamples::jpeg(dcim + QStringLiteral("IMG_0001.JPG"), FormatSamples::quadrants({400, 300}), 1));
+        QVERIFY(FormatSamples::jpeg(m_dir->filePath("preview.jpg"), FormatSamples::quadrants({1200, 900}), 0));
+        QVERIFY(FormatSamples::rawLike(dcim + QStringLiteral("IMG_0001.CR2"), m_dir->filePath("preview.jpg"), 1));
+        QVERIFY(makeFile(dcim + QStringLiteral("IMG_0001.WAV"), QStringLiteral("2021-03-04 05:06:30"), "voice"));
+        QVERIFY(FormatSamples::video(dcim + QStringLiteral("MVI_0002.MOV"), QStringLiteral("2023-07-01T10:00:00Z")));
+        QVERIFY(makeFile(dcim + QStringLiteral("MVI_0002.THM"), QStringLiteral("2023-07-01 12:00:00"), "thm"));
+        QVERIFY(FormatSamples::rawLike(dcim + QStringLiteral("DSC_0003.NEF"), m_dir->filePath("preview.jpg"), 6,
+                                       QStringLiteral("2022:01:02 03:04:05")));
+        QTemporaryDir copy;
+        QVERIFY(TestSupport::runProgram(QStringLiteral("cp"), {QStringLiteral("-a"), m_card + u'.', copy.path()}));
+        const QStringList cameraFiles = filesUnder(m_card);
+        writeSettings(QStringLiteral("AutresFormats=1\r\nSupprimerPhoto=1\r\nMasqueNomPhoto=#AAAA-#M-#J #HH-#MI-#SS"));
+        const QStringList expected{"2021-03-04 05-06-07.CR2", "2021-03-04 05-06-07.JPG", "2021-03-04 05-06-07.WAV",
+                                   "2022-01-02 03-04-05.NEF", "2023-07-01 12-00-00.MOV", "2023-07-01 12-00-00.THM"};
+        // Every file as the camera held it.
+        const auto sameBytes = [&](const QString &out) {
+            const QList<QPair<QString, QString>> copies{{"IMG_0001.CR2", "2021-03-04 05-06-07.CR2"},
+                                                        {"IMG_0001.WAV", "2021-03-04 05-06-07.WAV"},
+                                                        {"MVI_0002.MOV", "2023-07-01 12-00-00.MOV"},
+                                                        {"DSC_0003.NEF", "2022-01-02 03-04-05.NEF"}};
+            for (const auto &[source, written] : copies)
+                QVERIFY2(readFile(out + written) == readFile(copy.filePath(QStringLiteral("DCIM/100CANON/") + source)),
+                         qPrintable(written));
+        };
+        const QString camera = QStringLiteral("gphoto2://[disk:%1]/").arg(m_card);
+        const auto refill = [&] {
+            QDir(m_card).removeRecursively();
+            QVERIFY(TestSupport::runProgram(QStringLiteral("cp"), {QStringLiteral("-a"), copy.path() + u'/', m_card}));
+        };
+        {
+            const SourceOpening opening = PhotoSources::open(camera);
+            QVERIFY2(opening.source, qPrintable(opening.message));
+            ShotMembers shots;
+            QStringList photos, extras;
+            RecordingUserInterface ui;
+            const TParamAppli p = settings();
+            RechercherPhotos(*opening.source, opening.source->root(), true, TFiltrePhoto(m_settings), extras, photos, p,
+                             ui, &shots);
+            QCOMPARE(photos.size(), 3);
+            const QStringList pair = shots.membersOf(camera + QStringLiteral("DCIM/100CANON/IMG_0001.JPG"));
+            QCOMPARE(pair, (QStringList{camera + QStringLiteral("DCIM/100CANON/IMG_0001.JPG"),
+                                        camera + QStringLiteral("DCIM/100CANON/IMG_0001.CR2"),
+                                        camera + QStringLiteral("DCIM/100CANON/IMG_0001.WAV")}));
+            BatchOptions options;
+            options.destination = m_out;
+            options.source = opening.source;
+            options.probeProgram = QStringLiteral(LUMARO_PROBE);
+            BatchTransfer batch(p, ui, photos, options, &shots);
+            const BatchTransfer::Result result = batch.run();
+            QCOMPARE(result.failures, 0);
+            QCOMPARE(ui.errors, QStringList());
+            QCOMPARE(photos, QStringList());
+            QCOMPARE(batch.PhotosTransferees().size(), expected.size());
+            opening.source->release();
+        }
+        QCOMPARE(filesUnder(m_out), expected);
+        QCOMPARE(filesUnder(m_card), QStringList()); // every file gone from the camera
+        sameBytes(m_out);
+
+        refill();
+        QCOMPARE(filesUnder(m_card), cameraFiles);
+        const QString byCli = m_dir->filePath(QStringLiteral("cli/"));
+        QString out, err;
+        QCOMPARE(TestSupport::runCli({"batch", "--settings-dir", m_settings, "--yes", camera, byCli}, &out, &err), 0);
+        QCOMPARE(filesUnder(byCli), expected);
+        QCOMPARE(filesUnder(m_card), QStringList());
+        sameBytes(byCli);
+
+        // Photo by photo: the RAW+JPEG shot shown, then transferred whole.
+        refill();
+        const SourceOpening opening = PhotoSources::open(camera);
+        QVERIFY2(opening.source, qPrintable(opening.message));
+        ShotMembers shots;
+        QStringList photos, extras;
+        RecordingUserInterface ui;
+        const TParamAppli p = settings();
+        RechercherPhotos(*opening.source, opening.source->root(), true, TFiltrePhoto(m_settings), extras, photos, p, ui,
+                         &shots);
+        const QString byHand = m_dir->filePath(QStringLiteral("hand/"));
+        // The RAW+JPEG shot alone, shown first.
+        photos = {camera + QStringLiteral("DCIM/100CANON/IMG_0001.JPG"), photos.at(0)};
+        PhotoByPhotoSession session(p, photos, byHand, QStringLiteral("Noel"), &shots);
+        session.setSource(opening.source);
+        session.showCurrent();
+        QCOMPARE(session.members().size(), 3);
+        QCOMPARE(session.DateLue(), ExifDate::parse(QStringLiteral("2021:03:04 05:06:07")));
+        QVERIFY(session.turnable());
+        session.transfer(session.NomFinal(), ui);
+        QCOMPARE(ui.information, QStringList());
+        QCOMPARE(filesUnder(byHand), expected.mid(0, 3));
+        QCOMPARE(photos.size(), 1);
+        QVERIFY(!filesUnder(m_card).contains(QStringLiteral("DCIM/100CANON/IMG_0001.CR2")));
+        QVERIFY(filesUnder(m_card).contains(QStringLiteral("DCIM/100CANON/DSC_0003.NEF")));
+        opening.source->release();
     }
 };
 

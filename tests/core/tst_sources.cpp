@@ -6,7 +6,7 @@
 #include "core/exif/exifdate.h"
 #include "core/discovery/history.h"
 #include "core/discovery/recherchephotos.h"
-#include "core/operations/contenttransfer.h"
+#include "core/operations/shottransfer.h"
 #include "core/settings/paramappli.h"
 #include "core/sources/devicesource.h"
 #include "core/sources/foldersource.h"
