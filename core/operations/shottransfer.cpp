@@ -269,7 +269,7 @@ DeviceOutcome deleteShotOnDevice(PhotoSource &device, const QStringList &members
     return DeviceOutcome::success();
 }
 
-void ShotTransfer::takeBack()
+void ShotTransfer::takeBack(QStringList *foldersMade)
 {
     // The last first: a member's folder may be another's. Only the very file this write put
     // there goes, never one that took its name since.
@@ -280,7 +280,10 @@ void ShotTransfer::takeBack()
     }
     m_placed.clear();
     m_lowQuality.reset();
-    removeFoldersMade(m_createdFolders);
+    if (foldersMade)
+        foldersMade->append(m_createdFolders);
+    else
+        removeFoldersMade(m_createdFolders);
     m_createdFolders.clear();
 }
 

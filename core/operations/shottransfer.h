@@ -77,8 +77,10 @@ public:
     // succeeded.
     bool finishKeepingSources(UserInterface &ui);
     // Instead of finish(): removes what write() put in place, and the folders it made once
-    // they are empty.
-    void takeBack();
+    // they are empty. Shots written at once may share a folder that one of them made: with
+    // foldersMade, its folders are added there for the caller to remove once every shot it
+    // takes back is gone.
+    void takeBack(QStringList *foldersMade = nullptr);
 
     // The final path of every member, key first.
     const QStringList &destinations() const { return m_destinations; }

@@ -8,7 +8,6 @@
 #include "core/userinterface.h"
 #include "core/workflows/batchtransfer.h"
 
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 
@@ -44,24 +43,47 @@ quint64 WorkSignal::generation() const
     return m_generation;
 }
 
-DeviceDeletions::DeviceDeletions(std::shared_ptr<PhotoSource> device) : m_device(std::move(device))
+DeviceDeletions::DeviceDeletions(std::shared_ptr<PhotoSource> device)
+    : m_device(std::move(device)), m_thread([this] { deleteInTurn(); })
 {
-    // One thread: the camera deletes in the order the photos were written.
-    m_thread.setMaxThreadCount(1);
 }
 
 DeviceDeletions::~DeviceDeletions()
 {
-    m_thread.waitForDone();
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_closing = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+}
+
+void DeviceDeletions::deleteInTurn()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [this] { return m_closing || !m_asked.empty(); });
+        if (m_asked.empty())
+            return; // closing, everything asked done
+        const Asked asked = std::move(m_asked.front());
+        m_asked.pop_front();
+        m_busy = true;
+        lock.unlock();
+        Done done{asked.photo, deleteShotOnDevice(*m_device, asked.members)};
+        lock.lock();
+        m_busy = false;
+        m_done.append(std::move(done));
+        m_changed.notify_all();
+    }
 }
 
 void DeviceDeletions::ask(const QString &photo, const QStringList &members)
 {
-    m_thread.start([this, photo, members] {
-        Done done{photo, deleteShotOnDevice(*m_device, members)};
+    {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        m_done.append(std::move(done));
-    });
+        m_asked.push_back({photo, members});
+    }
+    m_changed.notify_all();
 }
 
 QList<DeviceDeletions::Done> DeviceDeletions::takeDone()
@@ -72,8 +94,14 @@ QList<DeviceDeletions::Done> DeviceDeletions::takeDone()
 
 QList<DeviceDeletions::Done> DeviceDeletions::waitForAll()
 {
-    m_thread.waitForDone();
-    return takeDone();
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_asked.empty() && !m_busy; });
+    return std::exchange(m_done, {});
+}
+
+bool BatchFlight::written() const
+{
+    return !transfer || writing.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
 }
 
 qint64 BatchFlight::bytesHeld() const
@@ -87,28 +115,23 @@ qint64 BatchFlight::bytesHeld() const
 struct BatchPipeline::Prepared {
     QString source;
     qint64 bytes = 0; // what the source says the shot weighs, for a camera's shot
-    QFuture<BatchPreparation> preparation;
-    std::shared_ptr<std::atomic<bool>> ready = std::make_shared<std::atomic<bool>>(false);
+    std::future<BatchPreparation> preparation;
+
+    bool ready() const { return preparation.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }
 };
 
 BatchPipeline::BatchPipeline(const TParamAppli &settings, const BatchOptions &options, const ShotMembers *shots,
                              FormatReader *formats)
     : m_settings(settings), m_options(options), m_shots(shots), m_formats(formats)
 {
-    // The preparations are the processor's work (turns, reduced copies, thumbnails), the
-    // writes mostly waits for the disk.
-    m_preparers.setMaxThreadCount(2);
-    m_writers.setMaxThreadCount(Flights);
 }
 
 BatchPipeline::~BatchPipeline()
 {
-    // Preparations not started are dropped; those running are waited for.
-    m_preparers.clear();
-    m_preparers.waitForDone();
-    for (auto flight = m_flights.rbegin(); flight != m_flights.rend(); ++flight)
-        takeBack(*flight);
-    m_writers.waitForDone();
+    // Preparations not started are dropped; those running are waited for (by their futures).
+    m_closing->store(true);
+    m_prepared.clear();
+    takeBackFrom(0);
 }
 
 QStringList BatchPipeline::membersOf(const QString &source) const
@@ -154,10 +177,12 @@ void BatchPipeline::prepareAhead(const QStringList &photos, qsizetype from)
                 break;
             held += prepared->bytes;
         }
-        prepared->preparation = QtConcurrent::run(
-            &m_preparers, [input = inputFor(members), ready = prepared->ready, signal = m_signal] {
-                BatchPreparation preparation = prepareBatchShot(input);
-                ready->store(true);
+        prepared->preparation = std::async(
+            std::launch::async, [input = inputFor(members), preparing = &m_preparing, closing = m_closing,
+                                 signal = m_signal] {
+                preparing->acquire();
+                BatchPreparation preparation = closing->load() ? BatchPreparation() : prepareBatchShot(input);
+                preparing->release();
                 signal->notify();
                 return preparation;
             });
@@ -174,9 +199,9 @@ std::optional<BatchPreparation> BatchPipeline::takePreparation(const QString &so
             return std::nullopt;
         return prepareBatchShot(inputFor(membersOf(source)));
     }
-    if (!wait && !(*found)->ready->load())
+    if (!wait && !(*found)->ready())
         return std::nullopt;
-    BatchPreparation preparation = (*found)->preparation.takeResult();
+    BatchPreparation preparation = (*found)->preparation.get();
     // The photos before it in the list are passed: what was prepared for them is of no use.
     m_prepared.erase(m_prepared.begin(), found + 1);
     return preparation;
@@ -224,30 +249,39 @@ void BatchPipeline::write(BatchFlight &flight)
                                                      m_settings.ExportInfoExif, m_options.lowQuality,
                                                      SafeCopy::Hooks{}, prepared, preparation.contents);
     m_promised.promise(flight.transfer->destinations());
-    flight.written->store(false);
-    flight.writing = QtConcurrent::run(&m_writers, [transfer = flight.transfer.get(), written = flight.written,
-                                                    signal = m_signal] {
+    flight.writing = std::async(std::launch::async, [transfer = flight.transfer.get(), signal = m_signal] {
         transfer->write();
-        written->store(true);
         signal->notify();
     });
 }
 
 void BatchPipeline::waitForWrite(BatchFlight &flight)
 {
-    if (flight.transfer)
-        flight.writing.waitForFinished();
+    if (flight.writing.valid())
+        flight.writing.wait();
 }
 
-void BatchPipeline::takeBack(BatchFlight &flight)
+void BatchPipeline::takeBack(BatchFlight &flight, QStringList &foldersMade)
 {
     if (flight.transfer) {
         waitForWrite(flight);
         m_promised.release(flight.transfer->destinations());
-        flight.transfer->takeBack();
+        flight.transfer->takeBack(&foldersMade);
         flight.transfer.reset();
     }
     flight.destination.clear();
+}
+
+void BatchPipeline::takeBackFrom(std::size_t first)
+{
+    QStringList foldersMade;
+    for (std::size_t k = m_flights.size(); k > first; --k)
+        takeBack(m_flights[k - 1], foldersMade);
+    // The deepest first; one that holds a file of a photo kept stays.
+    std::sort(foldersMade.begin(), foldersMade.end(),
+              [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    for (const QString &folder : std::as_const(foldersMade))
+        FileSystem::removeEmptyFolder(folder);
 }
 
 namespace {
@@ -292,8 +326,7 @@ BatchFlight &BatchPipeline::front(const QStringList &photos, qsizetype index, in
     const QString &source = photos.at(index);
     // A list changed behind the batch's back (a photo taken out) leaves flights for others.
     if (!m_flights.empty() && m_flights.front().source != source) {
-        for (auto flight = m_flights.rbegin(); flight != m_flights.rend(); ++flight)
-            takeBack(*flight);
+        takeBackFrom(0);
         m_flights.clear();
     }
     if (m_flights.empty()) {
@@ -361,7 +394,7 @@ void BatchPipeline::waitForFront(const QStringList &photos, qsizetype index, int
         return;
     for (;;) {
         const quint64 seen = m_signal->generation();
-        if (flight.written->load())
+        if (flight.written())
             break;
         advance(photos, index, number);
         m_signal->waitPast(seen, std::chrono::milliseconds(50));
@@ -387,9 +420,7 @@ bool BatchPipeline::speculating() const
 
 void BatchPipeline::dropBehindFront()
 {
-    // The last first: a folder a flight made may hold the files of the flights after it.
-    for (std::size_t k = m_flights.size(); k > 1; --k)
-        takeBack(m_flights[k - 1]);
+    takeBackFrom(1);
 }
 
 void BatchPipeline::rewriteFront()
@@ -397,7 +428,7 @@ void BatchPipeline::rewriteFront()
     BatchFlight &flight = m_flights.front();
     const int number = flight.number;
     const QString destination = flight.destination;
-    takeBack(flight);
+    takeBackFrom(0);
     // Its name was free before and nothing took it since: it keeps it.
     flight.number = number;
     flight.destination = destination;

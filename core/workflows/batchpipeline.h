@@ -19,15 +19,16 @@
 #include "core/operations/shottransfer.h"
 #include "core/workflows/batchpreparation.h"
 
-#include <QFuture>
 #include <QSet>
-#include <QThreadPool>
 
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <future>
 #include <memory>
 #include <mutex>
+#include <semaphore>
+#include <thread>
 
 class FormatReader;
 class PhotoSource;
@@ -60,7 +61,7 @@ public:
     };
 
     explicit DeviceDeletions(std::shared_ptr<PhotoSource> device);
-    ~DeviceDeletions(); // waits for the deletions asked
+    ~DeviceDeletions(); // does the deletions asked first
     DeviceDeletions(const DeviceDeletions &) = delete;
     DeviceDeletions &operator=(const DeviceDeletions &) = delete;
 
@@ -71,10 +72,20 @@ public:
     QList<Done> waitForAll();
 
 private:
+    struct Asked {
+        QString photo;
+        QStringList members;
+    };
+    void deleteInTurn();
+
     std::shared_ptr<PhotoSource> m_device;
-    QThreadPool m_thread;
     std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Asked> m_asked;
     QList<Done> m_done;
+    bool m_busy = false;
+    bool m_closing = false;
+    std::thread m_thread; // one thread: the camera deletes in the order the photos were written
 };
 
 struct BatchFlight {
@@ -84,10 +95,10 @@ struct BatchFlight {
     QString destination; // empty until named
     int number = 0;      // the counter its name was made with
     std::unique_ptr<ShotTransfer> transfer; // null until its writing starts
-    QFuture<void> writing;
-    std::shared_ptr<std::atomic<bool>> written = std::make_shared<std::atomic<bool>>(false);
+    std::future<void> writing;
 
     bool named() const { return !destination.isEmpty(); }
+    bool written() const;
     qint64 bytesHeld() const; // a camera's bytes it holds in memory
 };
 
@@ -134,7 +145,10 @@ private:
     // Names the flight; false (and left unnamed) when it must wait for the flights before it.
     bool name(BatchFlight &flight);
     void write(BatchFlight &flight);
-    void takeBack(BatchFlight &flight);
+    // Takes back the flights from `first` to the last, the last first, then the folders they
+    // made that are left empty.
+    void takeBackFrom(std::size_t first);
+    void takeBack(BatchFlight &flight, QStringList &foldersMade);
     void waitForWrite(BatchFlight &flight);
     // Whether one more photo may be written ahead: the destination must keep room for all.
     bool roomForAnother(const BatchFlight &candidate) const;
@@ -146,8 +160,10 @@ private:
     FormatReader *m_formats;
     PromisedNames m_promised;
     std::shared_ptr<WorkSignal> m_signal = std::make_shared<WorkSignal>();
-    QThreadPool m_preparers;
-    QThreadPool m_writers;
+    // The preparations are the processor's work (turns, reduced copies, thumbnails): two at a
+    // time; the writes are mostly waits for the disk, one thread each.
+    std::counting_semaphore<2> m_preparing{2};
+    std::shared_ptr<std::atomic<bool>> m_closing = std::make_shared<std::atomic<bool>>(false);
     std::deque<std::unique_ptr<Prepared>> m_prepared;
     std::deque<BatchFlight> m_flights;
     QSet<QString> m_cleanedFolders;
