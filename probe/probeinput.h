@@ -21,6 +21,8 @@ public:
     qint64 read(qint64 offset, char *buffer, qint64 size) const;
 
     bool isFile() const { return m_fd.isOpen(); }
+    // A file's descriptor, open for reading; -1 for bytes sent.
+    int descriptor() const { return m_fd.get(); }
     // The encoded path of a file (for the readers that open it by name themselves).
     const QByteArray &path() const { return m_path; }
     // The content of a file sent in memory.
