@@ -6,6 +6,7 @@
 #include "core/files/filesystem.h"
 #include "core/settings/paramappli.h"
 #include "core/workflows/batchtransfer.h"
+#include "tests/batchrecorder.h"
 #include "tests/cardworkspace.h"
 #include "tests/testsupport.h"
 
@@ -20,40 +21,16 @@
 
 namespace {
 
-class Recorder : public BatchObserver {
-public:
-    QList<BatchPhoto> started;
-    QList<bool> finished;
-    std::function<void(const BatchPhoto &)> afterPhoto;
 
-    void photoStarted(const BatchPhoto &photo) override { started << photo; }
-    void photoFinished(const BatchPhoto &photo, bool written) override
-    {
-        finished << written;
-        if (afterPhoto)
-            afterPhoto(photo);
-    }
-};
-
-// Every file below the folder, by its path relative to it.
-QStringList filesBelow(const QString &folder)
+// What is below the folder (files, or folders), by path relative to it.
+QStringList below(const QString &folder, QDir::Filters kind = QDir::Files)
 {
-    QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    QStringList found;
+    QDirIterator it(folder, kind | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext())
-        files << QDir(folder).relativeFilePath(it.next());
-    files.sort();
-    return files;
-}
-
-QStringList foldersBelow(const QString &folder)
-{
-    QStringList folders;
-    QDirIterator it(folder, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        folders << QDir(folder).relativeFilePath(it.next());
-    folders.sort();
-    return folders;
+        found << QDir(folder).relativeFilePath(it.next());
+    found.sort();
+    return found;
 }
 
 QByteArray digestOf(const QString &path)
@@ -122,12 +99,12 @@ private slots:
             sources.insert(digestOf(photo));
         QStringList photos = m_work.card.photos;
         BatchTransfer batch(*m_work.settings, m_work.ui, photos, options());
-        Recorder recorder;
+        BatchRecorder recorder;
         QCOMPARE(batch.run(&recorder).failures, 0);
         QCOMPARE(fileNames(recorder.started), expected);
         QStringList sorted = expected;
         sorted.sort();
-        QCOMPARE(filesBelow(m_work.destination()), sorted);
+        QCOMPARE(below(m_work.destination()), sorted);
         // Every photo of the card is there once, whole.
         QSet<QByteArray> copies;
         for (const QString &name : expected)
@@ -147,7 +124,7 @@ private slots:
         QVERIFY(QFile::link(m_work.path(QStringLiteral("nowhere.JPG")), broken));
         QStringList photos = m_work.card.photos;
         BatchTransfer batch(*m_work.settings, m_work.ui, photos, options());
-        Recorder recorder;
+        BatchRecorder recorder;
         const BatchTransfer::Result result = batch.run(&recorder);
         QCOMPARE(result.end, BatchTransfer::End::Completed);
         QCOMPARE(result.failures, 1);
@@ -157,7 +134,7 @@ private slots:
                  (QStringList{QStringLiteral("Noel.JPG"), QStringLiteral("Noel - 1.JPG"), QStringLiteral("Noel - 2.JPG"),
                               QStringLiteral("Noel - 2.JPG"), QStringLiteral("Noel - 3.JPG"), QStringLiteral("Noel - 4.JPG"),
                               QStringLiteral("Noel - 5.JPG"), QStringLiteral("Noel - 6.JPG")}));
-        QCOMPARE(filesBelow(m_work.destination()).size(), 7);
+        QCOMPARE(below(m_work.destination()).size(), 7);
         QCOMPARE(photos, QStringList{broken});
         QCOMPARE(m_work.ui.information.size(), 1);
     }
@@ -172,7 +149,7 @@ private slots:
         m_work.settings->MasqueRepertoire = QStringLiteral("#AAAA-#MM-#JJ");
         QStringList photos = m_work.card.photos;
         BatchTransfer batch(*m_work.settings, m_work.ui, photos, options());
-        Recorder recorder;
+        BatchRecorder recorder;
         recorder.afterPhoto = [&](const BatchPhoto &photo) {
             if (photo.number == 2) {
                 // Time for the photos behind to be written ahead.
@@ -189,37 +166,15 @@ private slots:
         for (const QString &path : batch.PhotosTransferees())
             written << QDir(m_work.destination()).relativeFilePath(path);
         written.sort();
-        QCOMPARE(filesBelow(m_work.destination()), written);
+        QCOMPARE(below(m_work.destination()), written);
         QStringList folders;
         for (const QString &path : std::as_const(written))
             folders << QFileInfo(path).path();
         folders.removeDuplicates();
-        QCOMPARE(foldersBelow(m_work.destination()), folders);
+        QCOMPARE(below(m_work.destination(), QDir::Dirs), folders);
         QCOMPARE(photos, m_work.card.photos.mid(2));
         for (const QString &photo : std::as_const(photos))
             QVERIFY(QFile::exists(photo));
-    }
-
-    // A stop answered no: what was written ahead stays and the batch goes on to the end.
-    void aStopAnsweredNoKeepsWhatWasWrittenAhead()
-    {
-        m_work.makeCard(6);
-        QStringList photos = m_work.card.photos;
-        BatchTransfer batch(*m_work.settings, m_work.ui, photos, options());
-        Recorder recorder;
-        recorder.afterPhoto = [&](const BatchPhoto &photo) {
-            if (photo.number == 1) {
-                QThread::msleep(200);
-                batch.requestStop();
-            }
-        };
-        m_work.ui.answers = {false};
-        const BatchTransfer::Result result = batch.run(&recorder);
-        QCOMPARE(result.end, BatchTransfer::End::Completed);
-        QCOMPARE(result.failures, 0);
-        QCOMPARE(batch.PhotosTransferees().size(), 6);
-        QCOMPARE(filesBelow(m_work.destination()).size(), 6);
-        QVERIFY(photos.isEmpty());
     }
 
     // #ORIG names that differ only in letter case: two files on this disk, one on a card's
@@ -241,7 +196,7 @@ private slots:
         QStringList photos = sources;
         {
             BatchTransfer batch(*m_work.settings, m_work.ui, photos, options());
-            Recorder recorder;
+            BatchRecorder recorder;
             QCOMPARE(batch.run(&recorder).failures, 0);
             QCOMPARE(fileNames(recorder.started).mid(0, 2),
                      (QStringList{first + QStringLiteral(".JPG"), first.toLower() + QStringLiteral(".JPG")}));
@@ -255,11 +210,11 @@ private slots:
         onFat.destination = m_work.path(QStringLiteral("stick/"));
         photos = sources;
         BatchTransfer batch(*m_work.settings, m_work.ui, photos, onFat);
-        Recorder recorder;
+        BatchRecorder recorder;
         QCOMPARE(batch.run(&recorder).failures, 0);
         QCOMPARE(fileNames(recorder.started).at(1), first.toLower() + QStringLiteral(" - 1.JPG"));
         QSet<QByteArray> onStick;
-        for (const QString &name : filesBelow(onFat.destination))
+        for (const QString &name : below(onFat.destination))
             onStick.insert(digestOf(onFat.destination + name));
         QCOMPARE(onStick, digests);
     }

@@ -9,6 +9,7 @@
 #include "core/discovery/recherchephotos.h"
 #include "core/settings/paramappli.h"
 #include "core/operations/photooperations.h"
+#include "tests/batchrecorder.h"
 #include "tests/cardworkspace.h"
 #include "tests/testsupport.h"
 #include "tools/democard.h"
@@ -34,21 +35,6 @@ QByteArray contentOf(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Records what the window would show, and can act in the middle of the batch.
-class Recorder : public BatchObserver {
-public:
-    QList<BatchPhoto> started;
-    QList<bool> finished;
-    std::function<void(const BatchPhoto &)> afterPhoto;
-
-    void photoStarted(const BatchPhoto &photo) override { started << photo; }
-    void photoFinished(const BatchPhoto &photo, bool written) override
-    {
-        finished << written;
-        if (afterPhoto)
-            afterPhoto(photo);
-    }
-};
 
 } // namespace
 
@@ -79,7 +65,7 @@ private slots:
         QStringList photos = m_work.card.photos;
         const QList<QByteArray> originals = {contentOf(photos[0]), contentOf(photos[1]), contentOf(photos[2])};
         BatchTransfer batch(*m_work.settings, m_work.ui, photos, options());
-        Recorder recorder;
+        BatchRecorder recorder;
         const BatchTransfer::Result result = batch.run(&recorder);
 
         QCOMPARE(result.end, BatchTransfer::End::Completed);
@@ -109,7 +95,7 @@ private slots:
             m_work.settings->RotationAuto = turn;
             QStringList photos = m_work.card.photos;
             BatchTransfer batch(*m_work.settings, m_work.ui, photos, options());
-            Recorder recorder;
+            BatchRecorder recorder;
             batch.run(&recorder);
             const BatchPhoto &third = recorder.started.at(2);
             QCOMPARE(third.angle, turn ? 90 : 0);
@@ -127,7 +113,7 @@ private slots:
         m_work.makeCard(3); // photo 2 has no EXIF at all
         QStringList photos = m_work.card.photos;
         BatchTransfer batch(*m_work.settings, m_work.ui, photos, options());
-        Recorder recorder;
+        BatchRecorder recorder;
         batch.run(&recorder);
         const BatchPhoto &plain = recorder.started.at(1);
         QCOMPARE(plain.date, ExifDate::fileDate(m_work.card.photos[1]));
@@ -181,7 +167,7 @@ private slots:
         const QByteArray damaged = contentOf(m_work.card.photos[1]);
         QStringList photos = m_work.card.photos;
         BatchTransfer batch(*m_work.settings, m_work.ui, photos, options());
-        Recorder recorder;
+        BatchRecorder recorder;
         const BatchTransfer::Result result = batch.run(&recorder);
         QCOMPARE(result.failures, 0);
         QCOMPARE(m_work.ui.errors.size(), 1);
@@ -202,7 +188,7 @@ private slots:
         o.lowQuality = true;
         BatchTransfer batch(*m_work.settings, m_work.ui, photos, o);
         QStringList events;
-        Recorder recorder;
+        BatchRecorder recorder;
         recorder.afterPhoto = [&](const BatchPhoto &photo) {
             events << QStringLiteral("%1: %2 + %3").arg(photo.number).arg(m_work.ui.errors.size()).arg(m_work.ui.information.size());
         };
@@ -264,7 +250,7 @@ private slots:
         m_work.makeCard(4);
         QStringList photos = m_work.card.photos;
         BatchTransfer batch(*m_work.settings, m_work.ui, photos, options());
-        Recorder recorder;
+        BatchRecorder recorder;
         recorder.afterPhoto = [&](const BatchPhoto &photo) {
             if (photo.number == 1 || photo.number == 3)
                 batch.requestStop();
@@ -286,7 +272,7 @@ private slots:
         m_work.makeCard(2);
         QStringList photos = m_work.card.photos;
         BatchTransfer batch(*m_work.settings, m_work.ui, photos, options());
-        Recorder recorder;
+        BatchRecorder recorder;
         recorder.afterPhoto = [&](const BatchPhoto &photo) {
             if (photo.number == 2)
                 batch.requestStop();
@@ -329,7 +315,7 @@ private slots:
         BatchOptions o = options();
         o.destination = m_work.path(QStringLiteral("stick/"));
         BatchTransfer batch(*m_work.settings, m_work.ui, photos, o);
-        Recorder recorder;
+        BatchRecorder recorder;
         const BatchTransfer::Result result = batch.run(&recorder);
         QCOMPARE(result.end, BatchTransfer::End::Aborted);
         QCOMPARE(m_work.ui.errors.size(), 1); // one message, not one per photo left
@@ -514,7 +500,7 @@ private slots:
         m_work.settings->SupprimerPhoto = true;
         QStringList photos = m_work.card.photos;
         BatchTransfer batch(*m_work.settings, m_work.ui, photos, options());
-        Recorder recorder;
+        BatchRecorder recorder;
         recorder.afterPhoto = [&](const BatchPhoto &photo) {
             if (photo.number == 2) // the card goes, with the photos not yet transferred
                 QDir(m_work.path(QStringLiteral("card"))).removeRecursively();

@@ -90,6 +90,27 @@ class TestShots : public QObject {
             result << (path.startsWith(m_card) ? path.mid(m_card.size()) : path);
         return result;
     }
+    // The photos of a camera serving the card folder, searched as the set-up dialog does.
+    struct CameraPhotos {
+        std::shared_ptr<PhotoSource> source;
+        ShotMembers shots;
+        QStringList photos;
+    };
+    bool searchCamera(const QString &uri, CameraPhotos &found)
+    {
+        const SourceOpening opening = PhotoSources::open(uri);
+        if (!opening.source) {
+            qWarning() << opening.message;
+            return false;
+        }
+        found.source = opening.source;
+        QStringList extras;
+        RecordingUserInterface ui;
+        RechercherPhotos(*found.source, found.source->root(), true, TFiltrePhoto(m_settings), extras, found.photos,
+                         settings(), ui, &found.shots);
+        return true;
+    }
+
     FormatReader::Options probe() const
     {
         FormatReader::Options options;
@@ -418,30 +439,26 @@ private slots:
             QVERIFY(TestSupport::runProgram(QStringLiteral("cp"), {QStringLiteral("-a"), copy.path() + u'/', m_card}));
         };
         {
-            const SourceOpening opening = PhotoSources::open(camera);
-            QVERIFY2(opening.source, qPrintable(opening.message));
-            ShotMembers shots;
-            QStringList photos, extras;
-            RecordingUserInterface ui;
-            const TParamAppli p = settings();
-            RechercherPhotos(*opening.source, opening.source->root(), true, TFiltrePhoto(m_settings), extras, photos, p,
-                             ui, &shots);
-            QCOMPARE(photos.size(), 3);
-            const QStringList pair = shots.membersOf(camera + QStringLiteral("DCIM/100CANON/IMG_0001.JPG"));
+            CameraPhotos found;
+            QVERIFY(searchCamera(camera, found));
+            QCOMPARE(found.photos.size(), 3);
+            const QStringList pair = found.shots.membersOf(camera + QStringLiteral("DCIM/100CANON/IMG_0001.JPG"));
             QCOMPARE(pair, (QStringList{camera + QStringLiteral("DCIM/100CANON/IMG_0001.JPG"),
                                         camera + QStringLiteral("DCIM/100CANON/IMG_0001.CR2"),
                                         camera + QStringLiteral("DCIM/100CANON/IMG_0001.WAV")}));
             BatchOptions options;
             options.destination = m_out;
-            options.source = opening.source;
+            options.source = found.source;
             options.probeProgram = QStringLiteral(LUMARO_PROBE);
-            BatchTransfer batch(p, ui, photos, options, &shots);
+            RecordingUserInterface ui;
+            const TParamAppli p = settings();
+            BatchTransfer batch(p, ui, found.photos, options, &found.shots);
             const BatchTransfer::Result result = batch.run();
             QCOMPARE(result.failures, 0);
             QCOMPARE(ui.errors, QStringList());
-            QCOMPARE(photos, QStringList());
+            QCOMPARE(found.photos, QStringList());
             QCOMPARE(batch.PhotosTransferees().size(), expected.size());
-            opening.source->release();
+            found.source->release();
         }
         QCOMPARE(filesUnder(m_out), expected);
         QCOMPARE(filesUnder(m_card), QStringList()); // every file gone from the camera
@@ -458,19 +475,15 @@ private slots:
 
         // Photo by photo: the RAW+JPEG shot shown, then transferred whole.
         refill();
-        const SourceOpening opening = PhotoSources::open(camera);
-        QVERIFY2(opening.source, qPrintable(opening.message));
-        ShotMembers shots;
-        QStringList photos, extras;
+        CameraPhotos found;
+        QVERIFY(searchCamera(camera, found));
         RecordingUserInterface ui;
         const TParamAppli p = settings();
-        RechercherPhotos(*opening.source, opening.source->root(), true, TFiltrePhoto(m_settings), extras, photos, p, ui,
-                         &shots);
         const QString byHand = m_dir->filePath(QStringLiteral("hand/"));
         // The RAW+JPEG shot alone, shown first.
-        photos = {camera + QStringLiteral("DCIM/100CANON/IMG_0001.JPG"), photos.at(0)};
-        PhotoByPhotoSession session(p, photos, byHand, QStringLiteral("Noel"), &shots);
-        session.setSource(opening.source);
+        QStringList photos{camera + QStringLiteral("DCIM/100CANON/IMG_0001.JPG"), found.photos.at(0)};
+        PhotoByPhotoSession session(p, photos, byHand, QStringLiteral("Noel"), &found.shots);
+        session.setSource(found.source);
         session.showCurrent();
         QCOMPARE(session.members().size(), 3);
         QCOMPARE(session.DateLue(), ExifDate::parse(QStringLiteral("2021:03:04 05:06:07")));
@@ -481,7 +494,7 @@ private slots:
         QCOMPARE(photos.size(), 1);
         QVERIFY(!filesUnder(m_card).contains(QStringLiteral("DCIM/100CANON/IMG_0001.CR2")));
         QVERIFY(filesUnder(m_card).contains(QStringLiteral("DCIM/100CANON/DSC_0003.NEF")));
-        opening.source->release();
+        found.source->release();
     }
 };
 
