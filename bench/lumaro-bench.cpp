@@ -15,6 +15,7 @@
 #include "core/settings/paramappli.h"
 #include "core/files/paths.h"
 #include "core/operations/photooperations.h"
+#include "core/operations/shottransfer.h"
 #include "core/userinterface.h"
 
 #include <QCoreApplication>

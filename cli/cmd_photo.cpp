@@ -6,6 +6,7 @@
 #include "core/exif/informationexif.h"
 #include "core/settings/paramappli.h"
 #include "core/operations/photooperations.h"
+#include "core/operations/shottransfer.h"
 
 
 namespace {

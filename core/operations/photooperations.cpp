@@ -5,7 +5,6 @@
 #include "core/files/paths.h"
 #include "core/imaging/imaging.h"
 #include "core/operations/lowqualitycopy.h"
-#include "core/operations/shottransfer.h"
 #include "core/settings/paramappli.h"
 
 #include <optional>
@@ -187,13 +186,3 @@ void checkInsideDestination(const QString &destinationRoot, const QString &path)
     if (!FileSystem::isInside(destinationRoot, path))
         throw LumaroError(outsideDestinationMessage(path));
 }
-
-bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QString &source,
-                     const QString &destinationRoot, const QString &destination, int angle,
-                     const TListeInformationExif &exif, bool exportExif, bool lowQuality,
-                     const SafeCopy::Hooks &copyHooks, const PreparedTransfer &prepared)
-{
-    return transferShot(settings, ui, {source}, destinationRoot, destination, angle, exif, exportExif, lowQuality,
-                        copyHooks, prepared);
-}
-

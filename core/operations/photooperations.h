@@ -24,17 +24,6 @@ QString outsideDestinationMessage(const QString &path);
 // a mask or theme are below it).
 void checkInsideDestination(const QString &destinationRoot, const QString &path);
 
-// Copy, turn, low-quality copy, EXIF text file, then deletion of the source when SupprimerPhoto
-// is on. destinationRoot is the folder the user chose for the transfer: a photo, low-quality
-// or EXIF-text path that leaves it is refused before anything is written. The low-quality copy
-// and the EXIF text never replace the source, the photo just copied or each other: such a step
-// fails with its usual message. On the first failing step the rest is skipped, the information
-// box shows "Erreur pendant le transfert de la photo : " + line break + the error's message,
-// and the result is false; files written by earlier steps stay and the source is kept. A failed
-// deletion is not reported (it is logged in "lumaro.core").
-// `copyHooks` lets tests damage the copy before it is read back. Work already done from the
-// source (on another thread, ahead of time) is written as it is; a low-quality copy not made
-// ahead is made on a thread of its own while the photo is copied and turned.
 // The whole source turned without loss, with the size and date the source had when it was
 // read: a source that changed since is copied and turned again rather than taken from here.
 struct TurnedPhoto {
@@ -50,10 +39,6 @@ struct PreparedTransfer {
     // copy, when none was made ahead; without one, the transfer starts its own.
     FormatReader *formatReader = nullptr;
 };
-bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QString &source,
-                     const QString &destinationRoot, const QString &destination, int angle,
-                     const TListeInformationExif &exif, bool exportExif, bool lowQuality,
-                     const SafeCopy::Hooks &copyHooks = {}, const PreparedTransfer &prepared = {});
 
 // The source's bytes turned without loss by angle (90, 180 or 270), as RotationSansPerte would
 // leave a copy of it; empty when the source cannot be read or turned, or changed while it was

@@ -299,3 +299,12 @@ bool transferShot(const TParamAppli &settings, UserInterface &ui, const QStringL
     transfer.write();
     return transfer.finish(ui).written;
 }
+
+bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QString &source,
+                     const QString &destinationRoot, const QString &destination, int angle,
+                     const TListeInformationExif &exif, bool exportExif, bool lowQuality,
+                     const SafeCopy::Hooks &copyHooks, const PreparedTransfer &prepared)
+{
+    return transferShot(settings, ui, {source}, destinationRoot, destination, angle, exif, exportExif, lowQuality,
+                        copyHooks, prepared);
+}

@@ -118,6 +118,22 @@ private:
     QStringList m_createdFolders;
 };
 
+// Copy, turn, low-quality copy, EXIF text file, then deletion of the source when SupprimerPhoto
+// is on. destinationRoot is the folder the user chose for the transfer: a photo, low-quality
+// or EXIF-text path that leaves it is refused before anything is written. The low-quality copy
+// and the EXIF text never replace the source, the photo just copied or each other: such a step
+// fails with its usual message. On the first failing step the rest is skipped, the information
+// box shows "Erreur pendant le transfert de la photo : " + line break + the error's message,
+// and the result is false; files written by earlier steps stay and the source is kept. A failed
+// deletion is not reported (it is logged in "lumaro.core").
+// `copyHooks` lets tests damage the copy before it is read back. Work already done from the
+// source (on another thread, ahead of time) is written as it is; a low-quality copy not made
+// ahead is made on a thread of its own while the photo is copied and turned.
+bool TransfererPhoto(const TParamAppli &settings, UserInterface &ui, const QString &source,
+                     const QString &destinationRoot, const QString &destination, int angle,
+                     const TListeInformationExif &exif, bool exportExif, bool lowQuality,
+                     const SafeCopy::Hooks &copyHooks = {}, const PreparedTransfer &prepared = {});
+
 // A shot written and finished at once: every member is written in turn, in one verified write
 // when the sources are to be deleted; a JPEG member is turned by angle, every other file is
 // copied byte for byte and never rewritten. The low-quality copy (named from the shot's name

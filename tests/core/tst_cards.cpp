@@ -8,6 +8,7 @@
 #include "core/naming/namemask.h"
 #include "core/settings/paramappli.h"
 #include "core/operations/photooperations.h"
+#include "core/operations/shottransfer.h"
 #include "core/discovery/recherchephotos.h"
 #include "core/files/textfile.h"
 #include "core/files/volumeidentity.h"

@@ -9,6 +9,7 @@
 #include "core/exif/informationexif.h"
 #include "core/settings/paramappli.h"
 #include "core/operations/photooperations.h"
+#include "core/operations/shottransfer.h"
 #include "core/discovery/recherchephotos.h"
 #include "tests/testsupport.h"
 #include "tools/democard.h"

@@ -7,6 +7,7 @@
 #include "core/exif/informationexif.h"
 #include "core/settings/paramappli.h"
 #include "core/operations/photooperations.h"
+#include "core/operations/shottransfer.h"
 #include "core/operations/lowqualitycopy.h"
 #include "tests/testsupport.h"
 

@@ -5,6 +5,7 @@
 #include "core/naming/namemask.h"
 #include "core/settings/paramappli.h"
 #include "core/operations/photooperations.h"
+#include "core/operations/shottransfer.h"
 #include "tests/testsupport.h"
 #include "tools/democard.h"
 

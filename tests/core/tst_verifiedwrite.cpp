@@ -10,6 +10,7 @@
 #include "core/settings/paramappli.h"
 #include "core/workflows/photobyphoto.h"
 #include "core/operations/photooperations.h"
+#include "core/operations/shottransfer.h"
 #include "core/discovery/recherchephotos.h"
 #include "core/files/safecopy.h"
 #include "tests/cardworkspace.h"
