@@ -101,7 +101,7 @@ QList<DeviceDeletions::Done> DeviceDeletions::waitForAll()
 
 bool BatchFlight::written() const
 {
-    return !transfer || writing.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    return !transfer || writeDone->load();
 }
 
 qint64 BatchFlight::bytesHeld() const
@@ -113,11 +113,22 @@ qint64 BatchFlight::bytesHeld() const
 }
 
 struct BatchPipeline::Prepared {
+    // Filled by the worker, which then sets `ready` and wakes the main thread.
+    struct Slot {
+        BatchPreparation preparation;
+        std::atomic<bool> ready{false};
+    };
     QString source;
     qint64 bytes = 0; // what the source says the shot weighs, for a camera's shot
-    std::future<BatchPreparation> preparation;
+    std::shared_ptr<Slot> slot = std::make_shared<Slot>();
+    std::future<void> task;
 
-    bool ready() const { return preparation.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }
+    bool ready() const { return slot->ready.load(); }
+    BatchPreparation take()
+    {
+        task.wait();
+        return std::move(slot->preparation);
+    }
 };
 
 BatchPipeline::BatchPipeline(const TParamAppli &settings, const BatchOptions &options, const ShotMembers *shots,
@@ -177,15 +188,15 @@ void BatchPipeline::prepareAhead(const QStringList &photos, qsizetype from)
                 break;
             held += prepared->bytes;
         }
-        prepared->preparation = std::async(
-            std::launch::async, [input = inputFor(members), preparing = &m_preparing, closing = m_closing,
-                                 signal = m_signal] {
-                preparing->acquire();
-                BatchPreparation preparation = closing->load() ? BatchPreparation() : prepareBatchShot(input);
-                preparing->release();
-                signal->notify();
-                return preparation;
-            });
+        prepared->task = std::async(std::launch::async, [input = inputFor(members), slot = prepared->slot,
+                                                         preparing = &m_preparing, closing = m_closing, signal = m_signal] {
+            preparing->acquire();
+            if (!closing->load())
+                slot->preparation = prepareBatchShot(input);
+            preparing->release();
+            slot->ready.store(true);
+            signal->notify();
+        });
         m_prepared.push_back(std::move(prepared));
     }
 }
@@ -201,7 +212,7 @@ std::optional<BatchPreparation> BatchPipeline::takePreparation(const QString &so
     }
     if (!wait && !(*found)->ready())
         return std::nullopt;
-    BatchPreparation preparation = (*found)->preparation.get();
+    BatchPreparation preparation = (*found)->take();
     // The photos before it in the list are passed: what was prepared for them is of no use.
     m_prepared.erase(m_prepared.begin(), found + 1);
     return preparation;
@@ -249,8 +260,11 @@ void BatchPipeline::write(BatchFlight &flight)
                                                      m_settings.ExportInfoExif, m_options.lowQuality,
                                                      SafeCopy::Hooks{}, prepared, preparation.contents);
     m_promised.promise(flight.transfer->destinations());
-    flight.writing = std::async(std::launch::async, [transfer = flight.transfer.get(), signal = m_signal] {
+    flight.writeDone->store(false);
+    flight.writing = std::async(std::launch::async, [transfer = flight.transfer.get(), done = flight.writeDone,
+                                                     signal = m_signal] {
         transfer->write();
+        done->store(true);
         signal->notify();
     });
 }

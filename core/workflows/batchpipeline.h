@@ -96,6 +96,9 @@ struct BatchFlight {
     int number = 0;      // the counter its name was made with
     std::unique_ptr<ShotTransfer> transfer; // null until its writing starts
     std::future<void> writing;
+    // Set by the writer before it wakes the main thread (the future is ready only once the
+    // writer's thread has returned, a moment later).
+    std::shared_ptr<std::atomic<bool>> writeDone = std::make_shared<std::atomic<bool>>(false);
 
     bool named() const { return !destination.isEmpty(); }
     bool written() const;
