@@ -2,7 +2,8 @@
 # Measures the slideshow on a 1920 x 1080 screen (Xvfb) with 24 MP photos: "Photo suivante"
 # with the next photo decoded ahead against without, and the decoding at the DCT scale that
 # covers the screen against a whole decode, in interleaved pairs; prints the medians.
-#   bench/slideshow.sh [BUILD_FOLDER]   (default: build; lumaro-cli and bench/lumaro-bench-slideshow built)
+#   bench/slideshow.sh [BUILD_FOLDER]   (default: build; lumaro-cli and bench/lumaro-bench-slideshow
+#                                        are built there first)
 # Environment: PAIRS (default 7), SIZE (default 6000x4000), SCREEN (default 1920x1080), WORK (scratch folder).
 set -euo pipefail
 
@@ -16,6 +17,7 @@ screen=${SCREEN:-1920x1080}
 work=${WORK:-$(mktemp -d /var/tmp/lumaro-slideshow.XXXXXX)}
 trap 'rm -rf "$work"' EXIT
 
+cmake --build "$build" -j"$(nproc)" --target lumaro-cli lumaro-bench-slideshow >/dev/null
 for tool in "$cli" "$bench"; do
   [[ -x $tool ]] || { echo "Introuvable : $tool (construisez lumaro-cli et lumaro-bench-slideshow)" >&2; exit 1; }
 done
