@@ -75,10 +75,13 @@ struct AlignedFree {
     void operator()(void *p) const { std::free(p); }
 };
 
+// Receives a file's bytes in order, as the disk gives them back.
+using BlockSink = std::function<void(const char *, std::size_t)>;
+
 // Reads the whole file with O_DIRECT, past the page cache: what comes back is what the disk
 // holds. False when the file system does not read that way (or stops short), so that the
 // caller reads through the cache instead.
-bool checksumDirect(const QString &path, std::uint64_t *value, off_t *size)
+bool readDirect(const QString &path, const BlockSink &add, off_t *size)
 {
     const Descriptor fd = PosixFile::open(path, O_RDONLY | O_DIRECT);
     struct stat status {};
@@ -88,7 +91,6 @@ bool checksumDirect(const QString &path, std::uint64_t *value, off_t *size)
     if (::posix_memalign(&memory, 4096, BufferSize) != 0)
         return false;
     const std::unique_ptr<char, AlignedFree> buffer(static_cast<char *>(memory));
-    Checksum checksum;
     off_t total = 0;
     for (;;) {
         ssize_t n;
@@ -97,7 +99,7 @@ bool checksumDirect(const QString &path, std::uint64_t *value, off_t *size)
         while (n < 0 && errno == EINTR);
         if (n < 0)
             return false;
-        checksum.add(buffer.get(), std::size_t(n));
+        add(buffer.get(), std::size_t(n));
         total += n;
         // Only the end of the file gives a short read here; anything else is read again
         // through the cache rather than trusted.
@@ -107,16 +109,17 @@ bool checksumDirect(const QString &path, std::uint64_t *value, off_t *size)
             break;
         }
     }
-    *value = checksum.value();
     *size = total;
     return true;
 }
 
-// Checksum of the file as it is on the disk, not as the page cache remembers it.
-bool checksumFromDisk(const QString &path, std::uint64_t *value, off_t *size)
+// The file as it is on the disk, not as the page cache remembers it. `restart` is called
+// before the file is read again through the cache, when the direct read gave up half-way.
+bool readFromDisk(const QString &path, const std::function<void()> &restart, const BlockSink &add, off_t *size)
 {
-    if (checksumDirect(path, value, size))
+    if (readDirect(path, add, size))
         return true;
+    restart();
     const Descriptor fd = PosixFile::open(path, O_RDONLY);
     if (!fd.isOpen())
         return false;
@@ -125,7 +128,6 @@ bool checksumFromDisk(const QString &path, std::uint64_t *value, off_t *size)
     // Ask for the whole file at once: the disk serves one long read faster than the reads
     // that readahead would issue piece by piece.
     ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_WILLNEED);
-    Checksum checksum;
     const std::unique_ptr<char[]> buffer(new char[BufferSize]);
     off_t total = 0;
     for (;;) {
@@ -134,12 +136,43 @@ bool checksumFromDisk(const QString &path, std::uint64_t *value, off_t *size)
             return false;
         if (n == 0)
             break;
-        checksum.add(buffer.get(), std::size_t(n));
+        add(buffer.get(), std::size_t(n));
         total += n;
     }
-    *value = checksum.value();
     *size = total;
     return true;
+}
+
+// A copy of a file, whose bytes went by only once, is known by its checksum.
+bool diskHoldsChecksum(const QString &path, std::uint64_t expected, off_t expectedSize)
+{
+    Checksum checksum;
+    off_t size = 0;
+    const bool read = readFromDisk(
+        path, [&checksum] { checksum.reset(); },
+        [&checksum](const char *data, std::size_t n) { checksum.add(data, n); }, &size);
+    return read && size == expectedSize && checksum.value() == expected;
+}
+
+// Bytes still in memory are compared with the disk byte for byte: exact, and cheaper than
+// hashing both sides.
+bool diskHoldsBytes(const QString &path, const QByteArray &content)
+{
+    qsizetype at = 0;
+    bool same = true;
+    off_t size = 0;
+    const bool read = readFromDisk(
+        path,
+        [&] {
+            at = 0;
+            same = true;
+        },
+        [&](const char *data, std::size_t n) {
+            same = same && qsizetype(n) <= content.size() - at && std::memcmp(content.constData() + at, data, n) == 0;
+            at += qsizetype(n);
+        },
+        &size);
+    return read && same && size == off_t(content.size());
 }
 
 } // namespace
@@ -153,10 +186,15 @@ Checksum::Checksum() : m_state(std::make_unique<State>())
 {
     if (!m_state->state)
         throw std::bad_alloc();
-    XXH3_64bits_reset(m_state->state);
+    reset();
 }
 
 Checksum::~Checksum() = default;
+
+void Checksum::reset()
+{
+    XXH3_64bits_reset(m_state->state);
+}
 
 void Checksum::add(const void *data, std::size_t size)
 {
@@ -177,8 +215,8 @@ QString copyErrorMessage(const QString &source, const QString &target)
 namespace {
 
 // Flushes, reads back and compares a finished copy (Mode::Verified): what is left is its rename.
-StagedFile verified(std::unique_ptr<FileReplacement> out, Mode mode, const Hooks &hooks, std::uint64_t expectedChecksum,
-                    off_t expectedSize, const std::function<LumaroError()> &fail)
+StagedFile verified(std::unique_ptr<FileReplacement> out, Mode mode, const Hooks &hooks,
+                    const std::function<bool(const QString &)> &diskHoldsCopy, const std::function<LumaroError()> &fail)
 {
     if (mode == Mode::Verified) {
         // The data and the size reach the disk here; the rest of the inode (its date) goes
@@ -187,10 +225,7 @@ StagedFile verified(std::unique_ptr<FileReplacement> out, Mode mode, const Hooks
             throw fail();
         if (hooks.afterWrite)
             hooks.afterWrite(out->temporaryPath());
-        std::uint64_t copyChecksum = 0;
-        off_t copySize = 0;
-        if (!checksumFromDisk(out->temporaryPath(), &copyChecksum, &copySize) || copySize != expectedSize
-            || copyChecksum != expectedChecksum)
+        if (!diskHoldsCopy(out->temporaryPath()))
             throw fail();
     }
     return StagedFile(std::move(out), mode, fail().message());
@@ -251,7 +286,10 @@ StagedFile stageFile(const QString &source, const QString &target, Mode mode, co
     const struct timespec times[2] = {status.st_atim, status.st_mtim};
     if (::futimens(out->descriptor(), times) != 0)
         throw fail();
-    return verified(std::move(out), mode, hooks, sourceChecksum.value(), written.st_size, fail);
+    const auto diskHoldsCopy = [&](const QString &path) {
+        return diskHoldsChecksum(path, sourceChecksum.value(), written.st_size);
+    };
+    return verified(std::move(out), mode, hooks, diskHoldsCopy, fail);
 }
 
 void copyFile(const QString &source, const QString &target, Mode mode, const Hooks &hooks)
@@ -268,8 +306,6 @@ StagedFile stageBytes(const QByteArray &content, const struct timespec (&times)[
     auto out = std::make_unique<FileReplacement>(target, syncFor(mode));
     if (!out->isOpen())
         throw fail();
-    Checksum checksum;
-    checksum.add(content.constData(), std::size_t(content.size()));
     // Piece by piece, the disk starting on each piece at once (as a copy does): the flush that
     // follows then finds most of the file already written.
     qsizetype at = 0;
@@ -283,7 +319,8 @@ StagedFile stageBytes(const QByteArray &content, const struct timespec (&times)[
     } while (at < content.size());
     if (::futimens(out->descriptor(), times) != 0)
         throw fail();
-    return verified(std::move(out), mode, hooks, checksum.value(), off_t(content.size()), fail);
+    const auto diskHoldsCopy = [&content](const QString &path) { return diskHoldsBytes(path, content); };
+    return verified(std::move(out), mode, hooks, diskHoldsCopy, fail);
 }
 
 } // namespace

@@ -5,8 +5,9 @@
 //
 // A verified copy is made before a source is deleted: the copy is flushed to the disk, read
 // back from the disk past the page cache (O_DIRECT, or with the cache dropped where a file
-// system does not allow it) and its checksum compared with that of the bytes read from the
-// source. Only a copy that passes may replace the user's only original.
+// system does not allow it) and compared: with the bytes themselves when they are in memory
+// (a photo turned, a camera's file), else by its checksum against that of the bytes read from
+// the source file as they went by. Only a copy that passes may replace the user's only original.
 #include <QByteArray>
 #include <QString>
 
@@ -100,6 +101,7 @@ public:
 
     void add(const void *data, std::size_t size);
     std::uint64_t value() const;
+    void reset(); // back to the checksum of nothing
 
 private:
     struct State;

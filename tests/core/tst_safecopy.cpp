@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <functional>
 #include <optional>
 #include <thread>
 #include <fcntl.h>
@@ -173,23 +174,37 @@ private slots:
         QCOMPARE(readFile(target), bytes);
         QCOMPARE(qint64(modificationTime(target).tv_sec), qint64(1076751012));
 
-        SafeCopy::Hooks hooks;
-        hooks.afterWrite = [](const QString &temporary) {
-            QFile file(temporary);
-            QVERIFY(file.open(QIODevice::ReadWrite));
-            file.seek(777777);
-            char c = 0;
-            file.getChar(&c);
-            file.seek(777777);
-            file.putChar(char(c ^ 0x01));
+        // The bytes in memory are compared with the disk's: one bit changed, one byte missing
+        // at the end or one byte too many are all found.
+        const QList<std::function<void(QFile &)>> damages = {
+            [](QFile &file) {
+                file.seek(777777);
+                char c = 0;
+                file.getChar(&c);
+                file.seek(777777);
+                file.putChar(char(c ^ 0x01));
+            },
+            [&bytes](QFile &file) { file.resize(bytes.size() - 1); },
+            [](QFile &file) {
+                file.seek(file.size());
+                file.putChar('\0');
+            },
         };
         const QString second = dir.filePath(QStringLiteral("2004-02-14 2.JPG"));
-        for (const QString &where : {second, dir.filePath(QStringLiteral("none/3.JPG"))}) {
-            try {
-                SafeCopy::writeContent(source, bytes, taken, where, SafeCopy::Mode::Verified, hooks);
-                QFAIL("a damaged or impossible write was accepted");
-            } catch (const LumaroError &error) {
-                QCOMPARE(error.message(), expectedError(source, where));
+        for (const std::function<void(QFile &)> &damage : damages) {
+            SafeCopy::Hooks hooks;
+            hooks.afterWrite = [&damage](const QString &temporary) {
+                QFile file(temporary);
+                QVERIFY(file.open(QIODevice::ReadWrite));
+                damage(file);
+            };
+            for (const QString &where : {second, dir.filePath(QStringLiteral("none/3.JPG"))}) {
+                try {
+                    SafeCopy::writeContent(source, bytes, taken, where, SafeCopy::Mode::Verified, hooks);
+                    QFAIL("a damaged or impossible write was accepted");
+                } catch (const LumaroError &error) {
+                    QCOMPARE(error.message(), expectedError(source, where));
+                }
             }
         }
         QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("2004-02-14 1.JPG")});
