@@ -2,8 +2,12 @@
 
 #include "core/exif/exifdate.h"
 #include "core/files/filesystem.h"
-#include "core/settings/paramappli.h"
 #include "core/files/paths.h"
+#include "core/formats/filekind.h"
+#include "core/settings/paramappli.h"
+
+#include <QHash>
+#include <QSet>
 
 #include <algorithm>
 
@@ -143,12 +147,59 @@ bool isFree(const QString &withoutExtension, const QStringList &extensions, cons
     });
 }
 
+// A shot must not share its name with a file of another shot, whatever their kinds: photo
+// editors, and the next search, would take files of one name for one shot (the HEIC of one
+// photo beside the JPEG of another). Each folder is listed once for a name search.
+class NamesOfShots {
+public:
+    explicit NamesOfShots(const PromisedNames *promised) : m_promised(promised) {}
+
+    // Whether a photo, film or sidecar file has this name before its extension, on the disk
+    // or promised (letter case aside: on a card's file system both are one name).
+    bool take(const QString &withoutExtension)
+    {
+        const QString folder = FileSystem::folderOf(withoutExtension);
+        auto names = m_namesByFolder.constFind(folder);
+        if (names == m_namesByFolder.constEnd())
+            names = m_namesByFolder.insert(folder, namesIn(folder));
+        if (names->contains(FileSystem::fileNameOf(withoutExtension).toCaseFolded()))
+            return true;
+        if (!m_promised || m_promised->isEmpty())
+            return false;
+        for (const FileKind kind : {FileKind::Jpeg, FileKind::Raw, FileKind::Heif, FileKind::Video, FileKind::Sidecar})
+            for (const QString &extension : extensionsOf(kind))
+                if (m_promised->contains(withoutExtension + u'.' + extension))
+                    return true;
+        return false;
+    }
+
+private:
+    static QSet<QString> namesIn(const QString &folder)
+    {
+        QSet<QString> names;
+        for (const QString &entry : FileSystem::folderEntries(folder.isEmpty() ? QStringLiteral(".") : folder)) {
+            const qsizetype dot = entry.lastIndexOf(u'.');
+            if (dot > 0 && fileKindOf(entry) != FileKind::Other)
+                names.insert(entry.left(dot).toCaseFolded());
+        }
+        return names;
+    }
+
+    const PromisedNames *m_promised;
+    QHash<QString, QSet<QString>> m_namesByFolder;
+};
+
 // The masks expanded for one photo or shot: the free path without its extension, free for
 // every one of the extensions.
 QString expandedName(const TParamAppli &settings, const QString &theme, const QString &photoPath,
                      const QString &destination, double date, bool lowQuality, int counter,
-                     const QLocale &locale, const QStringList &extensions, const PromisedNames *promised)
+                     const QLocale &locale, const QStringList &extensions, const PromisedNames *promised,
+                     NamesOfShots *shots = nullptr)
 {
+    const auto nameIsFree = [&](const QString &candidate) {
+        return isFree(candidate, extensions, promised) && !(shots && shots->take(candidate));
+    };
+
     // 1. The counter width.
     QString mask = settings.MasqueNomPhoto;
     const int counterWidth = takeWidth(mask, QStringLiteral("#CPT"));
@@ -197,18 +248,18 @@ QString expandedName(const TParamAppli &settings, const QString &theme, const QS
         const int numberWidth = takeWidth(name, numberTag);
         for (qint64 k = 1;; ++k) {
             const QString candidate = start + replaceAll(name, numberTag, padded(k, numberWidth)) + suffix;
-            if (isFree(candidate, extensions, promised))
+            if (nameIsFree(candidate))
                 return candidate;
         }
     }
 
     // 6. Otherwise " - k" after the name when it is taken.
     const QString candidate = start + name + suffix;
-    if (isFree(candidate, extensions, promised))
+    if (nameIsFree(candidate))
         return candidate;
     for (qint64 k = 1;; ++k) {
         const QString numbered = start + name + QStringLiteral(" - ") + QString::number(k) + suffix;
-        if (isFree(numbered, extensions, promised))
+        if (nameIsFree(numbered))
             return numbered;
     }
 }
@@ -240,8 +291,9 @@ QString shotName(const TParamAppli &settings, const QString &theme, const QStrin
     QStringList extensions;
     for (const QString &member : members)
         extensions.append(memberExtension(member));
+    NamesOfShots shots(promised);
     return expandedName(settings, theme, members.value(0), destination, date, false, counter, locale, extensions,
-                        promised)
+                        promised, &shots)
            + extensions.value(0);
 }
 

@@ -54,9 +54,11 @@ QString CalculerNomPhoto(const TParamAppli &settings, const QString &theme, cons
 QString memberExtension(const QString &memberPath);
 
 // The new path of a shot's key member: CalculerNomPhoto's name expanded once for the shot
-// (date: the key member's), ending with the key member's extension, and free for every
-// member: #N and the " - k" loop pass over a name as long as any member's file takes it.
-// members are the shot's paths, key first; one JPEG gives exactly CalculerNomPhoto's path.
+// (date: the key member's), ending with the key member's extension, and free for the whole
+// shot: #N and the " - k" loop pass over a name as long as any member's file takes it, or any
+// other photo, film or sidecar file of that name (letter case aside), on the disk or promised.
+// members are the shot's paths, key first; one JPEG gives CalculerNomPhoto's path when no file
+// of another kind takes its name.
 QString shotName(const TParamAppli &settings, const QString &theme, const QStringList &members,
                  const QString &destination, double date, int counter, const QLocale &locale = QLocale(),
                  const PromisedNames *promised = nullptr);

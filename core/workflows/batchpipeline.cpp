@@ -221,7 +221,9 @@ std::optional<BatchPreparation> BatchPipeline::takePreparation(const QString &so
 bool BatchPipeline::name(BatchFlight &flight)
 {
     const BatchPreparation &preparation = flight.preparation;
-    const bool lone = flight.members.size() == 1 && fileKindOf(flight.source) == FileKind::Jpeg;
+    // With the other formats on, even a JPEG alone is a shot: its name must be free of every kind.
+    const bool lone =
+        !m_settings.AutresFormats && flight.members.size() == 1 && fileKindOf(flight.source) == FileKind::Jpeg;
     const QString &destination = m_options.destination;
     flight.destination =
         m_options.lowQualityOnly

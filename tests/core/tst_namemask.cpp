@@ -177,8 +177,9 @@ private slots:
         const auto named = [&](const QStringList &members) {
             return shotName(*m_param, QStringLiteral("Noel"), members, m_dest, date, 1, QLocale(), &promised);
         };
-        QCOMPARE(named({CardPhoto}), m_dest + QStringLiteral("Noel 02.JPG"));
-        // A shot: its RAW's name is promised too.
+        // The RAW of a shot in flight takes its name from any other shot, a JPEG alone too;
+        // the documented naming looks at JPEG names only.
+        QCOMPARE(named({CardPhoto}), m_dest + QStringLiteral("Noel 03.JPG"));
         QCOMPARE(named({CardPhoto, QStringLiteral("/card/IMG_0007.CR2")}), m_dest + QStringLiteral("Noel 03.JPG"));
         QCOMPARE(CalculerNomPhoto(*m_param, QStringLiteral("Noel"), CardPhoto, m_dest, date, false, 1, QLocale(), &promised),
                  m_dest + QStringLiteral("Noel 02.JPG"));

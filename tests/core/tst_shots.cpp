@@ -223,11 +223,23 @@ private slots:
         QCOMPARE(name, m_out + QStringLiteral("2004-02-14 3.JPG"));
         QCOMPARE(memberDestination(name, members.at(1)), m_out + QStringLiteral("2004-02-14 3.CR2"));
         QCOMPARE(memberDestination(name, members.at(2)), m_out + QStringLiteral("2004-02-14 3.XMP"));
-        // A HEIC alone keeps its extension; a lone JPEG is named exactly as ever.
+        // A HEIC or a JPEG alone keeps its extension and passes over the names that files of
+        // other shots take, whatever their kinds and letter case, on the disk or promised:
+        // files of one name would be one shot for an editor and for the next search. Other
+        // files take no name, and the JPEG of the documented naming (other formats off) is
+        // named as ever.
         QCOMPARE(shotName(p, QString(), {m_card + QStringLiteral("a.heic")}, m_out, date, 1),
-                 m_out + QStringLiteral("2004-02-14 1.HEIC"));
+                 m_out + QStringLiteral("2004-02-14 3.HEIC"));
+        QVERIFY(makeFile(m_out + QStringLiteral("2004-02-14 3.txt")));
         QCOMPARE(shotName(p, QString(), {m_card + QStringLiteral("a.jpeg")}, m_out, date, 1),
-                 CalculerNomPhoto(p, QString(), m_card + QStringLiteral("a.jpeg"), m_out, date, false, 1));
+                 m_out + QStringLiteral("2004-02-14 3.JPG"));
+        QVERIFY(makeFile(m_out + QStringLiteral("2004-02-14 3.nef")));
+        PromisedNames promised;
+        promised.promise({m_out + QStringLiteral("2004-02-14 4.MP4")});
+        QCOMPARE(shotName(p, QString(), {m_card + QStringLiteral("a.heic")}, m_out, date, 1, QLocale(), &promised),
+                 m_out + QStringLiteral("2004-02-14 5.HEIC"));
+        QCOMPARE(CalculerNomPhoto(p, QString(), m_card + QStringLiteral("a.jpeg"), m_out, date, false, 1),
+                 m_out + QStringLiteral("2004-02-14 1.JPG"));
         // Without #N, the " - k" loop passes over a name any member takes.
         writeSettings(QStringLiteral("MasqueNomPhoto=#ORIG"));
         QVERIFY(makeFile(m_out + QStringLiteral("IMG_0001.XMP")));
