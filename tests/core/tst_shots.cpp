@@ -385,6 +385,25 @@ private slots:
         QCOMPARE(filesUnder(m_card).size(), before.size() - 1);
         QVERIFY(!filesUnder(m_card).contains(QStringLiteral("DCIM/100CANON/IMG_0001.JPG")));
     }
+    // Two shots never leave under one name, whatever their kinds: a JPEG alone passes over a
+    // name that another shot's sidecar took before, and a RAW over the JPEG's, written just
+    // before it or still on its way.
+    void shotsNeverShareAName()
+    {
+        QVERIFY(FormatSamples::jpeg(m_card + QStringLiteral("IMG_0001.JPG"), FormatSamples::quadrants({400, 300}), 1,
+                                    QStringLiteral("2021:03:04 05:06:07")));
+        QVERIFY(FormatSamples::jpeg(m_dir->filePath("preview.jpg"), FormatSamples::quadrants({1200, 900}), 0));
+        QVERIFY(FormatSamples::rawLike(m_card + QStringLiteral("IMG_0002.CR2"), m_dir->filePath("preview.jpg"), 1));
+        QVERIFY(makeFile(m_out + QStringLiteral("2021-03-04.xmp"), QStringLiteral("2021-03-04 12:00:00"), "<xmp/>"));
+        writeSettings(QStringLiteral("SupprimerPhoto=1\r\nMasqueNomPhoto=#AAAA-#M-#J"));
+        QString out, err;
+        QCOMPARE(TestSupport::runCli({"batch", "--all-formats", "--settings-dir", m_settings, "--yes", m_card, m_out},
+                                     &out, &err),
+                 0);
+        QCOMPARE(filesUnder(m_out), (QStringList{"2021-03-04 - 1.JPG", "2021-03-04 - 2.CR2", "2021-03-04.xmp"}));
+        QCOMPARE(filesUnder(m_card), QStringList());
+    }
+
     // A shot written ahead and then not to be finished (a stop) is taken back: its files, and
     // the folders it made, go; its sources stay. A file it replaced was the user's: it stays.
     void aShotWrittenAheadIsTakenBack()
