@@ -156,7 +156,7 @@ public:
 
     // Whether a photo, film or sidecar file has this name before its extension, on the disk
     // or promised (letter case aside: on a card's file system both are one name).
-    bool take(const QString &withoutExtension)
+    bool nameTaken(const QString &withoutExtension)
     {
         const QString folder = FileSystem::folderOf(withoutExtension);
         auto names = m_namesByFolder.constFind(folder);
@@ -197,7 +197,7 @@ QString expandedName(const TParamAppli &settings, const QString &theme, const QS
                      NamesOfShots *shots = nullptr)
 {
     const auto nameIsFree = [&](const QString &candidate) {
-        return isFree(candidate, extensions, promised) && !(shots && shots->take(candidate));
+        return isFree(candidate, extensions, promised) && !(shots && shots->nameTaken(candidate));
     };
 
     // 1. The counter width.
