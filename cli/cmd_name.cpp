@@ -68,8 +68,7 @@ int commandName(CliContext &context, const QCommandLineParser &line)
     }
 
     const QString path = low ? CalculerNomBasseQualite(settings, theme, photo, destination, date, counter)
-        : settings.AutresFormats ? shotName(settings, theme, {photo}, destination, date, counter)
-                             : CalculerNomPhoto(settings, theme, photo, destination, date, false, counter);
+                             : transferName(settings, theme, {photo}, destination, date, counter);
     // What a transfer would refuse is refused here too.
     checkInsideDestination(destination, path);
     printLine(path);

@@ -297,6 +297,15 @@ QString shotName(const TParamAppli &settings, const QString &theme, const QStrin
            + extensions.value(0);
 }
 
+QString transferName(const TParamAppli &settings, const QString &theme, const QStringList &members,
+                     const QString &destination, double date, int counter, const QLocale &locale,
+                     const PromisedNames *promised)
+{
+    if (settings.AutresFormats)
+        return shotName(settings, theme, members, destination, date, counter, locale, promised);
+    return CalculerNomPhoto(settings, theme, members.value(0), destination, date, false, counter, locale, promised);
+}
+
 QString memberDestination(const QString &keyDestination, const QString &memberPath)
 {
     const QString keyExtension = memberExtension(keyDestination);

@@ -62,6 +62,11 @@ QString memberExtension(const QString &memberPath);
 QString shotName(const TParamAppli &settings, const QString &theme, const QStringList &members,
                  const QString &destination, double date, int counter, const QLocale &locale = QLocale(),
                  const PromisedNames *promised = nullptr);
+// The new path of a photo or shot as the settings name it: shotName with the other formats on
+// (AutresFormats), where even a JPEG alone is a shot; else CalculerNomPhoto of its one JPEG.
+QString transferName(const TParamAppli &settings, const QString &theme, const QStringList &members,
+                     const QString &destination, double date, int counter, const QLocale &locale = QLocale(),
+                     const PromisedNames *promised = nullptr);
 // The path of a member of a shot whose key member is named keyDestination: the same name with
 // the member's extension.
 QString memberDestination(const QString &keyDestination, const QString &memberPath);

@@ -3,7 +3,6 @@
 #include "core/discovery/shotmembers.h"
 #include "core/files/filereplacement.h"
 #include "core/files/filesystem.h"
-#include "core/formats/filekind.h"
 #include "core/sources/photosource.h"
 #include "core/userinterface.h"
 #include "core/workflows/batchtransfer.h"
@@ -221,18 +220,13 @@ std::optional<BatchPreparation> BatchPipeline::takePreparation(const QString &so
 bool BatchPipeline::name(BatchFlight &flight)
 {
     const BatchPreparation &preparation = flight.preparation;
-    // With the other formats on, even a JPEG alone is a shot: its name must be free of every kind.
-    const bool lone =
-        !m_settings.AutresFormats && flight.members.size() == 1 && fileKindOf(flight.source) == FileKind::Jpeg;
     const QString &destination = m_options.destination;
     flight.destination =
         m_options.lowQualityOnly
             ? CalculerNomBasseQualite(m_settings, m_options.theme, flight.source, destination, preparation.date,
                                       flight.number)
-        : lone ? CalculerNomPhoto(m_settings, m_options.theme, flight.source, destination, preparation.date, false,
-                                  flight.number, QLocale(), &m_promised)
-               : shotName(m_settings, m_options.theme, flight.members, destination, preparation.date, flight.number,
-                          QLocale(), &m_promised);
+            : transferName(m_settings, m_options.theme, flight.members, destination, preparation.date, flight.number,
+                           QLocale(), &m_promised);
     // A name like a promised one but for its letter case may be that very file (a card's
     // file system) or another: the photo waits until the other is on the disk and the disk
     // can tell.

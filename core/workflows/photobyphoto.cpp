@@ -142,11 +142,7 @@ void PhotoByPhotoSession::rememberTheme(const QString &theme)
 
 QString PhotoByPhotoSession::NomFinal() const
 {
-    const QStringList files = members();
-    if (m_settings.AutresFormats || files.size() > 1 || !turnable())
-        return shotName(m_settings, m_theme, files, m_destination, m_datePriseDeVue, int(m_written.size()) + 1);
-    return CalculerNomPhoto(m_settings, m_theme, source(), m_destination, m_datePriseDeVue, false,
-                            int(m_written.size()) + 1);
+    return transferName(m_settings, m_theme, members(), m_destination, m_datePriseDeVue, int(m_written.size()) + 1);
 }
 
 QString PhotoByPhotoSession::NomBasseQualite() const

@@ -385,6 +385,7 @@ private slots:
         QCOMPARE(filesUnder(m_card).size(), before.size() - 1);
         QVERIFY(!filesUnder(m_card).contains(QStringLiteral("DCIM/100CANON/IMG_0001.JPG")));
     }
+
     // Two shots never leave under one name, whatever their kinds: a JPEG alone passes over a
     // name that another shot's sidecar took before, and a RAW over the JPEG's, written just
     // before it or still on its way.
